@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QChar>
+#include <QStringList>
+
+class QSqlDatabase;
+
+namespace quittora::schema {
+
+// 'QTOR': marks a file as a Quittora database.
+inline constexpr int kApplicationId = 0x51544F52;
+// Layout version of the tables below; raised with every change of layout.
+inline constexpr int kUserVersion = 1;
+
+// Field lists of the five tables, in table order, ID first (Einstellungen has
+// an ID too, so that its one record can be addressed like any other).
+QStringList kundenFields();
+QStringList artikelFields();
+QStringList rechnungenFields();
+QStringList verkaufFields();
+QStringList einstellungenFields();
+// Yes/No fields (INTEGER, -1 true, 0 false): Rechnungen.opt1, Einstellungen.Vordruck.
+bool isBooleanField(const QString& table, const QString& field);
+
+// Creates tables, indexes, the view "SortKunden" and the pragmas on an empty
+// connection. One transaction; false and nothing created on failure.
+bool createSchema(const QSqlDatabase& db, QString* error);
+
+// Fills a freshly created database as the installation supplies it: the one
+// Einstellungen record with German defaults, one template customer and one
+// template article. Amounts use the given decimal separator.
+bool insertTemplateData(const QSqlDatabase& db, QChar decimalSeparator, QString* error);
+
+} // namespace quittora::schema
