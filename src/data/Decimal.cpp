@@ -195,6 +195,28 @@ std::optional<Decimal> Decimal::dividedBy(Decimal o) const
     return Decimal(withSign(q, negative));
 }
 
+std::optional<Decimal> Decimal::mulDiv(Decimal a, Decimal b, Decimal c, int decimals)
+{
+    if (c.m_raw == 0)
+        return std::nullopt;
+    decimals = decimals < 0 ? 0 : (decimals > kScaleDigits ? kScaleDigits : decimals);
+    // a·b carries 18 decimals and c nine; dividing by c scaled up to the unit
+    // of the wanted last decimal gives that many units directly.
+    const u128 unit = pow10(kScaleDigits - decimals);
+    const u128 cMag = magnitude(c.m_raw);
+    if (cMag > std::numeric_limits<u128>::max() / unit)
+        return std::nullopt;
+    const bool negative = ((a.m_raw < 0) != (b.m_raw < 0)) != (c.m_raw < 0);
+    bool overflow = false;
+    const u128 units = divideRounded(multiply(magnitude(a.m_raw), magnitude(b.m_raw)), cMag * unit, &overflow);
+    if (overflow || units > u128(kMaxRaw) / unit)
+        return std::nullopt;
+    const u128 mag = units * unit;
+    if (mag == 0)
+        return Decimal();
+    return Decimal(negative ? -i128(mag) : i128(mag));
+}
+
 Decimal Decimal::rounded(int decimals) const
 {
     if (decimals >= kScaleDigits)

@@ -38,6 +38,10 @@ public:
     // Rounded half away from zero at the 9th decimal; dividing by zero gives
     // nullopt so callers must decide what a missing result means.
     std::optional<Decimal> dividedBy(Decimal o) const;
+    // a × b / c rounded half away from zero to the given number of decimals
+    // (0 to 9) in one step, so no intermediate rounding can tip a half cent;
+    // nullopt when c is zero or the result lies outside the range.
+    static std::optional<Decimal> mulDiv(Decimal a, Decimal b, Decimal c, int decimals);
     Decimal& operator+=(Decimal o) { m_raw += o.m_raw; return *this; }
     Decimal& operator-=(Decimal o) { m_raw -= o.m_raw; return *this; }
 

@@ -1,5 +1,7 @@
 #include "data/Decimal.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace quittora;
@@ -89,4 +91,24 @@ TEST(Decimal, WritesShortestAndFixedText)
     EXPECT_EQ(d("-0.005").toFixed(2), QStringLiteral("-0.01"));
     EXPECT_EQ(d("3").toFixed(0), QStringLiteral("3"));
     EXPECT_EQ(d("0.5").toFixed(11), QStringLiteral("0.50000000000"));
+}
+
+TEST(Decimal, MulDivRoundsOnceToTheWantedDecimals)
+{
+    // VAT contained in a gross amount: 100 × 19 / 119 = 15.966...
+    EXPECT_EQ(Decimal::mulDiv(d("100"), d("19"), d("119"), 2), d("15.97"));
+    EXPECT_EQ(Decimal::mulDiv(d("50"), d("7"), d("107"), 2), d("3.27"));
+    EXPECT_EQ(Decimal::mulDiv(d("-50"), d("7"), d("107"), 2), d("-3.27"));
+    EXPECT_EQ(Decimal::mulDiv(d("50"), d("-7"), d("-107"), 2), d("3.27"));
+    // Exactly half a cent goes up.
+    EXPECT_EQ(Decimal::mulDiv(d("0.5"), d("1"), d("100"), 2), d("0.01"));
+    EXPECT_EQ(Decimal::mulDiv(d("-0.5"), d("1"), d("100"), 2), d("-0.01"));
+    // 0.0049999999975: a detour over nine decimals would make it 0.005 and
+    // then 0.01; one rounding keeps it below the half cent.
+    EXPECT_EQ(Decimal::mulDiv(d("0.01"), d("1"), d("2.000000001"), 2), Decimal());
+    EXPECT_EQ(*(d("0.01").dividedBy(d("2.000000001"))), d("0.005"));
+    EXPECT_FALSE(Decimal::mulDiv(d("1"), d("1"), Decimal(), 2).has_value());
+    // Operands whose product needs more than 128 bits.
+    EXPECT_EQ(Decimal::mulDiv(d("10000000000000000000"), d("10000000000"), d("100000000000"), 2),
+              d("1000000000000000000"));
 }

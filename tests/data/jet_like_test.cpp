@@ -1,5 +1,7 @@
 #include "data/JetLike.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace quittora;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <ostream>
+
+// Lets GoogleTest show Qt strings as text in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+inline void PrintTo(QChar c, std::ostream* os)
+{
+    *os << '\'' << QString(c).toStdString() << '\'';
+}
