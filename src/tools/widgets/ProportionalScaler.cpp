@@ -170,8 +170,14 @@ void ProportionalScaler::rescale()
     if (!mayScaleNow())
         return;
     if (!hasDesign()) {
-        recordDesign();
-        return; // the controls stand at their design rectangles: 100 %
+        // The first resize comes in the middle of showing the window, before
+        // controls without a set size have been given their natural one. So
+        // only the size is fixed now; the controls, which nothing has moved
+        // yet, are taken as they stand on the next pass.
+        m_designSize = m_surface->size();
+        m_factors = {};
+        scheduleAdoption();
+        return;
     }
 
     m_factors = scaling::factorsFor(m_surface->size(), m_designSize);

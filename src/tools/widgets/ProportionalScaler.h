@@ -16,11 +16,12 @@ namespace quittora {
 // Scales the hand-placed controls of a window in proportion to its inner size.
 //
 // The first scaling pass (normally the resize that comes with the first show)
-// records the surface's size and every control's rectangle as the design; each
-// later resize places every control at its design rectangle times the whole-
-// percent factors of the current size against the design size. Positions are
-// always computed from the design, so 200 % and back lands exactly on the
-// design again. Fonts keep their size.
+// records the surface's size as the design size, and the controls' rectangles
+// as they stand once the show is complete; each later resize places every
+// control at its design rectangle times the whole-percent factors of the
+// current size against the design size. Positions are always computed from
+// the design, so 200 % and back lands exactly on the design again. Fonts keep
+// their size.
 //
 // Controls are the child widgets that no layout manages, found below the
 // surface, inside plain QWidget/QFrame containers and group boxes, and on the
@@ -43,8 +44,9 @@ public:
 
     QWidget* surface() const { return m_surface; }
 
-    // Records the design now, with the surface's current size, instead of at the
-    // first resize. Does nothing when a design is already recorded.
+    // Records the design now, the surface's current size and every control's
+    // current rectangle, instead of at the first resize. Does nothing when a
+    // design size is already recorded.
     void recordDesign();
     bool hasDesign() const { return m_designSize.isValid(); }
     QSize designSize() const { return m_designSize; }

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@ struct TestWindow {
     QLabel* hiddenPageLabel = nullptr;
     QFrame* panel = nullptr;
     QPushButton* laidOut = nullptr;
+    QSpinBox* spin = nullptr;
 
     TestWindow()
     {
@@ -61,10 +63,12 @@ struct TestWindow {
         auto* layout = new QVBoxLayout(panel);
         laidOut = new QPushButton(QStringLiteral("Im Layout"), panel);
         layout->addWidget(laidOut);
+        spin = new QSpinBox(window.get());
+        spin->setGeometry(120, 20, 25, 21);
         window->resize(kDesign);
     }
 
-    QList<QWidget*> placed() const { return {button, group, edit, tabs, pageLabel, hiddenPageLabel, panel}; }
+    QList<QWidget*> placed() const { return {button, group, edit, tabs, pageLabel, hiddenPageLabel, panel, spin}; }
 
     void show()
     {
@@ -102,6 +106,21 @@ TEST(ProportionalScaler, FirstShowRecordsTheDesignAndMovesNothing)
         EXPECT_EQ(w.placed()[i]->geometry(), before[i]);
         EXPECT_EQ(scaler.designGeometry(w.placed()[i]), before[i]);
     }
+}
+
+TEST(ProportionalScaler, AControlSizedOnlyByTheShowKeepsThatSizeAsItsDesign)
+{
+    TestWindow w;
+    auto* natural = new QPushButton(QStringLiteral("Ohne Größe"), w.window.get());
+    ProportionalScaler scaler(w.window.get());
+    w.show();
+    const QRect shown = natural->geometry();
+    ASSERT_EQ(scaler.designGeometry(natural), shown);
+
+    w.window->resize(800, 600);
+    EXPECT_EQ(natural->geometry(), scaleRect(shown, {200, 200}));
+    w.window->resize(kDesign);
+    EXPECT_EQ(natural->geometry(), shown);
 }
 
 TEST(ProportionalScaler, TwoHundredPercentAndBackRestoresEveryDesignRectangleExactly)
@@ -161,6 +180,10 @@ TEST(ProportionalScaler, LeavesLayoutsAndTheInsidesOfCompositeWidgetsAlone)
     EXPECT_GT(w.laidOut->width(), 111); // the layout widened it with the grown panel
     EXPECT_FALSE(scaler.designGeometry(w.tabs->widget(0)).has_value()); // pages follow the tab widget
     for (QWidget* inside : w.tabs->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_FALSE(scaler.designGeometry(inside).has_value()) << inside->metaObject()->className();
+    const auto spinInsides = w.spin->findChildren<QWidget*>();
+    ASSERT_FALSE(spinInsides.isEmpty());
+    for (QWidget* inside : spinInsides)
         EXPECT_FALSE(scaler.designGeometry(inside).has_value()) << inside->metaObject()->className();
 }
 
@@ -246,6 +269,7 @@ TEST(ProportionalScaler, ParkedBeforeTheFirstShowRecordsNothingUntilPlaced)
 
     w.window->move(20, 20);
     w.window->resize(kDesign.width() + 1, kDesign.height());
+    QCoreApplication::processEvents();
     EXPECT_TRUE(scaler.hasDesign());
     EXPECT_EQ(scaler.designGeometry(w.button), QRect(10, 20, 101, 31));
 }
@@ -305,7 +329,10 @@ TEST(ProportionalScaler, ForgetsDestroyedControls)
     TestWindow w;
     ProportionalScaler scaler(w.window.get());
     w.show();
+    const QWidget* gone = w.button;
+    ASSERT_TRUE(scaler.designGeometry(gone).has_value());
     delete w.button;
+    EXPECT_FALSE(scaler.designGeometry(gone).has_value());
     w.window->resize(600, 450);
     QCoreApplication::processEvents();
 
