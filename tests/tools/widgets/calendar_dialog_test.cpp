@@ -167,15 +167,18 @@ TEST_F(CalendarDialogTest, EscapeCancelsFromTheGridAndFromAnywhereInTheWindow)
 
 TEST_F(CalendarDialogTest, AClickOnADayPicksItAndAccepts)
 {
-    CalendarDialog dialog(kToday, clock);
+    // October 2024 begins on a Tuesday: two empty cells before the 1st.
+    CalendarDialog dialog(QDate(2024, 10, 2), clock);
     showAndFocus(dialog);
-    QTest::mousePress(grid(dialog), Qt::LeftButton, {}, cellCentre(dialog, 25));
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 9, 25));
+    const QPoint on25 = cellCentre(dialog, 25);
+    EXPECT_EQ(on25.x() / dialog.cellSize().width(), 5); // a Friday
+    QTest::mousePress(grid(dialog), Qt::LeftButton, {}, on25);
+    EXPECT_EQ(dialog.currentDate(), QDate(2024, 10, 25));
     EXPECT_TRUE(dialog.isVisible()) << "the press only chooses";
-    QTest::mouseRelease(grid(dialog), Qt::LeftButton, {}, cellCentre(dialog, 25));
+    QTest::mouseRelease(grid(dialog), Qt::LeftButton, {}, on25);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 9, 25));
+    EXPECT_EQ(dialog.currentDate(), QDate(2024, 10, 25));
 }
 
 TEST_F(CalendarDialogTest, AClickOnAnEmptyCellAcceptsTheUnchangedDate)
@@ -187,6 +190,13 @@ TEST_F(CalendarDialogTest, AClickOnAnEmptyCellAcceptsTheUnchangedDate)
     QTest::mouseClick(grid(dialog), Qt::LeftButton, {}, QPoint(2 * cell.width() + 5, 4 * cell.height() + 5));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.currentDate(), kToday);
+
+    // October 2024 begins on a Tuesday; its Sunday cell in the first row is empty.
+    CalendarDialog october(QDate(2024, 10, 9), clock);
+    showAndFocus(october);
+    QTest::mouseClick(grid(october), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(october.result(), QDialog::Accepted);
+    EXPECT_EQ(october.currentDate(), QDate(2024, 10, 9));
 }
 
 TEST_F(CalendarDialogTest, AClickBesideTheGridCancels)
