@@ -162,6 +162,13 @@ bool ProportionalScaler::mayScaleNow() const
     return !scaling::isParkedOffScreen(window->frameGeometry(), screenRects());
 }
 
+void ProportionalScaler::setDesignGeometry(QWidget* control, const QRect& rect)
+{
+    designOf(control);
+    m_design.insert(control, rect);
+    control->setGeometry(hasDesign() ? scaling::scaleRect(rect, m_factors) : rect);
+}
+
 void ProportionalScaler::rescale()
 {
     if (m_busy)

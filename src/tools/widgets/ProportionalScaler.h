@@ -57,6 +57,11 @@ public:
     // The recorded design rectangle of a control, relative to its parent.
     std::optional<QRect> designGeometry(const QWidget* control) const;
 
+    // Moves a control for good: rect is in design coordinates and becomes the
+    // control's design rectangle; the control is placed at the current factors.
+    // (A plain setGeometry would be undone by the next resize.)
+    void setDesignGeometry(QWidget* control, const QRect& rect);
+
     // One scaling pass, what every resize of the surface runs.
     void rescale();
 

@@ -324,6 +324,21 @@ TEST(ProportionalScaler, TakesControlsAddedLaterInDesignCoordinates)
     EXPECT_EQ(lateOnPage->geometry(), QRect(4, 4, 40, 16));
 }
 
+TEST(ProportionalScaler, AControlMovedInDesignCoordinatesStaysMovedAcrossResizes)
+{
+    TestWindow w;
+    ProportionalScaler scaler(w.window.get());
+    w.show();
+    w.window->resize(800, 600);
+
+    scaler.setDesignGeometry(w.button, QRect(30, 60, 40, 10));
+    EXPECT_EQ(w.button->geometry(), QRect(60, 120, 80, 20));
+    w.window->resize(600, 450);
+    EXPECT_EQ(w.button->geometry(), QRect(45, 90, 60, 15));
+    w.window->resize(kDesign);
+    EXPECT_EQ(w.button->geometry(), QRect(30, 60, 40, 10));
+}
+
 TEST(ProportionalScaler, ForgetsDestroyedControls)
 {
     TestWindow w;
