@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
@@ -107,9 +108,19 @@ Q_SIGNALS:
     void writeFailed(const QString& message);
 
 private:
+    enum class FindFrom { First, Next, Previous };
+    bool find(FindFrom from, const QString& criterion, const QVariantList& params);
+    // Announces leaving the record and stores its pending edits; false when
+    // storing failed (the position must then stay).
+    bool prepareLeave();
+    void setPosition(int newPos);
     bool storePending();
-    bool leaveTo(int newPos);
+    bool insertPending();
+    bool updatePending();
     void loadCurrent();
+    void loadFieldNames();
+    QString canonicalField(const QString& field) const;
+    QString idQuery() const;
     bool matchingIds(const QString& criterion, const QVariantList& params, QSet<qint64>* out);
     void fail(const QString& message);
 

@@ -1,0 +1,378 @@
+#include "data/Database.h"
+
+#include "data/Schema.h"
+#include "data/SqlFunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
+#include <QtEndian>
+
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace quittora {
+
+namespace {
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString fileMessage(const char* pattern, const QString& path)
+{
+    return QString::fromUtf8(pattern).arg(shown(path));
+}
+
+// Closes a raw SQLite handle on every way out of a check.
+struct SqliteHandle {
+    sqlite3* db = nullptr;
+    ~SqliteHandle() { sqlite3_close_v2(db); }
+};
+
+bool isBusy(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+const char* kLockedMessage = "Die Datenbankdatei „%1“ wird gerade von einem anderen Programm benutzt und ist gesperrt. "
+                             "Bitte beenden Sie das andere Programm und versuchen Sie es erneut.";
+
+// The tables and fields the program relies on must all be there; a file that
+// lacks one would fail later, in the middle of the user's work.
+// Returns an empty string, or the German message; *busy is set when the
+// file could not be read because another connection holds a lock.
+QString verifyTables(sqlite3* db, const QString& path, int* rcOut)
+{
+    const QList<QPair<QString, QStringList>> tables = {
+        {QStringLiteral("Kunden"), schema::kundenFields()},
+        {QStringLiteral("Artikel"), schema::artikelFields()},
+        {QStringLiteral("Rechnungen"), schema::rechnungenFields()},
+        {QStringLiteral("Verkauf"), schema::verkaufFields()},
+        {QStringLiteral("Einstellungen"), schema::einstellungenFields()},
+    };
+    *rcOut = SQLITE_OK;
+    for (const auto& t : tables) {
+        const QByteArray sql = "SELECT name FROM pragma_table_info('" + t.first.toUtf8() + "')";
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+        QStringList present;
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+                present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+            *rcOut = rc;
+            if (isBusy(rc))
+                return fileMessage(kLockedMessage, path);
+            return QString::fromUtf8("Die Datenbankdatei „%1“ ist beschädigt und kann nicht gelesen werden (%2).")
+                .arg(shown(path), QString::fromUtf8(sqlite3_errstr(rc)));
+        }
+        if (present.isEmpty())
+            return QString::fromUtf8("Die Datenbankdatei „%1“ ist unvollständig: die Tabelle „%2“ fehlt.")
+                .arg(shown(path), t.first);
+        for (const QString& f : t.second) {
+            if (!present.contains(f, Qt::CaseInsensitive))
+                return QString::fromUtf8("Die Datenbankdatei „%1“ ist unvollständig: in der Tabelle „%2“ fehlt das Feld „%3“.")
+                    .arg(shown(path), t.first, f);
+        }
+    }
+    return {};
+}
+
+QString checkHeader(const QString& path, const QFileInfo& info)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileMessage("Die Datei „%1“ kann nicht gelesen werden. Bitte prüfen Sie die Zugriffsrechte.", path);
+    const QByteArray header = file.read(100);
+    const qint64 size = info.size();
+    if (size == 0)
+        return fileMessage("Die Datei „%1“ ist leer und keine Quittora-Datenbank.", path);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return fileMessage("Die Datei „%1“ ist keine Quittora-Datenbank.", path);
+
+    const auto u16 = [&](int at) { return qFromBigEndian<quint16>(header.constData() + at); };
+    const auto u32 = [&](int at) { return qFromBigEndian<quint32>(header.constData() + at); };
+    const quint32 rawPageSize = u16(16);
+    const quint32 pageSize = rawPageSize == 1 ? 65536u : rawPageSize;
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return fileMessage("Die Datei „%1“ ist beschädigt (ungültiger Dateikopf).", path);
+    // The page count in the header is only trustworthy when the writer kept it
+    // current, which the change counter and the "valid for" number confirm.
+    const quint32 pageCount = u32(28);
+    if (pageCount != 0 && u32(24) == u32(92) && static_cast<qint64>(pageSize) * pageCount > size)
+        return fileMessage("Die Datei „%1“ ist unvollständig oder beschädigt: sie ist kürzer, als ihr Inhalt angibt. "
+                           "Bitte stellen Sie die Datenbank aus einer Datensicherung wieder her.", path);
+
+    const qint32 applicationId = static_cast<qint32>(u32(68));
+    if (applicationId != schema::kApplicationId)
+        return fileMessage("Die Datei „%1“ ist eine Datenbank eines anderen Programms und keine Quittora-Datenbank.", path);
+    const qint32 version = static_cast<qint32>(u32(60));
+    if (version > schema::kUserVersion)
+        return QString::fromUtf8("Die Datenbankdatei „%1“ wurde mit einer neueren Quittora-Version angelegt "
+                                 "(Datenbankversion %2, dieses Programm kennt Version %3). "
+                                 "Bitte verwenden Sie die neuere Programmversion.")
+            .arg(shown(path)).arg(version).arg(schema::kUserVersion);
+    if (version < 1)
+        return QString::fromUtf8("Die Datenbankdatei „%1“ hat eine unbekannte Datenbankversion (%2).")
+            .arg(shown(path)).arg(version);
+    return {};
+}
+
+QString checkWritable(const QString& path, const QFileInfo& info)
+{
+    // A file whose write permissions are all cleared is read-only by the
+    // owner's intent, even for an administrator who could write anyway.
+    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    if (!info.isWritable() || (info.permissions() & writeBits) == 0)
+        return fileMessage("Die Datenbankdatei „%1“ ist schreibgeschützt. Quittora muss Änderungen darin speichern "
+                           "können; bitte heben Sie den Schreibschutz auf.", path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isWritable())
+        return QString::fromUtf8("Der Ordner „%1“ der Datenbankdatei ist schreibgeschützt. Quittora muss dort beim "
+                                 "Speichern eine Hilfsdatei anlegen können.")
+            .arg(shown(folder.absoluteFilePath()));
+    return {};
+}
+
+QString sqliteUri(const QString& path, const char* mode)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+        + QStringLiteral("?mode=") + QString::fromLatin1(mode);
+}
+
+QString checkWithSqlite(const QString& path)
+{
+    const QByteArray roUri = sqliteUri(path, "ro").toUtf8();
+    {
+        SqliteHandle ro;
+        int rc = sqlite3_open_v2(roUri.constData(), &ro.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        if (rc != SQLITE_OK)
+            return fileMessage("Die Datenbankdatei „%1“ kann nicht geöffnet werden.", path);
+        sqlite3_extended_result_codes(ro.db, 1);
+        sqlite3_busy_timeout(ro.db, 250);
+        const QString why = verifyTables(ro.db, path, &rc);
+        // A journal left by an interrupted write can only be rolled back by a
+        // writing connection; opening the file does that, so it is no reason
+        // to refuse. Nothing else can be checked without writing.
+        if (rc == SQLITE_READONLY_ROLLBACK)
+            return {};
+        if (!why.isEmpty())
+            return why;
+    }
+    // Whether another program holds the write lock: take it and give it
+    // back at once. Taking the lock writes nothing to the file.
+    const QByteArray rwUri = sqliteUri(path, "rw").toUtf8();
+    SqliteHandle rw;
+    if (sqlite3_open_v2(rwUri.constData(), &rw.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
+        return fileMessage("Die Datenbankdatei „%1“ kann nicht zum Schreiben geöffnet werden.", path);
+    sqlite3_busy_timeout(rw.db, 250);
+    const int rc = sqlite3_exec(rw.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        sqlite3_exec(rw.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    else if (isBusy(rc))
+        return fileMessage(kLockedMessage, path);
+    else
+        return QString::fromUtf8("Die Datenbankdatei „%1“ kann nicht zum Schreiben geöffnet werden (%2).")
+            .arg(shown(path), QString::fromUtf8(sqlite3_errstr(rc)));
+    return {};
+}
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("quittora-db-%1").arg(++counter);
+}
+
+} // namespace
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    close();
+}
+
+QString Database::checkFile(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return QString::fromUtf8("Es wurde keine Datenbankdatei angegeben.");
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fileMessage("„%1“ ist ein Ordner und keine Datenbankdatei.", path);
+    if (!info.exists())
+        return fileMessage("Die Datenbankdatei „%1“ wurde nicht gefunden.", path);
+    if (!info.isFile())
+        return fileMessage("„%1“ ist keine gewöhnliche Datei und keine Datenbankdatei.", path);
+    if (!info.isReadable())
+        return fileMessage("Die Datei „%1“ kann nicht gelesen werden. Bitte prüfen Sie die Zugriffsrechte.", path);
+    QString why = checkHeader(path, info);
+    if (why.isEmpty())
+        why = checkWritable(path, info);
+    if (why.isEmpty())
+        why = checkWithSqlite(path);
+    return why;
+}
+
+bool Database::open(const QString& path, QString* message)
+{
+    QString why = checkFile(path);
+    if (!why.isEmpty()) {
+        if (message)
+            *message = why;
+        return false;
+    }
+    const QString name = nextConnectionName();
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        // mode=rw: never create a file here, even if it vanished since the check.
+        db.setDatabaseName(sqliteUri(path, "rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+        if (!db.open()) {
+            why = QString::fromUtf8("Die Datenbankdatei „%1“ kann nicht geöffnet werden (%2).")
+                      .arg(shown(path), db.lastError().text());
+        } else if (!registerSqlFunctions(db)) {
+            why = fileMessage("Die Datenbankdatei „%1“ kann nicht geöffnet werden (Funktionen nicht verfügbar).", path);
+        } else {
+            QSqlQuery q(db);
+            // The first read also rolls back a journal left by an interrupted
+            // write; only then are the header values final.
+            if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next()
+                || q.value(0).toInt() != schema::kApplicationId) {
+                why = fileMessage("Die Datei „%1“ ist keine Quittora-Datenbank.", path);
+            } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()
+                       || q.value(0).toInt() != schema::kUserVersion) {
+                why = fileMessage("Die Datenbankdatei „%1“ hat eine unbekannte Datenbankversion.", path);
+            } else {
+                auto* handle = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
+                int rc = SQLITE_OK;
+                why = verifyTables(handle, path, &rc);
+                if (why.isEmpty()) {
+                    q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+                    ok = true;
+                }
+            }
+        }
+        if (!ok)
+            db.close();
+    }
+    if (!ok) {
+        QSqlDatabase::removeDatabase(name);
+        if (message)
+            *message = why;
+        return false;
+    }
+    close();
+    m_connectionName = name;
+    m_path = path;
+    return true;
+}
+
+void Database::close()
+{
+    if (m_connectionName.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
+    m_path.clear();
+}
+
+bool Database::isOpen() const
+{
+    return !m_connectionName.isEmpty() && QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+QSqlDatabase Database::connection() const
+{
+    if (m_connectionName.isEmpty())
+        return {};
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool Database::createFromTemplate(const QString& path, QChar decimalSeparator, QString* message)
+{
+    const auto failWith = [&](const QString& text) {
+        if (message)
+            *message = text;
+        return false;
+    };
+    if (path.trimmed().isEmpty())
+        return failWith(QString::fromUtf8("Es wurde kein Dateiname für die neue Datenbank angegeben."));
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        return failWith(fileMessage("Die Datei „%1“ existiert bereits. Eine vorhandene Datenbank wird nicht überschrieben.", path));
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder))
+        return failWith(QString::fromUtf8("Der Ordner „%1“ kann nicht angelegt werden.").arg(shown(folder)));
+
+    // Built under a temporary name beside the target, so that a file carrying
+    // the final name is always complete.
+    QString temp;
+    do {
+        temp = folder + QLatin1Char('/') + info.fileName() + QStringLiteral(".neu-")
+            + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    } while (QFileInfo::exists(temp));
+
+    const QString name = nextConnectionName();
+    QString error;
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(temp);
+        if (!db.open())
+            error = db.lastError().text();
+        else
+            ok = schema::createSchema(db, &error) && schema::insertTemplateData(db, decimalSeparator, &error);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    const auto dropTemp = [&] {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+    };
+    if (!ok) {
+        dropTemp();
+        return failWith(QString::fromUtf8("Die neue Datenbank „%1“ konnte nicht angelegt werden (%2).").arg(shown(path), error));
+    }
+    // QFile::rename never replaces an existing file.
+    if (!QFile::rename(temp, path)) {
+        dropTemp();
+        if (QFileInfo::exists(path))
+            return failWith(fileMessage("Die Datei „%1“ existiert bereits. Eine vorhandene Datenbank wird nicht überschrieben.", path));
+        return failWith(fileMessage("Die neue Datenbank „%1“ konnte nicht unter ihrem Namen gespeichert werden.", path));
+    }
+    return true;
+}
+
+std::optional<Database::Counts> Database::counts() const
+{
+    if (!isOpen())
+        return std::nullopt;
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM Rechnungen), (SELECT count(*) FROM Verkauf), "
+                               "(SELECT count(*) FROM Kunden), (SELECT count(*) FROM Artikel)"))
+        || !q.next())
+        return std::nullopt;
+    Counts c;
+    c.rechnungen = q.value(0).toLongLong();
+    c.positionen = q.value(1).toLongLong();
+    c.kunden = q.value(2).toLongLong();
+    c.artikel = q.value(3).toLongLong();
+    return c;
+}
+
+} // namespace quittora

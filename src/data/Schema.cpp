@@ -1,0 +1,244 @@
+#include "data/Schema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace quittora::schema {
+
+namespace {
+
+QStringList fields(std::initializer_list<const char*> names)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(names.size()));
+    for (const char* n : names)
+        list << QString::fromLatin1(n);
+    return list;
+}
+
+QString columnDefinition(const QString& table, const QString& field)
+{
+    if (field == QLatin1String("ID"))
+        return QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT");
+    if (isBooleanField(table, field))
+        return field + QStringLiteral(" INTEGER NOT NULL DEFAULT 0 CHECK (") + field + QStringLiteral(" IN (-1, 0))");
+    // Empty text rather than NULL for a fresh record, so that a search such
+    // as "contains the text" behaves the same on a new record as on one that
+    // was cleared by the user.
+    return field + QStringLiteral(" TEXT DEFAULT ''");
+}
+
+QString createTable(const QString& table, const QStringList& fieldList)
+{
+    QStringList cols;
+    for (const QString& f : fieldList)
+        cols << columnDefinition(table, f);
+    return QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+bool run(QSqlQuery& q, const QString& sql, QString* error)
+{
+    if (q.exec(sql))
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
+}
+
+bool insertRow(const QSqlDatabase& db, const QString& table, const QList<QPair<QString, QVariant>>& values, QString* error)
+{
+    QStringList names;
+    QStringList marks;
+    for (const auto& v : values) {
+        names << v.first;
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + names.join(QStringLiteral(", "))
+                   + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'))) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    for (const auto& v : values)
+        q.addBindValue(v.second);
+    if (!q.exec()) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// Runs body inside one transaction on db; rolls back when it fails.
+template <typename Body>
+bool inTransaction(const QSqlDatabase& db, QString* error, Body body)
+{
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("BEGIN IMMEDIATE"), error))
+        return false;
+    if (!body(q)) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    if (!run(q, QStringLiteral("COMMIT"), error)) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList kundenFields()
+{
+    return fields({"ID", "a1", "a2", "a3", "a8", "a4", "a5", "a6", "a7", "a40", "a9", "n1"});
+}
+
+QStringList artikelFields()
+{
+    // a6, a7, a8 and a40 are named by the article search over all fields;
+    // nothing fills them, but the search must not fail on them.
+    return fields({"ID", "a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a19", "a40", "n1"});
+}
+
+QStringList rechnungenFields()
+{
+    return fields({"ID", "a7", "a8", "a156", "a1", "a2", "a3", "a4", "a5", "b1", "b10", "a14", "a19", "a20", "a21",
+                   "a30", "a31", "a75", "a6", "a26", "a22", "a23", "a24", "b2", "a158", "opt1"});
+}
+
+QStringList verkaufFields()
+{
+    return fields({"ID", "a1", "a2", "a3", "n1", "a4", "a19", "a5"});
+}
+
+QStringList einstellungenFields()
+{
+    return fields({"ID", "Titel", "frei4", "frei2", "frei3", "Tel", "Fax", "Einst15", "Einst1", "Einst2", "Vordruck",
+                   "Einst23", "Einst6", "Einst24", "frei5", "Einst26", "Bank", "Einst25", "Einst28", "Einst27",
+                   "Memo10", "Einst3", "Einst4", "Einst5", "MWSt", "frei9", "frei8", "frei1", "Rechnungsnummer",
+                   "Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6", "Memo7", "Memo8", "Einst18", "Einst19"});
+}
+
+bool isBooleanField(const QString& table, const QString& field)
+{
+    return (table.compare(QLatin1String("Rechnungen"), Qt::CaseInsensitive) == 0
+            && field.compare(QLatin1String("opt1"), Qt::CaseInsensitive) == 0)
+        || (table.compare(QLatin1String("Einstellungen"), Qt::CaseInsensitive) == 0
+            && field.compare(QLatin1String("Vordruck"), Qt::CaseInsensitive) == 0);
+}
+
+bool createSchema(const QSqlDatabase& db, QString* error)
+{
+    const QList<QPair<QString, QStringList>> tables = {
+        {QStringLiteral("Kunden"), kundenFields()},
+        {QStringLiteral("Artikel"), artikelFields()},
+        {QStringLiteral("Rechnungen"), rechnungenFields()},
+        {QStringLiteral("Verkauf"), verkaufFields()},
+        {QStringLiteral("Einstellungen"), einstellungenFields()},
+    };
+    return inTransaction(db, error, [&](QSqlQuery& q) {
+        for (const auto& t : tables) {
+            if (!run(q, createTable(t.first, t.second), error))
+                return false;
+        }
+        const QStringList statements = {
+            // The lines of one document, on every change of the current document.
+            QStringLiteral("CREATE INDEX Verkauf_a1 ON Verkauf (a1)"),
+            QStringLiteral("CREATE INDEX Rechnungen_a7 ON Rechnungen (a7)"),
+            QStringLiteral("CREATE INDEX Rechnungen_b1 ON Rechnungen (b1)"),
+            // Matches the order of SortKunden, so the customer list needs no sort.
+            QStringLiteral("CREATE INDEX Kunden_name ON Kunden (a2 COLLATE NOCASE, a3 COLLATE NOCASE, ID)"),
+            QStringLiteral("CREATE INDEX Artikel_a2 ON Artikel (a2 COLLATE NOCASE)"),
+            QStringLiteral("CREATE INDEX Artikel_a3 ON Artikel (a3 COLLATE NOCASE)"),
+            QStringLiteral("CREATE VIEW SortKunden AS SELECT * FROM Kunden "
+                           "ORDER BY a2 COLLATE NOCASE, a3 COLLATE NOCASE, ID"),
+            QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId),
+            QStringLiteral("PRAGMA user_version = %1").arg(kUserVersion),
+        };
+        for (const QString& s : statements) {
+            if (!run(q, s, error))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool insertTemplateData(const QSqlDatabase& db, QChar decimalSeparator, QString* error)
+{
+    const auto s = [](const char* text) { return QVariant(QString::fromUtf8(text)); };
+    const QList<QPair<QString, QVariant>> settings = {
+        {QStringLiteral("Titel"), s("Ihre Firma")},
+        {QStringLiteral("frei4"), s("Inhaber Max Mustermann")},
+        {QStringLiteral("frei2"), s("Musterstraße 1")},
+        {QStringLiteral("frei3"), s("12345 Musterstadt")},
+        {QStringLiteral("Tel"), s("01234 56789-0")},
+        {QStringLiteral("Fax"), s("01234 56789-9")},
+        {QStringLiteral("Einst15"), s("")},
+        {QStringLiteral("Einst1"), s("info@ihre-firma.de")},
+        {QStringLiteral("Einst2"), s("http://www.ihre-firma.de")},
+        {QStringLiteral("Vordruck"), QVariant(-1)},
+        {QStringLiteral("Einst23"), s("Steuernummer")},
+        {QStringLiteral("Einst6"), s("123/456/78901")},
+        {QStringLiteral("Einst24"), s("USt-IdNr.")},
+        {QStringLiteral("frei5"), s("DE123456789")},
+        {QStringLiteral("Einst26"), s("Bankverbindung")},
+        {QStringLiteral("Bank"), s("Musterbank Musterstadt")},
+        {QStringLiteral("Einst25"), s("IBAN / BIC")},
+        {QStringLiteral("Einst27"), s("DE00 1234 5678 9012 3456 78")},
+        {QStringLiteral("Einst28"), s("MUSTDEFFXXX")},
+        {QStringLiteral("Memo10"), s("")},
+        {QStringLiteral("Einst3"), s("150")},
+        {QStringLiteral("Einst4"), s("10")},
+        {QStringLiteral("Einst5"), s("25")},
+        {QStringLiteral("MWSt"), s("19")},
+        {QStringLiteral("frei9"), s("7")},
+        {QStringLiteral("frei8"), s("EUR")},
+        {QStringLiteral("frei1"), s("1")},
+        {QStringLiteral("Rechnungsnummer"), s("1000")},
+        {QStringLiteral("Memo1"), s("Vielen Dank für Ihren Auftrag.")},
+        {QStringLiteral("Memo2"), s("Wir berechnen Ihnen folgende Lieferungen und Leistungen:")},
+        {QStringLiteral("Memo3"), s("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug "
+                                    "auf unser unten genanntes Konto. Wir bedanken uns für die gute Zusammenarbeit.")},
+        {QStringLiteral("Memo4"), s("Vielen Dank für Ihre Anfrage.")},
+        {QStringLiteral("Memo5"), s("Gerne unterbreiten wir Ihnen folgendes Angebot:")},
+        {QStringLiteral("Memo6"), s("Dieses Angebot ist 30 Tage gültig. Über Ihren Auftrag würden wir uns sehr freuen.")},
+        {QStringLiteral("Memo7"), s("Wir danken Ihnen für Ihre Bestellung")},
+        {QStringLiteral("Memo8"), s("Ware erhalten / in Empfang genommen")},
+        // No cash discount unless the user sets a percent.
+        {QStringLiteral("Einst18"), s("10")},
+        {QStringLiteral("Einst19"), s("0")},
+    };
+    const QList<QPair<QString, QVariant>> customer = {
+        {QStringLiteral("a1"), s("Herrn")},
+        {QStringLiteral("a2"), s("Mustermann")},
+        {QStringLiteral("a3"), s("Max")},
+        {QStringLiteral("a8"), s("")},
+        {QStringLiteral("a4"), s("Musterweg 5")},
+        {QStringLiteral("a5"), s("12345 Musterstadt")},
+        {QStringLiteral("a6"), s("")},
+        {QStringLiteral("a7"), s("")},
+        {QStringLiteral("a40"), s("")},
+        {QStringLiteral("a9"), s("")},
+        {QStringLiteral("n1"), s("Musterkunde, kann geändert oder als Vorlage verwendet werden.")},
+    };
+    const QList<QPair<QString, QVariant>> article = {
+        {QStringLiteral("a1"), s("")},
+        {QStringLiteral("a2"), s("Stk.")},
+        {QStringLiteral("a3"), s("Musterartikel")},
+        {QStringLiteral("a4"), QVariant(QStringLiteral("10") + decimalSeparator + QStringLiteral("00"))},
+        {QStringLiteral("a5"), s("")},
+        {QStringLiteral("a19"), s("19")},
+        {QStringLiteral("n1"), s("")},
+    };
+    return inTransaction(db, error, [&](QSqlQuery&) {
+        return insertRow(db, QStringLiteral("Einstellungen"), settings, error)
+            && insertRow(db, QStringLiteral("Kunden"), customer, error)
+            && insertRow(db, QStringLiteral("Artikel"), article, error);
+    });
+}
+
+} // namespace quittora::schema

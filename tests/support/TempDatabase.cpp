@@ -1,0 +1,154 @@
+#include "support/TempDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace quittora::test {
+
+TempDatabase::TempDatabase(QChar decimalSeparator)
+{
+    if (!m_dir.isValid()) {
+        m_error = QStringLiteral("no temporary folder");
+        ADD_FAILURE() << "TempDatabase: " << m_error.toStdString();
+        return;
+    }
+    m_path = m_dir.filePath(QStringLiteral("Quittora.qtb"));
+    if (!Database::createFromTemplate(m_path, decimalSeparator, &m_error) || !m_db.open(m_path, &m_error))
+        ADD_FAILURE() << "TempDatabase: " << m_error.toStdString();
+}
+
+TempDatabase::~TempDatabase()
+{
+    m_db.close();
+}
+
+qint64 TempDatabase::insert(const QString& table, const QVariantMap& fields)
+{
+    QStringList names;
+    QStringList marks;
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+        names << it.key();
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(connection());
+    const QString sql = names.isEmpty()
+        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+              .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& v : fields)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok) {
+        ADD_FAILURE() << "insert into " << table.toStdString() << ": " << q.lastError().text().toStdString();
+        return -1;
+    }
+    return q.lastInsertId().toLongLong();
+}
+
+qint64 TempDatabase::addCustomer(const QString& name, const QString& firstName, const QVariantMap& more)
+{
+    QVariantMap f = more;
+    f.insert(QStringLiteral("a2"), name);
+    f.insert(QStringLiteral("a3"), firstName);
+    return insert(QStringLiteral("Kunden"), f);
+}
+
+qint64 TempDatabase::addArticle(const QString& number, const QString& designation, const QString& price,
+                                const QString& vatRate, const QVariantMap& more)
+{
+    QVariantMap f = more;
+    f.insert(QStringLiteral("a2"), number);
+    f.insert(QStringLiteral("a3"), designation);
+    f.insert(QStringLiteral("a4"), price);
+    f.insert(QStringLiteral("a19"), vatRate);
+    return insert(QStringLiteral("Artikel"), f);
+}
+
+qint64 TempDatabase::addDocument(const QString& number, const QString& date, const QString& kind, bool paid,
+                                 const QVariantMap& more)
+{
+    QVariantMap f = more;
+    f.insert(QStringLiteral("a7"), number);
+    f.insert(QStringLiteral("a8"), date);
+    f.insert(QStringLiteral("a156"), kind);
+    f.insert(QStringLiteral("opt1"), paid ? -1 : 0);
+    return insert(QStringLiteral("Rechnungen"), f);
+}
+
+qint64 TempDatabase::addLine(qint64 documentId, const QString& quantity, const QString& designation,
+                             const QString& unitPrice, const QString& amount, const QString& vatRate,
+                             const QString& unit)
+{
+    return insert(QStringLiteral("Verkauf"), {
+                                                 {QStringLiteral("a1"), QString::number(documentId)},
+                                                 {QStringLiteral("a2"), quantity},
+                                                 {QStringLiteral("a3"), unit},
+                                                 {QStringLiteral("n1"), designation},
+                                                 {QStringLiteral("a4"), unitPrice},
+                                                 {QStringLiteral("a5"), amount},
+                                                 {QStringLiteral("a19"), vatRate},
+                                             });
+}
+
+QVariant TempDatabase::field(const QString& table, qint64 id, const QString& fieldName) const
+{
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(fieldName, table));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return {};
+    return q.value(0);
+}
+
+QVariant TempDatabase::setting(const QString& fieldName) const
+{
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("SELECT %1 FROM Einstellungen ORDER BY ID LIMIT 1").arg(fieldName)) || !q.next())
+        return {};
+    return q.value(0);
+}
+
+qint64 TempDatabase::count(const QString& table, const QString& where, const QVariantList& params) const
+{
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(table)
+              + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+    for (const QVariant& p : params)
+        q.addBindValue(p);
+    if (!q.exec() || !q.next()) {
+        ADD_FAILURE() << "count " << table.toStdString() << ": " << q.lastError().text().toStdString();
+        return -1;
+    }
+    return q.value(0).toLongLong();
+}
+
+bool TempDatabase::exec(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q(connection());
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& p : params)
+            q.addBindValue(p);
+        ok = q.exec();
+    }
+    if (!ok)
+        ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    return ok;
+}
+
+QByteArray TempDatabase::readFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+} // namespace quittora::test
