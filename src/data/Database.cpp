@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -132,7 +133,7 @@ QString checkWritable(const QString& path, const QFileInfo& info)
 {
     // A file whose write permissions are all cleared is read-only by the
     // owner's intent, even for an administrator who could write anyway.
-    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!info.isWritable() || (info.permissions() & writeBits) == 0)
         return fileMessage("Die Datenbankdatei „%1“ ist schreibgeschützt. Quittora muss Änderungen darin speichern "
                            "können; bitte heben Sie den Schreibschutz auf.", path);

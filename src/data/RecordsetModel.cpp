@@ -57,7 +57,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole) {
         const auto it = m_alignment.constFind(index.column());
-        return it != m_alignment.cend() ? QVariant::fromValue(*it) : QVariant();
+        return it != m_alignment.cend() ? QVariant(static_cast<int>(it->toInt())) : QVariant();
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != IdRole)
         return {};

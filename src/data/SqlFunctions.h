@@ -8,7 +8,8 @@ namespace quittora {
 //   x LIKE pattern   pattern matching of jetLike() (replaces SQLite's own LIKE,
 //                    so '*' '?' '#' '[..]' are the wildcards and '%' is text)
 //   Mid(s, start [, length])  1-based, on characters
-//   Left(s, n)                first n characters
+//   Left(s, n)                first n characters; LEFT is an SQL keyword,
+//                             so it is written [Left](s, n) in a statement
 //   Val(s)                    leadingNumber(), as INTEGER when whole, else REAL
 //                             (for ordering and comparing only; amounts are
 //                             never computed in SQL)
