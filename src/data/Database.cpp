@@ -109,8 +109,12 @@ QString checkHeader(const QString& path, const QFileInfo& info)
         return fileMessage("Die Datei „%1“ ist beschädigt (ungültiger Dateikopf).", path);
     // The page count in the header is only trustworthy when the writer kept it
     // current, which the change counter and the "valid for" number confirm.
+    // With a journal beside it the file may be mid-write; opening rolls it
+    // back to the last complete state, so its size proves nothing yet.
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    const bool recoverable = journal.exists() && journal.size() > 0;
     const quint32 pageCount = u32(28);
-    if (pageCount != 0 && u32(24) == u32(92) && static_cast<qint64>(pageSize) * pageCount > size)
+    if (!recoverable && pageCount != 0 && u32(24) == u32(92) && static_cast<qint64>(pageSize) * pageCount > size)
         return fileMessage("Die Datei „%1“ ist unvollständig oder beschädigt: sie ist kürzer, als ihr Inhalt angibt. "
                            "Bitte stellen Sie die Datenbank aus einer Datensicherung wieder her.", path);
 

@@ -165,6 +165,43 @@ TEST(DatabaseCheck, RefusesAFileLockedByAnotherWriterUntilItIsReleased)
     EXPECT_EQ(Database::checkFile(path), QString());
 }
 
+// A write interrupted by a crash leaves the file half-written with its
+// journal beside it: the file is accepted and opening restores the last
+// complete state.
+TEST(DatabaseOpen, AnInterruptedWriteIsRolledBackOnOpen)
+{
+    QTemporaryDir dir;
+    const QString path = makeTemplate(dir);
+    runOn(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                "INSERT INTO Kunden (a2, n1) SELECT 'Kunde ' || i, 'alt' FROM n");
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA cache_size = 10; BEGIN; "
+                                   "UPDATE Kunden SET n1 = hex(randomblob(200)); "
+                                   "INSERT INTO Kunden (a2) SELECT a2 FROM Kunden;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    // The state a crash would leave: copies of the file and its journal.
+    const QString crashed = dir.filePath(QStringLiteral("Absturz.qtb"));
+    ASSERT_TRUE(QFile::exists(path + QStringLiteral("-journal")));
+    ASSERT_TRUE(QFile::copy(path, crashed));
+    ASSERT_TRUE(QFile::copy(path + QStringLiteral("-journal"), crashed + QStringLiteral("-journal")));
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    ASSERT_NE(TempDatabase::readFile(crashed), TempDatabase::readFile(path)) << "the copy must be mid-write";
+
+    EXPECT_EQ(Database::checkFile(crashed), QString());
+    Database db;
+    QString message;
+    ASSERT_TRUE(db.open(crashed, &message)) << message.toStdString();
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*), sum(n1 = 'alt') FROM Kunden")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 3001);
+    EXPECT_EQ(q.value(1).toInt(), 3000);
+    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
+}
+
 TEST(DatabaseOpen, OpensReadWriteAndCounts)
 {
     TempDatabase t;
@@ -211,6 +248,20 @@ TEST(DatabaseOpen, OpeningAnotherFileSwitchesTheConnection)
     ASSERT_TRUE(t.db().open(second, &message)) << message.toStdString();
     EXPECT_EQ(t.db().path(), second);
     EXPECT_EQ(t.count(QStringLiteral("Kunden")), 1);
+}
+
+TEST(DatabaseOpen, PathsWithBlanksUmlautsAndUrlCharactersOpen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Müller & Söhne #1 ?%20/Quittora.qtb"));
+    QString message;
+    ASSERT_TRUE(Database::createFromTemplate(path, QLatin1Char(','), &message)) << message.toStdString();
+    Database db;
+    ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM Kunden")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Müller & Söhne #1 ?%20/Quittora.qtb-journal"))));
 }
 
 TEST(DatabaseCreate, RefusesAnExistingFileAndLeavesItAlone)

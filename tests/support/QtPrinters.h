@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <ostream>
 
@@ -13,4 +14,12 @@ inline void PrintTo(const QString& s, std::ostream* os)
 inline void PrintTo(QChar c, std::ostream* os)
 {
     *os << '\'' << QString(c).toStdString() << '\'';
+}
+
+inline void PrintTo(const QVariant& value, std::ostream* os)
+{
+    if (value.isNull())
+        *os << "QVariant(null)";
+    else
+        *os << "QVariant(" << value.typeName() << ", \"" << value.toString().toStdString() << "\")";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Database.h"
+#include "support/QtPrinters.h"
 
 #include <QByteArray>
 #include <QSqlDatabase>
