@@ -26,6 +26,11 @@ class Database;
 // true before the first, eof() after the last (both in an empty set). Moving
 // away from a record first stores its pending edits; when storing fails the
 // move does not happen and writeFailed() carries the German message.
+//
+// Every write is one transaction (a savepoint, so it also nests inside a
+// caller's transaction). Yes/No fields take bool, numbers or "Wahr"/"-1" and
+// are stored as -1/0. Edits still pending when the recordset is destroyed are
+// stored then; it must not outlive its Database.
 class Recordset : public QObject {
     Q_OBJECT
 public:
@@ -88,7 +93,8 @@ public:
     // Drops the edit buffer.
     void cancelUpdate();
     // Deletes the current record; the record after it becomes current (or the
-    // new last one, or bof/eof when the set is empty).
+    // new last one, or bof/eof when the set is empty). While a new record is
+    // being added, drops that one instead (it was never stored).
     bool deleteCurrent();
 
     // Re-reads the current record from the database (after a write elsewhere).

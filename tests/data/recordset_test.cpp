@@ -435,3 +435,16 @@ TEST(Recordset, FindsInALargeSetByScanningTheWholeTable)
     EXPECT_TRUE(rs.findNext(s("a7 LIKE ?"), {s("50*")}));
     EXPECT_EQ(rs.text(s("a7")), s("5098"));
 }
+
+TEST_F(Customers, RefreshAndClosingStorePendingEdits)
+{
+    {
+        auto rs = open();
+        rs->setValue(s("a6"), s("030 123"));
+        ASSERT_TRUE(rs->refresh());
+        EXPECT_EQ(t.field(s("Kunden"), adler, s("a6")).toString(), s("030 123"));
+        rs->moveLast();
+        rs->setValue(s("a6"), s("089 456"));
+    }
+    EXPECT_EQ(t.field(s("Kunden"), zander, s("a6")).toString(), s("089 456"));
+}
