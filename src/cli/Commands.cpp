@@ -1,0 +1,62 @@
+#include "cli/Commands.h"
+
+#include "data/Database.h"
+#include "platform/LocaleInfo.h"
+
+namespace quittora::cli {
+
+const QList<Command>& commands()
+{
+    static const QList<Command> all = {
+        {"init", "init DATEI            legt eine neue Quittora-Datenbank aus der Vorlage an", &runInit},
+        {"info", "info DATEI            zeigt die Anzahl der Rechnungen, Positionen, Kunden und Artikel", &runInfo},
+    };
+    return all;
+}
+
+int runInit(const QStringList& args, Io& io)
+{
+    if (args.size() != 1) {
+        io.err << "Aufruf: quittora-cli init DATEI\n";
+        return kUsage;
+    }
+    QString message;
+    if (!Database::createFromTemplate(args.at(0), makeSystemLocaleInfo()->decimalSeparator(), &message)) {
+        io.err << message << '\n';
+        return kRefused;
+    }
+    io.out << "Neue Datenbank angelegt: " << args.at(0) << '\n';
+    return kOk;
+}
+
+int runInfo(const QStringList& args, Io& io)
+{
+    if (args.size() != 1) {
+        io.err << "Aufruf: quittora-cli info DATEI\n";
+        return kUsage;
+    }
+    // checkFile never writes, so info can be pointed at any file safely.
+    const QString problem = Database::checkFile(args.at(0));
+    if (!problem.isEmpty()) {
+        io.err << problem << '\n';
+        return kRefused;
+    }
+    Database db;
+    QString message;
+    if (!db.open(args.at(0), &message)) {
+        io.err << message << '\n';
+        return kRefused;
+    }
+    const auto counts = db.counts();
+    if (!counts) {
+        io.err << "Die Datenbank " << args.at(0) << " konnte nicht gelesen werden.\n";
+        return kRefused;
+    }
+    io.out << "Rechnungen: " << counts->rechnungen << '\n'
+           << "Positionen: " << counts->positionen << '\n'
+           << "Kunden: " << counts->kunden << '\n'
+           << "Artikel: " << counts->artikel << '\n';
+    return kOk;
+}
+
+} // namespace quittora::cli
