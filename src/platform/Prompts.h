@@ -29,6 +29,18 @@ public:
     // that order of preference).
     virtual Button message(const QString& title, const QString& text, Icon icon, int buttons = Ok) = 0;
 
+    // The answer of a box with these buttons that is closed without a choice.
+    // A box without Cancel, No or Ok (Abort/Retry/Ignore) answers Abort, then
+    // Ignore, then Retry, whichever it offers; no buttons at all means Ok.
+    static Button closeAnswer(int buttons)
+    {
+        for (Button b : {Cancel, No, Ok, Abort, Ignore, Retry, Yes}) {
+            if (buttons & b)
+                return b;
+        }
+        return Ok;
+    }
+
     // Yes/No with the question icon; true for Yes.
     bool question(const QString& title, const QString& text) {
         return message(title, text, Icon::Question, Yes | No) == Yes;

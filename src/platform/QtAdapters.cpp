@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QProcess>
@@ -18,7 +19,9 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace quittora {
 
@@ -85,24 +88,79 @@ public:
     }
     QString privateTemp() const override
     {
-        // Exports land here; other accounts must neither read nor plant files,
-        // so the folder lives in the user's runtime or cache folder and is
-        // made 0700.
-        QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        if (base.isEmpty() || !QFileInfo(base).isDir() || !QFileInfo(base).isWritable())
-            base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-        if (base.isEmpty())
-            return {};
-        const QString dir = QDir(base).filePath(QStringLiteral("quittora-tmp"));
-        if (!QDir().mkpath(dir))
-            return {};
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        const QFileInfo info(dir);
-        if (!info.isDir() || info.ownerId() != ::getuid())
-            return {};
-        return QDir::toNativeSeparators(dir) + QDir::separator();
+        // Exports land here and are opened by other programs; other accounts
+        // must neither read them nor plant files or links in their place. So
+        // the folder lives in a folder of the user's own (the session's
+        // runtime folder, else the cache folder below the home), never under a
+        // fixed name in a shared /tmp, and it is checked every time: a real
+        // directory, ours, 0700.
+        for (const QString& base : candidateBases()) {
+            const QString dir = ensurePrivateFolder(base);
+            if (!dir.isEmpty())
+                return QDir::toNativeSeparators(dir) + QDir::separator();
+        }
+        return {};
     }
     QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+
+private:
+    static constexpr QFileDevice::Permissions kOwnerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+    static QStringList candidateBases()
+    {
+        QStringList bases;
+        // Qt falls back to a fixed name in /tmp when XDG_RUNTIME_DIR is unset;
+        // only the session's own runtime folder is wanted here.
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+            bases.push_back(runtime);
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        if (!cache.isEmpty())
+            bases.push_back(cache);
+        return bases;
+    }
+
+    static bool isOwnedByUs(const QFileInfo& info)
+    {
+#ifdef Q_OS_UNIX
+        return info.ownerId() == ::getuid();
+#else
+        Q_UNUSED(info);
+        return true;
+#endif
+    }
+
+    // The base must be a directory of ours that nobody else may write to
+    // (the runtime folder is 0700, ~/.cache at most 0755).
+    static bool isSafeBase(const QString& base)
+    {
+        const QFileInfo info(base);
+        if (!info.exists() || info.isSymLink() || !info.isDir() || !isOwnedByUs(info))
+            return false;
+        return !(info.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    }
+
+    static QString ensurePrivateFolder(const QString& base)
+    {
+        if (!QFileInfo::exists(base) && !QDir().mkpath(base))
+            return {};
+        if (!isSafeBase(base))
+            return {};
+        const QString dir = QDir(base).filePath(QStringLiteral("quittora-tmp"));
+        QFileInfo info(dir);
+        if (!info.exists() && !info.isSymLink()) {
+            // Made 0700 at once, so there is no moment in which it is open.
+            if (!QDir().mkdir(dir, kOwnerOnly))
+                return {};
+            info = QFileInfo(dir);
+        }
+        if (info.isSymLink() || !info.isDir() || !isOwnedByUs(info))
+            return {};
+        if (info.permissions() != kOwnerOnly && !QFile::setPermissions(dir, kOwnerOnly))
+            return {};
+        return dir;
+    }
 };
 
 class SystemLocaleInfo final : public LocaleInfo {
@@ -119,13 +177,21 @@ class SystemClipboard final : public Clipboard {
 public:
     void setText(const QString& text) override
     {
-        if (auto* cb = QGuiApplication::clipboard())
+        if (auto* cb = clipboard())
             cb->setText(text);
     }
     QString text() const override
     {
-        auto* cb = QGuiApplication::clipboard();
+        auto* cb = clipboard();
         return cb ? cb->text() : QString();
+    }
+
+private:
+    // QGuiApplication::clipboard() crashes under a plain QCoreApplication
+    // (the command-line tool); there is simply no clipboard then.
+    static QClipboard* clipboard()
+    {
+        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
     }
 };
 
