@@ -98,11 +98,16 @@ bool NumericKeyFilter::handleKey(QKeyEvent* event)
     const QString text = event->text();
     if (!isTyping(text))
         return false;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    // Ctrl or Meta make a shortcut (select all, undo), which the box never
+    // inserts as text; Ctrl with Alt is AltGr on Windows and types.
+    if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier))
+        return false;
     const std::optional<QString> taken = filtered(text);
     if (!taken) {
-        // With Ctrl, Alt or Meta held it was meant as a shortcut, not as
-        // input: drop it without scolding.
-        refuse(!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+        // With Alt held it was meant as a shortcut, not as input: drop it
+        // without scolding.
+        refuse(!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
         return true;
     }
     if (*taken == text)

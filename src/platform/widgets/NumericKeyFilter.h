@@ -6,6 +6,9 @@
 #include <functional>
 #include <optional>
 
+class QContextMenuEvent;
+class QInputMethodEvent;
+class QKeyEvent;
 class QLineEdit;
 
 namespace quittora {
@@ -54,9 +57,9 @@ private:
     std::optional<QString> filtered(const QString& text) const;
     void refuse(bool tell);
     void pasteFiltered(const QString& clip);
-    bool handleKey(class QKeyEvent* event);
-    bool handleContextMenu(class QContextMenuEvent* event);
-    bool handleInputMethod(class QInputMethodEvent* event);
+    bool handleKey(QKeyEvent* event);
+    bool handleContextMenu(QContextMenuEvent* event);
+    bool handleInputMethod(QInputMethodEvent* event);
 
     QLineEdit* m_edit;
     AppContext& m_ctx;
