@@ -33,15 +33,20 @@ bool isTyping(const QString& text)
 
 } // namespace
 
-QString NumericKeyFilter::wrongInputMessage()
-{
-    return QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt");
-}
-
 NumericKeyFilter* NumericKeyFilter::install(QLineEdit* edit, AppContext& ctx, Rule rule, const QString& message)
 {
     Q_ASSERT(edit && rule);
     return new NumericKeyFilter(edit, ctx, std::move(rule), message);
+}
+
+NumericKeyFilter* NumericKeyFilter::installAmount(QLineEdit* edit, AppContext& ctx)
+{
+    return install(edit, ctx, &amountKey);
+}
+
+NumericKeyFilter* NumericKeyFilter::installInvoiceNumber(QLineEdit* edit, AppContext& ctx)
+{
+    return install(edit, ctx, [](QChar typed, QChar) { return invoiceNumberKey(typed); });
 }
 
 NumericKeyFilter::NumericKeyFilter(QLineEdit* edit, AppContext& ctx, Rule rule, const QString& message)
@@ -58,10 +63,17 @@ std::optional<QString> NumericKeyFilter::filtered(const QString& text) const
     QString out;
     out.reserve(text.size());
     for (QChar c : text) {
-        const std::optional<QChar> taken = m_rule(c, separator);
-        if (!taken)
+        const KeyDecision decision = m_rule(c, separator);
+        switch (decision.action) {
+        case KeyDecision::Action::Accept:
+            out.append(c);
+            break;
+        case KeyDecision::Action::Replace:
+            out.append(decision.replacement);
+            break;
+        case KeyDecision::Action::Reject:
             return std::nullopt;
-        out.append(*taken);
+        }
     }
     return out;
 }
@@ -69,7 +81,7 @@ std::optional<QString> NumericKeyFilter::filtered(const QString& text) const
 void NumericKeyFilter::refuse(bool tell)
 {
     if (tell && !m_message.isEmpty())
-        m_ctx.prompts.message(QStringLiteral("Fehler"), m_message, Prompts::Icon::Critical, Prompts::Ok);
+        m_ctx.prompts.message(wrongInputTitle(), m_message, Prompts::Icon::Critical, Prompts::Ok);
 }
 
 void NumericKeyFilter::pasteFiltered(const QString& clip)

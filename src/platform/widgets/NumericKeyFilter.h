@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/KeyFilter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -33,17 +35,19 @@ struct AppContext;
 class NumericKeyFilter final : public QObject {
     Q_OBJECT
 public:
-    // One typed character and the decimal separator in force; the character
-    // to insert (the same or a replacement), or nullopt to refuse it.
-    using Rule = std::function<std::optional<QChar>(QChar typed, QChar decimalSeparator)>;
-
-    // "Falsche Eingabe !      nur Zahlenwerte erlaubt"
-    static QString wrongInputMessage();
+    // Decides one typed character, given the decimal separator in force
+    // (data/KeyFilter.h: amountKey fits as it is).
+    using Rule = std::function<KeyDecision(QChar typed, QChar decimalSeparator)>;
 
     // Installs a filter on edit (a child of edit, it lives as long as the
-    // box). message empty: refused keys are dropped silently.
+    // box). message empty: refused keys are dropped silently. The title is
+    // always wrongInputTitle() ("Fehler"), the icon critical.
     static NumericKeyFilter* install(QLineEdit* edit, AppContext& ctx, Rule rule,
                                      const QString& message = wrongInputMessage());
+    // The amount fields: amountKey, "Falsche Eingabe !      nur Zahlenwerte erlaubt".
+    static NumericKeyFilter* installAmount(QLineEdit* edit, AppContext& ctx);
+    // The next-invoice-number field: invoiceNumberKey, the same message.
+    static NumericKeyFilter* installInvoiceNumber(QLineEdit* edit, AppContext& ctx);
 
     QLineEdit* edit() const { return m_edit; }
 

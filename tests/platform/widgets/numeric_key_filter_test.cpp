@@ -16,23 +16,16 @@ using namespace quittora;
 
 namespace {
 
-// The amount fields' rule: '.' and ',' become the separator; digits and '-'
-// pass; anything else is refused.
-std::optional<QChar> amountRule(QChar c, QChar separator)
-{
-    if (c == QLatin1Char('.') || c == QLatin1Char(','))
-        return separator;
-    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-'))
-        return c;
-    return std::nullopt;
-}
-
 const QString kWrongInput = QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt");
 
 class NumericKeyFilterTest : public ::testing::TestWithParam<QChar> {
 protected:
-    NumericKeyFilterTest() : t(GetParam()) { NumericKeyFilter::install(&edit, t.ctx, amountRule); }
+    NumericKeyFilterTest() : t(GetParam()) { NumericKeyFilter::installAmount(&edit, t.ctx); }
     QChar sep() const { return GetParam(); }
+    // The decimal mark the locale does not use.
+    QChar other() const { return sep() == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(','); }
+    // '#' stands for the other mark.
+    QString typed(QString text) const { return text.replace(QLatin1Char('#'), other()); }
     QString withSep(QString text) const { return text.replace(QLatin1Char('#'), sep()); }
 
     void expectOneWrongInputMessage()
@@ -51,18 +44,19 @@ protected:
 
 } // namespace
 
-TEST_P(NumericKeyFilterTest, BothDecimalMarksBecomeTheSeparatorAsTyped)
+TEST_P(NumericKeyFilterTest, TheOtherDecimalMarkBecomesTheSeparatorAsTyped)
 {
     QSignalSpy edited(&edit, &QLineEdit::textEdited);
-    QTest::keyClicks(&edit, QStringLiteral("-12.5"));
+    QTest::keyClicks(&edit, typed(QStringLiteral("-12#5")));
     EXPECT_EQ(edit.text(), withSep(QStringLiteral("-12#5")));
-    edit.clear();
-    QTest::keyClicks(&edit, QStringLiteral("7,25"));
-    EXPECT_EQ(edit.text(), withSep(QStringLiteral("7#25")));
     EXPECT_EQ(t.prompts.count(), 0);
     // Replaced keys count as the user's edits like any other.
-    EXPECT_EQ(edited.count(), 9);
+    EXPECT_EQ(edited.count(), 5);
     EXPECT_EQ(edited.last().at(0).toString(), edit.text());
+    if (sep() == QLatin1Char(',')) {
+        QTest::keyClicks(&edit, QStringLiteral(","));
+        EXPECT_EQ(edit.text(), QStringLiteral("-12,5,"));
+    }
 }
 
 TEST_P(NumericKeyFilterTest, OtherKeysAreDroppedWithTheMessage)
@@ -86,7 +80,7 @@ TEST_P(NumericKeyFilterTest, EditingKeysStillWork)
     QTest::keyClick(&edit, Qt::Key_Delete);
     QTest::keyClick(&edit, Qt::Key_End);
     QTest::keyClick(&edit, Qt::Key_Left);
-    QTest::keyClick(&edit, Qt::Key_Period);
+    QTest::keyClicks(&edit, typed(QStringLiteral("#")));
     EXPECT_EQ(edit.text(), withSep(QStringLiteral("2#3")));
     QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier); // select all
     QTest::keyClick(&edit, Qt::Key_Return);
@@ -97,7 +91,7 @@ TEST_P(NumericKeyFilterTest, EditingKeysStillWork)
 TEST_P(NumericKeyFilterTest, APasteGoesInWholeOrNotAtAll)
 {
     QTest::keyClicks(&edit, QStringLiteral("1"));
-    t.clipboard.setText(QStringLiteral(" 7.50\n"));
+    t.clipboard.setText(typed(QStringLiteral(" 7#50\n")));
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.text(), withSep(QStringLiteral("17#50")));
     EXPECT_EQ(t.prompts.count(), 0);
@@ -150,18 +144,27 @@ TEST_P(NumericKeyFilterTest, TextSetByTheProgramIsNotFiltered)
 TEST_P(NumericKeyFilterTest, ASilentFilterDropsWithoutAMessage)
 {
     QLineEdit margin;
-    NumericKeyFilter::install(&margin, t.ctx, amountRule, QString());
-    QTest::keyClicks(&margin, QStringLiteral("4x.5"));
+    NumericKeyFilter::install(&margin, t.ctx, &amountKey, QString());
+    QTest::keyClicks(&margin, typed(QStringLiteral("4x#5")));
     EXPECT_EQ(margin.text(), withSep(QStringLiteral("4#5")));
     EXPECT_EQ(t.prompts.count(), 0);
 }
 
+TEST_P(NumericKeyFilterTest, TheInvoiceNumberTakesNoDecimalMark)
+{
+    QLineEdit next;
+    NumericKeyFilter::installInvoiceNumber(&next, t.ctx);
+    QTest::keyClicks(&next, QStringLiteral("2024-1"));
+    QTest::keyClicks(&next, typed(QStringLiteral("#")));
+    EXPECT_EQ(next.text(), QStringLiteral("2024-1"));
+    expectOneWrongInputMessage();
+}
+
 TEST_P(NumericKeyFilterTest, AChangedSeparatorAppliesAtOnce)
 {
-    const QChar other = sep() == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
-    t.setDecimalSeparator(other);
-    QTest::keyClicks(&edit, QStringLiteral("1,5.0"));
-    EXPECT_EQ(edit.text(), QStringLiteral("1") + other + QStringLiteral("5") + other + QStringLiteral("0"));
+    t.setDecimalSeparator(other());
+    QTest::keyClicks(&edit, QString(QStringLiteral("1")) + sep() + QStringLiteral("5"));
+    EXPECT_EQ(edit.text(), QString(QStringLiteral("1")) + other() + QStringLiteral("5"));
 }
 
 TEST_P(NumericKeyFilterTest, AReadOnlyBoxTakesNoPaste)
