@@ -219,3 +219,23 @@ TEST_F(FieldBindingTest, UnboundAndDeletedControlsAreLeftAlone)
     EXPECT_TRUE(rs.moveNext()); // must not touch the deleted box
     EXPECT_EQ(number.text(), QStringLiteral("1003"));
 }
+
+TEST_F(FieldBindingTest, AnEditableComboShowsAnyValueAndStoresWhatIsTyped)
+{
+    QComboBox unit;
+    unit.setEditable(true);
+    unit.addItems({QStringLiteral("Stk."), QStringLiteral("Std.")});
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Rechnungen SET a14 = ? WHERE ID = ?"), {QStringLiteral("Std."), id1}));
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Rechnungen SET a14 = ? WHERE ID = ?"), {QStringLiteral("Pauschal"), id2}));
+    rs.reloadCurrent();
+    binding.bind(&unit, QStringLiteral("a14"));
+    EXPECT_EQ(unit.currentText(), QStringLiteral("Std."));
+    EXPECT_EQ(unit.currentIndex(), 1);
+    ASSERT_TRUE(rs.moveNext());
+    EXPECT_EQ(unit.currentText(), QStringLiteral("Pauschal"));
+
+    unit.lineEdit()->selectAll();
+    QTest::keyClicks(unit.lineEdit(), QStringLiteral("kg"));
+    ASSERT_TRUE(rs.moveNext());
+    EXPECT_EQ(stored(id2, "a14").toString(), QStringLiteral("kg"));
+}
