@@ -1,0 +1,64 @@
+#include "app/Application.h"
+
+#include "app/Startup.h"
+#include "platform/Clipboard.h"
+#include "platform/Clock.h"
+#include "platform/LocaleInfo.h"
+#include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+#include "platform/SpecialFolders.h"
+#include "platform/widgets/QtPrompts.h"
+#include "workspace/widgets/PlaceholderWindow.h"
+
+namespace quittora {
+
+Application::Application()
+    : m_prompts(std::make_unique<QtPrompts>())
+    , m_settings(makeQtSettingsStore())
+    , m_clock(makeSystemClock())
+    , m_shell(makeDesktopShell())
+    , m_folders(makeSystemSpecialFolders())
+    , m_locale(makeSystemLocaleInfo())
+    , m_clipboard(makeSystemClipboard())
+    , m_ctx(std::make_unique<AppContext>(AppContext{*m_prompts, *m_settings, *m_clock, *m_shell, *m_folders,
+                                                    *m_locale, *m_clipboard, m_state}))
+{
+}
+
+Application::Application(AppContext ctx)
+    : m_ctx(std::make_unique<AppContext>(ctx))
+{
+}
+
+Application::~Application() = default;
+
+PlaceholderWindow* Application::start()
+{
+    startup::loadProgramState(*m_ctx);
+
+    m_window = std::make_unique<PlaceholderWindow>(*m_ctx, m_db);
+    QObject::connect(m_window.get(), &PlaceholderWindow::openDatabaseRequested, m_window.get(),
+                     [this] { chooseDatabase(); });
+    if (auto* qtPrompts = dynamic_cast<QtPrompts*>(&m_ctx->prompts))
+        qtPrompts->setParentWidget(m_window.get());
+    m_window->show();
+
+    // A database that cannot be opened leaves the window without data; the
+    // user is told why and asked for the file at once.
+    QString message;
+    if (!startup::openStartDatabase(*m_ctx, m_db, &message)) {
+        m_ctx->prompts.critical(QStringLiteral("Fehler"), message);
+        chooseDatabase();
+    }
+    m_window->refresh();
+    return m_window.get();
+}
+
+void Application::chooseDatabase()
+{
+    if (startup::Pfad_suchen(*m_ctx, m_db))
+        m_window->refresh();
+}
+
+} // namespace quittora
