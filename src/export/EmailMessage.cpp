@@ -1,0 +1,424 @@
+#include "export/EmailMessage.h"
+
+#include "data/CompanySettings.h"
+#include "data/Numbers.h"
+
+#include <QIODevice>
+
+namespace quittora::email {
+
+namespace {
+
+const char* const kBoundary = "----=_NextPart_000_0009_01C4FBB5.C0466DF0";
+
+// The fixed pieces of the message. They are kept as plain HTML and encoded
+// together with the values when the message is put together, so no piece
+// can end up encoded twice or not at all.
+
+// T1, first half: the message and part headers (plain ASCII, not encoded).
+const char* const kHeaders =
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: multipart/alternative;\r\n"
+    "\tboundary=\"----=_NextPart_000_0009_01C4FBB5.C0466DF0\"\r\n"
+    "X-Priority: 3\r\n"
+    "X-MSMail-Priority: Normal\r\n"
+    "X-Unsent: 1\r\n"
+    "X-MimeOLE: Produced By Microsoft MimeOLE V6.00.2900.2180\r\n"
+    "\r\n"
+    "This is a multi-part message in MIME format.\r\n"
+    "\r\n"
+    "------=_NextPart_000_0009_01C4FBB5.C0466DF0\r\n"
+    "Content-Type: text/html;\r\n"
+    "\tcharset=\"utf-8\"\r\n"
+    "Content-Transfer-Encoding: quoted-printable\r\n"
+    "\r\n";
+
+// T1, second half: document start and the letterhead up to the title.
+const char* const kT1 =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n"
+    "<HTML><HEAD>\n"
+    "<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">\n"
+    "<META content=\"MSHTML 6.00.2900.2523\" name=GENERATOR></HEAD>\n"
+    "<BODY bgColor=#ffffff>\n"
+    "<TABLE height=315 width=650 border=0>\n"
+    "  <TBODY>\n"
+    "  <TR>\n"
+    "    <TD>\n"
+    "      <TABLE width=\"100%\" border=0>\n"
+    "        <TBODY>\n"
+    "        <TR>\n"
+    "          <TD vAlign=top width=\"50%\">\n"
+    "            <P><FONT face=Andy color=red size=6><STRONG><EM>";
+
+// Line table head; kHeadingVat or nothing goes between the two halves.
+const char* const kTableHeadStart =
+    "</FONT></P></TD></TR></TBODY></TABLE>\n"
+    "<TABLE width=650 border=0>\n"
+    "  <TBODY>\n"
+    "  <TR>\n"
+    "    <TD></TD>\n"
+    "    <TD><FONT face=Arial size=3><STRONG></STRONG></FONT></TD></TR></TBODY></TABLE>\n"
+    "<TABLE height=200 cellPadding=0 width=650 border=0>\n"
+    "  <TBODY>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6>\n"
+    "      <HR SIZE=1>\n"
+    "    </TD></TR>\n"
+    "  <TR>\n"
+    "    <TD vAlign=top noWrap align=left width=\"5%\"><FONT face=Arial size=1><STRONG>Anz</STRONG></FONT></TD>\n"
+    "    <TD vAlign=top noWrap align=left width=\"10%\"><FONT face=Arial size=1><STRONG>Einh Art</STRONG></FONT></TD>\n"
+    "    <TD vAlign=top align=left width=\"48%\"><FONT face=Arial size=1><STRONG>Bezeichnung</STRONG></FONT></TD>\n"
+    "    <TD vAlign=top noWrap align=right width=\"5%\"><FONT face=Arial size=1><STRONG>";
+const char* const kHeadingVat = "MwSt";
+const char* const kTableHeadEnd =
+    "</STRONG></FONT></TD>\n"
+    "    <TD vAlign=top noWrap align=right width=\"19%\"><FONT face=Arial size=1><STRONG>Preis</STRONG></FONT></TD>\n"
+    "    <TD vAlign=top noWrap align=right width=\"13%\"><FONT face=Arial size=1><STRONG>Gesamt</STRONG></FONT></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6>\n"
+    "      <HR SIZE=1>\n"
+    "    </TD></TR>\n"
+    "  <TR>\n";
+
+// T3: two empty cells.
+const char* const kT3 =
+    "    <TD vAlign=top noWrap align=left><FONT face=Arial color=#000000 size=2></FONT></TD>\n"
+    "    <TD vAlign=top noWrap align=left><FONT face=Arial color=#000000 size=1></FONT></TD>\n";
+
+// T16: a new row for the texts above the lines.
+const char* const kT16 =
+    "</TD</TR>\n"
+    "  <TR>\n"
+    "    <TD><P><FONT face=Arial size=2>";
+
+// T17: between the two texts above the lines.
+const char* const kT17 = "<BR></STRONG></FONT><FONT face=Arial size=2>\n";
+
+// The totals carry the configured currency through the suffix after each
+// amount; a fixed euro sign after it would name the currency twice, and
+// wrongly for any currency but the euro. So the closing pieces of T5, T7
+// and T18 keep their blank but add no currency of their own.
+
+// T5: closes the net total's row and opens the label cell of the next.
+const char* const kT5 =
+    " \n"
+    "</FONT></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD align=right colSpan=5><FONT face=Arial size=2>";
+
+// T7: closes the VAT row; spacer rows; the row "Rechnungsbetrag".
+const char* const kT7 =
+    " \n"
+    "</FONT></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6>&nbsp;</TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD align=right colSpan=5><FONT face=Arial size=2><STRONG>Rechnungsbetrag</STRONG></FONT></TD>\n"
+    "    <TD noWrap align=right><FONT face=Arial size=2><STRONG>";
+
+// T18: closes the gross total and the line table; opens the closing text.
+const char* const kT18 =
+    " \n"
+    "</STRONG></FONT></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6></TD></TR>\n"
+    "  <TR>\n"
+    "    <TD colSpan=6>\n"
+    "      <TABLE width=\"100%\" border=0>\n"
+    "        <TBODY>\n"
+    "        <TR>\n"
+    "          <TD width=\"50%\"></TD>\n"
+    "          <TD width=\"50%\"></TD></TR>\n"
+    "        <TR>\n"
+    "          <TD width=\"50%\"></TD>\n"
+    "          <TD width=\"50%\"></TD></TR></TBODY></TABLE></TD></TR></TBODY></TABLE>\n"
+    "<P></P>\n"
+    "<TABLE width=650 border=0>\n"
+    "  <TBODY>\n"
+    "  <TR>\n"
+    "    <TD><FONT face=Arial size=2>";
+
+// T8: small print for the cash-discount sentence and the footer.
+const char* const kT8 =
+    "</FONT></FONT>\n"
+    "      <P></P>\n"
+    "      <P><FONT face=Arial><SMALL><SMALL><STRONG></STRONG></SMALL></SMALL></FONT></P>\n"
+    "      <P><FONT face=Arial><SMALL><SMALL><STRONG></STRONG></SMALL></SMALL></FONT></P>\n"
+    "      <P><FONT face=Arial><SMALL><SMALL><STRONG></STRONG></SMALL></SMALL></FONT></P>\n"
+    "      <P><FONT face=Arial><SMALL><SMALL\n";
+
+const char* const kLineCellOpenNoWrap =
+    "<TD vAlign=top noWrap align=left><FONT face=Arial color=#000000><FONT size=2>";
+const char* const kLineCellOpen = "<TD vAlign=top align=left><FONT face=Arial color=#000000><FONT size=2>";
+const char* const kLineCellOpenRight =
+    "<TD vAlign=top noWrap align=right><FONT face=Arial color=#000000><FONT size=2>";
+const char* const kLineCellClose = "</FONT></FONT></TD>";
+const char* const kNetRow =
+    "<TR><TD align=right colSpan=5><FONT face=Arial size=2>Netto</FONT></TD>"
+    "<TD noWrap align=right><FONT face=Arial color=#000000>";
+const char* const kValueCell = "</FONT></TD><TD noWrap align=right><FONT face=Arial color=#000000 size=2>";
+
+QString s(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// Text inside an attribute value in double quotes: no line breaks there.
+QString htmlAttribute(const QString& text)
+{
+    QString out = htmlText(text);
+    out.replace(QStringLiteral("<BR>\n"), QStringLiteral(" "));
+    return out;
+}
+
+// The recipient header takes the address as typed, but on one line: a line
+// break in the field must not start a header of its own.
+QString headerAddress(const QString& address)
+{
+    QString out;
+    for (QChar c : address) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            out += c;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+Head headFromFields(const FieldText& field)
+{
+    Head h;
+    h.kind = field(QStringLiteral("a156"));
+    h.number = field(QStringLiteral("a7"));
+    h.date = field(QStringLiteral("a8"));
+    h.salutation = field(QStringLiteral("a1"));
+    h.name = field(QStringLiteral("a2"));
+    h.addition = field(QStringLiteral("a3"));
+    h.street = field(QStringLiteral("a4"));
+    h.town = field(QStringLiteral("a5"));
+    h.customerId = field(QStringLiteral("b1"));
+    h.email = field(QStringLiteral("b10"));
+    h.net = field(QStringLiteral("a14"));
+    h.base1 = field(QStringLiteral("a19"));
+    h.base2 = field(QStringLiteral("a20"));
+    h.base0 = field(QStringLiteral("a21"));
+    h.vat1 = field(QStringLiteral("a30"));
+    h.vat2 = field(QStringLiteral("a31"));
+    h.vatTotal = field(QStringLiteral("a75"));
+    h.gross = field(QStringLiteral("a6"));
+    h.vatSummary = field(QStringLiteral("a26"));
+    h.skonto = field(QStringLiteral("b2"));
+    return h;
+}
+
+Line lineFromFields(const FieldText& field)
+{
+    Line l;
+    l.quantity = field(QStringLiteral("a2"));
+    l.unit = field(QStringLiteral("a3"));
+    l.description = field(QStringLiteral("n1"));
+    l.rate = field(QStringLiteral("a19"));
+    l.unitPrice = field(QStringLiteral("a4"));
+    l.amount = field(QStringLiteral("a5"));
+    return l;
+}
+
+QString currencySuffix(const QString& currency)
+{
+    if (currency == QString(QChar(0x20AC)))
+        return QStringLiteral(" &#8364");
+    return htmlText(currency);
+}
+
+bool twoRatesSet(const CompanySettings& settings)
+{
+    return !leadingNumber(settings.vatRate1()).isZero() && !leadingNumber(settings.vatRate2()).isZero();
+}
+
+QString htmlText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        switch (c.unicode()) {
+        case '&': out += QStringLiteral("&amp;"); break;
+        case '<': out += QStringLiteral("&lt;"); break;
+        case '>': out += QStringLiteral("&gt;"); break;
+        case '"': out += QStringLiteral("&quot;"); break;
+        case '\r':
+            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            out += QStringLiteral("<BR>\n");
+            break;
+        case '\n': out += QStringLiteral("<BR>\n"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray quotedPrintable(const QByteArray& bytes)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    constexpr int kMaxLine = 76;
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    qsizetype lineStart = 0;
+    while (lineStart <= bytes.size()) {
+        qsizetype lineEnd = bytes.indexOf("\r\n", lineStart);
+        const bool last = lineEnd < 0;
+        if (last)
+            lineEnd = bytes.size();
+        int column = 0;
+        for (qsizetype i = lineStart; i < lineEnd; ++i) {
+            const auto c = static_cast<unsigned char>(bytes.at(i));
+            const bool atLineEnd = i + 1 == lineEnd;
+            char piece[3];
+            int pieceSize = 1;
+            const bool blank = c == ' ' || c == '\t';
+            if ((c >= 33 && c <= 126 && c != '=') || (blank && !atLineEnd)) {
+                piece[0] = static_cast<char>(c);
+            } else {
+                piece[0] = '=';
+                piece[1] = hex[c >> 4];
+                piece[2] = hex[c & 0x0F];
+                pieceSize = 3;
+            }
+            // Room must stay for a soft break "=" unless this is the line's
+            // last piece.
+            const int limit = atLineEnd ? kMaxLine : kMaxLine - 1;
+            if (column + pieceSize > limit) {
+                out += "=\r\n";
+                column = 0;
+            }
+            out.append(piece, pieceSize);
+            column += pieceSize;
+        }
+        if (last)
+            break;
+        out += "\r\n";
+        lineStart = lineEnd + 2;
+    }
+    return out;
+}
+
+QByteArray buildMessage(const Head& head, const QList<Line>& lines, const CompanySettings& settings,
+                        PriceBasis basis)
+{
+    auto set = [&settings](const char* field) { return htmlText(settings.text(QString::fromLatin1(field))); };
+    const bool twoRates = twoRatesSet(settings);
+    const bool quote = head.kind.left(2) == QStringLiteral("An");
+    const QString kind = htmlText(head.kind);
+    const QString suffix = currencySuffix(settings.currency());
+
+    QString html;
+    html += s(kT1);
+    html += set("Titel") + s("<BR></FONT><FONT face=Arial color=#000000 size=2>") + set("frei4");
+    html += s("<BR><BR><BR><BR><U></EM></STRONG></FONT></P><P><FONT face=Arial size=1></FONT></P>"
+              "<P><FONT face=Arial size=1>");
+    html += set("Titel") + s(" - ") + set("frei2") + s(" - ") + set("frei3");
+    html += s("</U></FONT><FONT face=Arial  size=3><BR><BR>");
+    html += htmlText(head.salutation) + s("<BR>") + htmlText(head.name) + s("</B><BR>") + htmlText(head.addition)
+        + s("<BR>") + htmlText(head.street) + s("<BR><BR>") + htmlText(head.town);
+
+    html += s(kT3);
+    html += s("</B></FONT></P><P></P><P></P></STRONG></TD><TD vAlign=top noWrap align=right width=\"50%\">"
+              "<FONT face= Arial  size=2><B><P>");
+
+    html += set("Titel") + s("</B><BR>") + set("frei2") + s("<BR>") + set("frei3");
+    const QString mail = htmlAttribute(settings.text(QStringLiteral("Einst1")));
+    const QString web = htmlAttribute(settings.text(QStringLiteral("Einst2")));
+    html += s("<BR><BR><A href=\"mailto:") + mail + s("\">") + set("Einst1") + s("</A><BR>");
+    html += s("<A href=\"") + web + s("\">") + set("Einst2") + s("</A><BR>");
+
+    html += s("<BR><BR><BR>Tel.: ") + set("Tel") + s("<BR>Fax: ") + set("Fax") + s("<BR>Mobil: ") + set("Einst15");
+    html += s("<BR></FONT></P></TD></TR></TBODY></TABLE></TD></TR><TR><TD vAlign=top><P><FONT size=4>"
+              "<FONT face=Arial><STRONG><BR><BR><BR><BR>");
+    html += kind;
+    html += s("</STRONG><FONT size=2><BR>&nbsp;</FONT></FONT></P><P></P></FONT></TD><TD vAlign=top align=right>"
+              "<FONT face=Arial size=4><FONT size=2>");
+    html += kind + s("-Nr.:") + htmlText(head.number) + s("<BR>Datum: ") + htmlText(head.date);
+
+    html += s(kT16) + (quote ? set("Memo4") : set("Memo1")) + s(kT17) + (quote ? set("Memo5") : set("Memo2"));
+    html += s(kTableHeadStart) + (twoRates ? s(kHeadingVat) : QString()) + s(kTableHeadEnd) + s(kT3);
+
+    for (const Line& line : lines) {
+        QString rate = QStringLiteral(" ");
+        if (twoRates)
+            rate = line.rate.isEmpty() ? QString() : htmlText(line.rate) + QLatin1Char('%');
+        html += s("<TR>") + s(kLineCellOpenNoWrap) + htmlText(line.quantity) + s(kLineCellClose);
+        html += s(kLineCellOpenNoWrap) + htmlText(line.unit) + s(kLineCellClose);
+        html += s(kLineCellOpen) + htmlText(line.description) + s(kLineCellClose);
+        html += s("<TD vAlign=top noWrap align=right><FONT face=Arial color=#000000 size=2>") + rate
+            + s("</FONT></B></TD>");
+        html += s(kLineCellOpenRight) + htmlText(line.unitPrice) + (line.unitPrice.isEmpty() ? QString() : suffix)
+            + s(kLineCellClose);
+        html += s(kLineCellOpenRight) + htmlText(line.amount) + (line.amount.isEmpty() ? QString() : suffix)
+            + s(kLineCellClose) + s("</TR>");
+    }
+
+    if (twoRates) {
+        const QString partA = head.base1.isEmpty() ? QString()
+            : s("MwSt.") + set("MWSt") + s("% ") + htmlText(head.vat1) + s(" ") + suffix;
+        const QString partB = head.base2.isEmpty() ? QString()
+            : s("MwSt.") + set("frei9") + s("% ") + htmlText(head.vat2) + s(" ") + suffix;
+        html += s("<TD colSpan=6><HR SIZE=1><FONT face=Arial size=1>") + partA + s("  ") + partB + s("</TD></TR>");
+    }
+
+    const bool net = basis == PriceBasis::Net;
+    const bool gross = basis == PriceBasis::Gross;
+    if (net)
+        html += s(kNetRow);
+    if (twoRates)
+        html += s(kNetRow);
+    html += s("<FONT face=Arial size=2>");
+    if (net || gross)
+        html += s(" ") + htmlText(head.net) + suffix + s(" ") + s(kT5);
+    if (net) {
+        html += s("zuzüglich MwSt.") + s(kValueCell) + htmlText(head.vatTotal) + suffix;
+    } else if (gross && twoRates) {
+        html += s("enthaltene MwSt.") + s(kValueCell) + htmlText(head.vatTotal) + suffix;
+    }
+    html += s(kT7) + htmlText(head.gross) + suffix;
+
+    html += s(kT18) + (quote ? set("Memo6") : set("Memo3")) + s(kT8);
+    html += s("<BR>") + htmlText(head.skonto) + s("<BR>");
+
+    html += s("<STRONG>") + set("Einst26") + s("</STRONG><BR>") + set("Bank") + s("<BR>");
+    html += s("<STRONG>") + set("Einst25") + s("</STRONG>") + set("Einst28") + set("Einst27") + s("<BR>") + set("Einst23")
+        + set("Einst6") + s("<BR>") + set("Einst24") + set("frei5");
+
+    // Every line break of the part as CR LF before encoding.
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    html.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    html.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+
+    QByteArray message;
+    message += "To: <" + headerAddress(head.email).toUtf8() + ">\r\n";
+    message += "Subject: Ihre Rechnung\r\n";
+    message += kHeaders;
+    message += quotedPrintable(html.toUtf8());
+    message += "\r\n--";
+    message += kBoundary;
+    message += "--\r\n";
+    return message;
+}
+
+bool writeMessage(QIODevice& out, const Head& head, const QList<Line>& lines, const CompanySettings& settings,
+                  PriceBasis basis)
+{
+    const QByteArray bytes = buildMessage(head, lines, settings, basis);
+    return out.write(bytes) == bytes.size();
+}
+
+QString fileName()
+{
+    return QStringLiteral("Quittora.eml");
+}
+
+} // namespace quittora::email
