@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "cli/ExportCommands.h"
+
 #include "data/Database.h"
 #include "platform/LocaleInfo.h"
 
@@ -10,6 +12,12 @@ const QList<Command>& commands()
     static const QList<Command> all = {
         {"init", "init DATEI            legt eine neue Quittora-Datenbank aus der Vorlage an", &runInit},
         {"info", "info DATEI            zeigt die Anzahl der Rechnungen, Positionen, Kunden und Artikel", &runInfo},
+        {"eml", "eml DATEI --document ID [--out DATEI.eml]\n"
+                "                        schreibt ein Dokument als E-Mail-Datei (wie \"Rechnung als E-Mail erstellen\")",
+         &runEml},
+        {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
+                     "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
+         &runOverview},
     };
     return all;
 }

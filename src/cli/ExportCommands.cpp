@@ -1,0 +1,163 @@
+#include "cli/ExportCommands.h"
+
+#include "data/Database.h"
+#include "data/Numbers.h"
+#include "export/EmailExport.h"
+#include "export/ExportFile.h"
+#include "export/Overview.h"
+#include "platform/LocaleInfo.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpecialFolders.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSet>
+
+#include <memory>
+
+namespace quittora::cli {
+
+namespace {
+
+const char* const kEmlUsage = "Aufruf: quittora-cli eml DATEI --document ID [--out DATEI.eml]\n";
+const char* const kOverviewUsage =
+    "Aufruf: quittora-cli overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n";
+
+// The database file and the options after it. Options with a value take the
+// next argument; flags none. False on anything else.
+struct Call {
+    QString file;
+    QHash<QString, QString> values;
+    QSet<QString> flags;
+};
+
+bool parse(const QStringList& args, const QStringList& valueOptions, const QStringList& flagOptions, Call* call)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (valueOptions.contains(a)) {
+            if (i + 1 >= args.size() || call->values.contains(a))
+                return false;
+            call->values.insert(a, args.at(++i));
+        } else if (flagOptions.contains(a)) {
+            call->flags.insert(a);
+        } else if (a.startsWith(QLatin1String("--")) || !call->file.isEmpty()) {
+            return false;
+        } else {
+            call->file = a;
+        }
+    }
+    return !call->file.isEmpty();
+}
+
+bool openDatabase(Database& db, const QString& file, Io& io)
+{
+    // checkFile never writes, so a foreign file is refused untouched.
+    QString message = Database::checkFile(file);
+    if (message.isEmpty() && db.open(file, &message))
+        return true;
+    io.err << message << '\n';
+    return false;
+}
+
+PriceBasis priceBasis()
+{
+    // The same per-user setting the settings dialog writes.
+    const QString value = makeQtSettingsStore()->value(QStringLiteral("Rechnungsbasis"), QStringLiteral("0")).trimmed();
+    if (value == QLatin1String("0"))
+        return PriceBasis::Net;
+    if (value == QLatin1String("1"))
+        return PriceBasis::Gross;
+    return PriceBasis::Unset;
+}
+
+} // namespace
+
+int runEml(const QStringList& args, Io& io)
+{
+    Call call;
+    if (!parse(args, {QStringLiteral("--document"), QStringLiteral("--out")}, {}, &call)
+        || !call.values.contains(QStringLiteral("--document"))) {
+        io.err << kEmlUsage;
+        return kUsage;
+    }
+    bool isNumber = false;
+    const qint64 id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
+    if (!isNumber) {
+        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << kEmlUsage;
+        return kUsage;
+    }
+    Database db;
+    if (!openDatabase(db, call.file, io))
+        return kRefused;
+    QString out = call.values.value(QStringLiteral("--out"));
+    if (out.isEmpty()) {
+        QString message;
+        out = exportFilePath(makeSystemSpecialFolders()->privateTemp(), email::fileName(), &message);
+        if (out.isEmpty()) {
+            io.err << message << '\n';
+            return kRefused;
+        }
+    }
+    const auto locale = makeSystemLocaleInfo();
+    const email::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
+    const email::ExportResult r = email::exportDocument(db, id, env, out);
+    if (r.status != email::ExportResult::Status::Written) {
+        io.err << r.message << '\n';
+        return kRefused;
+    }
+    io.out << "E-Mail-Datei geschrieben: " << QDir::toNativeSeparators(out) << '\n';
+    return kOk;
+}
+
+int runOverview(const QStringList& args, Io& io)
+{
+    Call call;
+    if (!parse(args, {QStringLiteral("--month"), QStringLiteral("--year"), QStringLiteral("--out")},
+               {QStringLiteral("--bezahlt")}, &call)
+        || !call.values.contains(QStringLiteral("--month")) || !call.values.contains(QStringLiteral("--year"))) {
+        io.err << kOverviewUsage;
+        return kUsage;
+    }
+    const QString month = call.values.value(QStringLiteral("--month"));
+    const QString year = call.values.value(QStringLiteral("--year"));
+    const auto paid = call.flags.contains(QStringLiteral("--bezahlt")) ? overview::PaidState::Paid
+                                                                        : overview::PaidState::Open;
+    const std::optional<RecordSource> source = overview::monthFilter(month, year, paid);
+    if (!source) {
+        io.err << "Unbekannter Monat \"" << month << "\". Möglich sind: "
+               << overview::monthEntries().join(QStringLiteral(", ")) << '\n'
+               << kOverviewUsage;
+        return kUsage;
+    }
+    Database db;
+    if (!openDatabase(db, call.file, io))
+        return kRefused;
+    QList<overview::Row> rows;
+    QString message;
+    if (!overview::readRows(db, *source, &rows, &message)) {
+        io.err << message << '\n';
+        return kRefused;
+    }
+    const QChar separator = makeSystemLocaleInfo()->decimalSeparator();
+    const QString heading = overview::planHeading(paid, month, year);
+    const QByteArray text = overview::planText(heading, rows);
+    io.out << QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    io.out << "Summe: " << amountText(overview::total(rows, separator), separator) << '\n';
+    io.out.flush();
+
+    const QString out = call.values.value(QStringLiteral("--out"));
+    if (!out.isEmpty()) {
+        // As in the program: an empty selection gives no file.
+        if (rows.isEmpty()) {
+            io.err << "Keine Rechnungen in der Auswahl, die Datei " << QDir::toNativeSeparators(out)
+                   << " wurde nicht geschrieben.\n";
+        } else if (!replaceFile(out, text, &message)) {
+            io.err << message << '\n';
+            return kRefused;
+        }
+    }
+    return kOk;
+}
+
+} // namespace quittora::cli
