@@ -1,6 +1,7 @@
 #include "tools/SettingsRules.h"
 
 #include "data/Numbers.h"
+#include "platform/Context.h"
 #include "platform/SettingsStore.h"
 
 #include <QRegularExpression>
@@ -53,6 +54,11 @@ void writeRegistryValues(SettingsStore& store, const RegistryValues& values)
     store.setValue(titleColourKey(), colourNumber(values.titleColour));
     store.setValue(rechnungsbasisKey(), values.Rechnungsbasis == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     store.setValue(receiptConfirmationKey(), values.receiptConfirmation ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void loadRechnungsbasis(const SettingsStore& store, ProgramState& state)
+{
+    state.Rechnungsbasis = readRegistryValues(store).Rechnungsbasis;
 }
 
 QColor colourFromNumber(const QString& text, const QColor& fallback)

@@ -9,6 +9,7 @@
 
 namespace quittora {
 class SettingsStore;
+struct ProgramState;
 }
 
 // The rules behind the settings dialog "Einstellungen" that need no window:
@@ -35,6 +36,9 @@ struct RegistryValues {
 RegistryValues readRegistryValues(const SettingsStore& store);
 // Writes all three as text ("0"/"1", the colour number).
 void writeRegistryValues(SettingsStore& store, const RegistryValues& values);
+// At start: the price basis of the last closing of the dialog into the
+// program state, where the totals read it.
+void loadRechnungsbasis(const SettingsStore& store, ProgramState& state);
 
 // --- Colour numbers -----------------------------------------------------
 

@@ -1,5 +1,6 @@
 #include "tools/SettingsRules.h"
 
+#include "platform/Context.h"
 #include "platform/SettingsStore.h"
 #include "support/QtPrinters.h"
 
@@ -52,6 +53,17 @@ TEST_F(RegistryValuesTest, WrittenValuesAreTextUnderTheirKeysAndReadBack)
     EXPECT_EQ(store->value(s("Rechnungsbasis")), s("1"));
     EXPECT_EQ(store->value(s("Empfangsbestätigung")), s("0"));
     EXPECT_EQ(readRegistryValues(*store), v);
+}
+
+TEST_F(RegistryValuesTest, StartTakesThePriceBasisIntoTheProgramState)
+{
+    ProgramState state;
+    state.Rechnungsbasis = 1;
+    loadRechnungsbasis(*store, state);
+    EXPECT_EQ(state.Rechnungsbasis, 0);
+    store->setValue(s("Rechnungsbasis"), s("1"));
+    loadRechnungsbasis(*store, state);
+    EXPECT_EQ(state.Rechnungsbasis, 1);
 }
 
 TEST_F(RegistryValuesTest, DamagedValuesFallBackToUsableOnes)
