@@ -6,6 +6,7 @@
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpecialFolders.h"
+#include "tools/SettingsRules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,6 +50,7 @@ void loadProgramState(AppContext& ctx)
     const QString temp = ctx.folders.privateTemp();
     s.tempFolder = temp.isEmpty() ? noTempFolderText() : temp;
     ctx.settings.setValue(kDatenpfad, s.databasePath);
+    settingsrules::loadRechnungsbasis(ctx.settings, s);
 }
 
 bool hasDatabaseExtension(const QString& fileName)

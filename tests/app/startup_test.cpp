@@ -49,6 +49,7 @@ TEST(StartState, KeepsTheStoredSettingsAndTheLocaleSeparator)
     t.settings.setValue(QStringLiteral("Datenpfad"), QStringLiteral("/daten/Firma.qtb"));
     t.settings.setValue(QStringLiteral("Sicherung"), QStringLiteral("/sicherung/"));
     t.settings.setValue(QStringLiteral("Hintergrundfarbe"), QStringLiteral("16777215"));
+    t.settings.setValue(QStringLiteral("Rechnungsbasis"), QStringLiteral("1"));
     t.state.decimalSeparator = QLatin1Char(',');
     startup::loadProgramState(t.ctx);
 
@@ -57,6 +58,7 @@ TEST(StartState, KeepsTheStoredSettingsAndTheLocaleSeparator)
     EXPECT_EQ(t.state.backupPath, QStringLiteral("/sicherung/"));
     EXPECT_EQ(t.state.backgroundColour, QStringLiteral("16777215"));
     EXPECT_EQ(t.state.decimalSeparator, QLatin1Char('.'));
+    EXPECT_EQ(t.state.Rechnungsbasis, 1);
 }
 
 TEST(StartState, FallsBackWhenFoldersAreMissing)
