@@ -643,6 +643,18 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
     return done;
 }
 
+// --- support mail ----------------------------------------------------------
+
+QString supportAddress() { return QStringLiteral("support@veltrin.de"); }
+
+MailCommand supportMailCommand(const QString& databaseFile)
+{
+    const QString subject = QStringLiteral("Quittora - Daten");
+    return {QStringLiteral("xdg-email"),
+            {QStringLiteral("--utf8"), QStringLiteral("--subject"), subject, QStringLiteral("--body"), subject,
+             QStringLiteral("--attach"), QFileInfo(databaseFile).absoluteFilePath(), supportAddress()}};
+}
+
 // --- messages --------------------------------------------------------------
 
 FailureMessage failureMessage(Operation operation, Failure failure)

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -111,6 +112,16 @@ inline Result backupDatabase(const Database& db, const QString& targetFile, File
 // in one step. A missing database file is simply created from the backup.
 Result restoreDatabase(const QString& backupFile, const QString& databaseFile, const QDateTime& now,
                        FileOps& ops = systemFileOps());
+
+// The e-mail with the database file attached that "Datendatei an Veltrin
+// senden" hands to the desktop's mail program (xdg-email composes it; the
+// user sends it).
+QString supportAddress();
+struct MailCommand {
+    QString program;
+    QStringList arguments;
+};
+MailCommand supportMailCommand(const QString& databaseFile);
 
 // How the backup window reports a failure and which answers retry.
 enum class Operation { Backup, Restore };
