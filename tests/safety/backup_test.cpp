@@ -1,6 +1,6 @@
 #include "safety/Backup.h"
 
-#include "data/Schema.h"
+#include "support/TestDatabaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -51,68 +51,17 @@ private:
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 
-// A minimal Quittora file: marked with our application id and layout
-// version, one table of names.
 void makeDatabase(const QString& path, const QStringList& names, bool wal = false)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    const QByteArray setup = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; %3"
-                                            "CREATE TABLE Kunden(ID INTEGER PRIMARY KEY AUTOINCREMENT, a1 TEXT);")
-                                 .arg(schema::kApplicationId)
-                                 .arg(schema::kUserVersion)
-                                 .arg(wal ? QStringLiteral("PRAGMA journal_mode=WAL;") : QString())
-                                 .toUtf8();
-    ASSERT_EQ(sqlite3_exec(db, setup.constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const QString& name : names) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO Kunden(a1) VALUES(?)", -1, &stmt, nullptr);
-        const QByteArray utf8 = name.toUtf8();
-        sqlite3_bind_text(stmt, 1, utf8.constData(), -1, SQLITE_TRANSIENT);
-        ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(testfiles::makeNamesDatabase(path, names, wal)) << path.toStdString();
 }
 
-QStringList namesIn(const QString& path)
-{
-    QStringList names;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT a1 FROM Kunden ORDER BY ID", -1, &stmt, nullptr) == SQLITE_OK) {
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-                names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return names;
-}
+void execOn(const QString& path, const char* sql) { ASSERT_TRUE(testfiles::execOn(path, sql)) << sql; }
 
-void execOn(const QString& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
+void writeBytes(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(testfiles::writeBytes(path, bytes)); }
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testfiles::bytesOf;
+using testfiles::namesIn;
 
 // File operations that can pretend the medium is full or a rename fails.
 class ScriptedFileOps final : public FileOps {
