@@ -1,5 +1,7 @@
 #include "safety/Backup.h"
 
+#include "support/QtPrinters.h"
+#include "support/TempDatabase.h"
 #include "support/TestDatabaseFile.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +17,7 @@
 using namespace quittora;
 using namespace quittora::safety;
 
-static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 
 namespace {
 
@@ -427,4 +429,36 @@ TEST_F(BackupTest, RestoreOnAFullMediumAsksAndChangesNothingOnCancel)
     EXPECT_EQ(prompts.last().text, s("Diskette voll - wechseln oder abbrechen"));
     EXPECT_EQ(bytesOf(database), before);
     EXPECT_EQ(entries(s("daten")), QStringList{s("Quittora.qtb")});
+}
+
+TEST(BackupOfTheProgramDatabase, OpenDatabaseIsBackedUpAndRestoredWithAllItsData)
+{
+    test::TempDatabase t;
+    ASSERT_TRUE(t.isValid()) << t.error().toStdString();
+    const qint64 customer = t.addCustomer(s("Müller"), s("Anna"));
+    const qint64 document = t.addDocument(s("1001"), s("01.03.2024"));
+    t.addLine(document, s("2"), s("Beratung"), s("50,00"), s("100,00"));
+    const QString target = t.filePath(s("Sicherung/Quittora.qtb"));
+
+    const Result r = backupDatabase(t.db(), target);
+    ASSERT_TRUE(r.ok()) << r.detail.toStdString();
+    EXPECT_EQ(inspectDatabaseFile(target), FileState::Sound);
+    EXPECT_EQ(Database::checkFile(target), QString());
+
+    t.exec(s("DELETE FROM Verkauf"));
+    t.exec(s("UPDATE Kunden SET a2 = 'Geändert' WHERE ID = ?"), {customer});
+    const QString path = t.path();
+    t.db().close();
+    const Result back = restoreDatabase(target, path, QDateTime(QDate(2024, 3, 2), QTime(8, 0)));
+    ASSERT_TRUE(back.ok()) << back.detail.toStdString();
+
+    Database reopened;
+    QString message;
+    ASSERT_TRUE(reopened.open(path, &message)) << message.toStdString();
+    const auto counts = reopened.counts();
+    ASSERT_TRUE(counts.has_value());
+    EXPECT_EQ(counts->positionen, 1);
+    QSqlQuery q(reopened.connection());
+    ASSERT_TRUE(q.exec(s("SELECT a2 FROM Kunden WHERE ID = %1").arg(customer)) && q.next());
+    EXPECT_EQ(q.value(0).toString(), s("Müller"));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 using namespace quittora;
 using namespace quittora::update;
 
-static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 
 namespace {
 
