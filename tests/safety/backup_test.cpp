@@ -1,5 +1,6 @@
 #include "safety/Backup.h"
 
+#include "support/FakePrompts.h"
 #include "support/QtPrinters.h"
 #include "support/TempDatabase.h"
 #include "support/TestDatabaseFile.h"
@@ -20,36 +21,6 @@ using namespace quittora::safety;
 
 
 namespace {
-
-// Until the shared test doubles are available: scripted message answers,
-// every message recorded.
-class FakePrompts final : public Prompts {
-public:
-    struct Shown {
-        QString title;
-        QString text;
-        Icon icon = Icon::None;
-        int buttons = 0;
-    };
-    void answerMessage(Button b) { m_answers.push_back(b); }
-    int count() const { return int(m_shown.size()); }
-    Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
-    Button message(const QString& title, const QString& text, Icon icon, int buttons) override
-    {
-        m_shown.push_back({title, text, icon, buttons});
-        if (!m_answers.isEmpty())
-            return m_answers.takeFirst();
-        return (buttons & Cancel) ? Cancel : (buttons & No) ? No : Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
-
-private:
-    QList<Button> m_answers;
-    QList<Shown> m_shown;
-};
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 

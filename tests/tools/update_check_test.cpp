@@ -1,8 +1,7 @@
 #include "tools/UpdateCheck.h"
 
-#include "platform/Prompts.h"
-#include "platform/Shell.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -76,42 +75,24 @@ QUrl deadUrl()
     return QUrl(QStringLiteral("http://127.0.0.1:%1/version.txt").arg(port));
 }
 
-class QuestionPrompts final : public Prompts {
+// Sets QUITTORA_UPDATE_URL for one test and puts back what was there.
+class UrlVariable {
 public:
-    struct Shown {
-        QString title;
-        QString text;
-        Icon icon;
-        int buttons;
-    };
-    Button answer = No;
-    QList<Shown> shown;
-    Button message(const QString& title, const QString& text, Icon icon, int buttons) override
+    explicit UrlVariable(const QByteArray& value) : m_wasSet(qEnvironmentVariableIsSet(kUrlVariable)), m_saved(qgetenv(kUrlVariable))
     {
-        shown.push_back({title, text, icon, buttons});
-        return (buttons & answer) ? answer : Ok;
+        qputenv(kUrlVariable, value);
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
-};
+    ~UrlVariable()
+    {
+        if (m_wasSet)
+            qputenv(kUrlVariable, m_saved);
+        else
+            qunsetenv(kUrlVariable);
+    }
 
-class OpenRecorder final : public Shell {
-public:
-    QStringList opened;
-    QList<QStringList> started;
-    bool result = true;
-    bool open(const QString& fileOrUrl) override
-    {
-        opened << fileOrUrl;
-        return result;
-    }
-    bool start(const QString& program, const QStringList& arguments) override
-    {
-        started << (QStringList{program} + arguments);
-        return result;
-    }
+private:
+    bool m_wasSet;
+    QByteArray m_saved;
 };
 
 } // namespace
@@ -123,11 +104,11 @@ TEST(UpdateCheck, SameVersionOnTheServerAsksNothing)
     EXPECT_EQ(newest, kInstalled);
     EXPECT_TRUE(server.lastRequest().startsWith("GET /version.txt HTTP/1.1"));
 
-    QuestionPrompts prompts;
-    OpenRecorder shell;
+    FakePrompts prompts;
+    RecordingShell shell;
     EXPECT_EQ(decide(prompts, shell, newest, kInstalled), Decision::Continue);
-    EXPECT_TRUE(prompts.shown.isEmpty());
-    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
+    EXPECT_TRUE(shell.opened().isEmpty());
 }
 
 TEST(UpdateCheck, NewerVersionAsksTheExactQuestionAndYesOpensOnlyTheDownloadPage)
@@ -136,21 +117,21 @@ TEST(UpdateCheck, NewerVersionAsksTheExactQuestionAndYesOpensOnlyTheDownloadPage
     const QString newest = fetchNewestVersion(server.url());
     ASSERT_EQ(newest, s("Version 3.09"));
 
-    QuestionPrompts prompts;
-    OpenRecorder shell;
+    FakePrompts prompts;
+    RecordingShell shell;
     EXPECT_EQ(decide(prompts, shell, newest, kInstalled), Decision::Continue);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, s("eine neue Version steht zur Verfügung"));
-    EXPECT_EQ(prompts.shown[0].text,
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, s("eine neue Version steht zur Verfügung"));
+    EXPECT_EQ(prompts.shown()[0].text,
               s(" auf dem Server Version 3.09 --- installiert Version 3.08\r\r Möchten Sie jetzt die neue Version installieren ?\r"));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Question);
-    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Yes | Prompts::No);
-    EXPECT_TRUE(shell.opened.isEmpty()) << "No opens nothing";
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Yes | Prompts::No);
+    EXPECT_TRUE(shell.opened().isEmpty()) << "No opens nothing";
 
-    prompts.answer = Prompts::Yes;
+    prompts.answerMessage(Prompts::Yes);
     EXPECT_EQ(decide(prompts, shell, newest, kInstalled), Decision::EndProgram);
-    EXPECT_EQ(shell.opened, QStringList{downloadPageUrl().toString()});
-    EXPECT_TRUE(shell.started.isEmpty());
+    EXPECT_EQ(shell.opened(), QStringList{downloadPageUrl().toString()});
+    EXPECT_TRUE(shell.started().isEmpty());
     EXPECT_EQ(downloadPageUrl().scheme(), s("https"));
     EXPECT_EQ(defaultVersionUrl().scheme(), s("https"));
 }
@@ -159,22 +140,22 @@ TEST(UpdateCheck, ServerTextIsNeverOpenedOrStarted)
 {
     VersionServer server("https://example.invalid/setup.exe");
     const QString newest = fetchNewestVersion(server.url());
-    QuestionPrompts prompts;
-    prompts.answer = Prompts::Yes;
-    OpenRecorder shell;
+    FakePrompts prompts;
+    prompts.answerMessage(Prompts::Yes);
+    RecordingShell shell;
     EXPECT_EQ(decide(prompts, shell, newest, kInstalled), Decision::EndProgram);
-    EXPECT_EQ(shell.opened, QStringList{downloadPageUrl().toString()});
+    EXPECT_EQ(shell.opened(), QStringList{downloadPageUrl().toString()});
 }
 
 TEST(UpdateCheck, BrowserThatCannotStartLetsTheProgramGoOn)
 {
-    QuestionPrompts prompts;
-    prompts.answer = Prompts::Yes;
-    OpenRecorder shell;
-    shell.result = false;
+    FakePrompts prompts;
+    prompts.answerMessage(Prompts::Yes);
+    RecordingShell shell;
+    shell.setResult(false);
     EXPECT_EQ(decide(prompts, shell, s("Version 3.09"), kInstalled), Decision::Continue);
-    ASSERT_EQ(prompts.shown.size(), 2);
-    EXPECT_TRUE(prompts.shown[1].text.contains(downloadPageUrl().toString()));
+    ASSERT_EQ(prompts.count(), 2);
+    EXPECT_TRUE(prompts.shown()[1].text.contains(downloadPageUrl().toString()));
 }
 
 TEST(UpdateCheck, TrailingLineBreakCountsAsADifferentVersion)
@@ -183,11 +164,11 @@ TEST(UpdateCheck, TrailingLineBreakCountsAsADifferentVersion)
     const QString newest = fetchNewestVersion(server.url());
     EXPECT_EQ(newest, s("Version 3.08\r\n"));
     EXPECT_TRUE(offersUpdate(newest, kInstalled));
-    QuestionPrompts prompts;
-    OpenRecorder shell;
+    FakePrompts prompts;
+    RecordingShell shell;
     decide(prompts, shell, newest, kInstalled);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].text.startsWith(s(" auf dem Server Version 3.08\r\n --- installiert ")));
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_TRUE(prompts.shown()[0].text.startsWith(s(" auf dem Server Version 3.08\r\n --- installiert ")));
 }
 
 TEST(UpdateCheck, NoServerIsSilent)
@@ -197,10 +178,10 @@ TEST(UpdateCheck, NoServerIsSilent)
     const QString newest = fetchNewestVersion(deadUrl());
     EXPECT_TRUE(newest.isEmpty());
     EXPECT_LT(clock.elapsed(), 3000);
-    QuestionPrompts prompts;
-    OpenRecorder shell;
+    FakePrompts prompts;
+    RecordingShell shell;
     EXPECT_EQ(decide(prompts, shell, newest, kInstalled), Decision::Continue);
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
 }
 
 TEST(UpdateCheck, ServerThatNeverAnswersIsGivenUpWithinTheTimeLimit)
@@ -234,16 +215,46 @@ TEST(UpdateCheck, OnlyWebAddressesAreFetched)
 
 TEST(UpdateCheck, EnvironmentChoosesOrSwitchesOffTheAddress)
 {
-    const QByteArray saved = qgetenv(kUrlVariable);
+    {
+        UrlVariable off("");
+        EXPECT_TRUE(versionUrl().isEmpty());
+    }
+    {
+        UrlVariable local("http://127.0.0.1:9/v.txt");
+        EXPECT_EQ(versionUrl(), QUrl(s("http://127.0.0.1:9/v.txt")));
+    }
     const bool wasSet = qEnvironmentVariableIsSet(kUrlVariable);
-
-    qputenv(kUrlVariable, QByteArray());
-    EXPECT_TRUE(versionUrl().isEmpty());
-    qputenv(kUrlVariable, "http://127.0.0.1:9/v.txt");
-    EXPECT_EQ(versionUrl(), QUrl(s("http://127.0.0.1:9/v.txt")));
+    const QByteArray saved = qgetenv(kUrlVariable);
     qunsetenv(kUrlVariable);
     EXPECT_EQ(versionUrl(), defaultVersionUrl());
-
     if (wasSet)
         qputenv(kUrlVariable, saved);
+}
+
+TEST(UpdateCheck, StartUpStepKeepsTheNewestVersionAndEndsOnlyAfterYes)
+{
+    VersionServer server("Version 3.09");
+    UrlVariable url(server.url().toEncoded());
+    TestContext t;
+    t.state.newestVersion = s("alt");
+    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
+    EXPECT_EQ(t.state.newestVersion, s("Version 3.09"));
+    EXPECT_EQ(t.prompts.count(), 1);
+
+    t.prompts.answerMessage(Prompts::Yes);
+    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::EndProgram);
+    EXPECT_EQ(t.shell.opened(), QStringList{downloadPageUrl().toString()});
+    EXPECT_EQ(server.requests(), 2);
+}
+
+TEST(UpdateCheck, SwitchedOffCheckAsksNoServer)
+{
+    VersionServer server("Version 3.09");
+    UrlVariable off("");
+    TestContext t;
+    t.state.newestVersion = s("alt");
+    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
+    EXPECT_TRUE(t.state.newestVersion.isEmpty());
+    EXPECT_EQ(t.prompts.count(), 0);
+    EXPECT_EQ(server.requests(), 0);
 }
