@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/ExportCommands.h"
 
 #include "data/Database.h"
@@ -18,6 +19,10 @@ const QList<Command>& commands()
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},
+        {"backup", "backup DATEI ZIEL     sichert die Datenbank DATEI nach ZIEL (Datei oder Ordner)", &runBackup},
+        {"restore", "restore SICHERUNG DATEI\n"
+                    "                        schreibt die Sicherung auf die Datenbank DATEI zurück",
+         &runRestore},
     };
     return all;
 }
