@@ -9,6 +9,8 @@
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "platform/widgets/QtPrompts.h"
+#include "tools/UpdateCheck.h"
+#include "app/AppInfo.h"
 #include "workspace/widgets/PlaceholderWindow.h"
 
 namespace quittora {
@@ -36,6 +38,10 @@ Application::~Application() = default;
 PlaceholderWindow* Application::start()
 {
     startup::loadProgramState(*m_ctx);
+    // Yes to a newer version opens its download page; the program then ends
+    // without showing its window, so the installer can replace it.
+    if (update::runUpdateCheck(*m_ctx, installedVersion()) == update::Decision::EndProgram)
+        return nullptr;
 
     m_window = std::make_unique<PlaceholderWindow>(*m_ctx, m_db);
     QObject::connect(m_window.get(), &PlaceholderWindow::openDatabaseRequested, m_window.get(),

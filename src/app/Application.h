@@ -26,7 +26,8 @@ public:
     explicit Application(AppContext ctx);
     ~Application();
 
-    // Start-up sequence; returns the main window, already shown.
+    // Start-up sequence; returns the main window, already shown, or nullptr
+    // when the program is to end (the user took up a newer version).
     PlaceholderWindow* start();
 
     AppContext& context() { return *m_ctx; }

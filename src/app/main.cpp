@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     quittora::installGermanTranslations(app);
 
     quittora::Application quittoraApp;
-    quittoraApp.start();
+    if (!quittoraApp.start())
+        return 0;
     return app.exec();
 }

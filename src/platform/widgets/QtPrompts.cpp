@@ -51,7 +51,11 @@ Prompts::Button QtPrompts::message(const QString& title, const QString& text, Ic
 {
     if (buttons == 0)
         buttons = Ok;
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, parentWidget());
+    // Texts written for the old message boxes break lines with a bare
+    // carriage return, which a Qt label would not show as a break.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(boxIcon(icon), title, shown, QMessageBox::NoButton, parentWidget());
     // Messages are plain text: a '<' in a customer name must not turn the
     // box into HTML.
     box.setTextFormat(Qt::PlainText);
