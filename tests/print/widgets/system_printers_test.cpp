@@ -1,0 +1,43 @@
+#include "print/widgets/SystemPrinters.h"
+
+#include "print/PdfWords.h"
+#include "print/PrintCursor.h"
+
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+#include <QTemporaryDir>
+
+using namespace quittora;
+using namespace quittora::literals;
+using quittora::testing::findWord;
+using quittora::testing::pdfWords;
+
+TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMargins)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("druck.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    configurePrinter(printer, QString());
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    // A PDF has no hardware margins: the printable area is the whole sheet.
+    EXPECT_EQ(physicalOffsets(printer), MarginValues{});
+
+    PrintCursor p;
+    p.FontSize = 12;
+    p.PrintAt(135_mm, 70_mm, QStringLiteral("Rechnung"));
+    p.PrintRight(QStringLiteral("Ende"), 198_mm, 80_mm);
+    QString error;
+    ASSERT_TRUE(printDocuments(printer, p.takeDocuments(), MarginValues{2.0f, 1.0f}, &error)) << error.toStdString();
+
+    const auto words = pdfWords(file, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const auto* word = findWord(words, QStringLiteral("Rechnung"));
+    ASSERT_NE(word, nullptr);
+    EXPECT_NEAR(word->xMin, 133.0, 0.15);
+    EXPECT_NEAR(word->yMin, 69.0, 0.3);
+    const auto* end = findWord(words, QStringLiteral("Ende"));
+    ASSERT_NE(end, nullptr);
+    EXPECT_NEAR(end->xMax, 196.0, 0.15);
+}
