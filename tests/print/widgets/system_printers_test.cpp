@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
 #include <QTemporaryDir>
 
 using namespace quittora;
@@ -40,4 +44,40 @@ TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMargins)
     const auto* end = findWord(words, QStringLiteral("Ende"));
     ASSERT_NE(end, nullptr);
     EXPECT_NEAR(end->xMax, 196.0, 0.15);
+}
+
+TEST(SystemPrinters, PreviewShowsEveryPageOfEveryDocument)
+{
+    PrintCursor p;
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 1"));
+    p.NewPage();
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 2"));
+    p.EndDoc();
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 2"));
+    const auto docs = p.takeDocuments();
+
+    int pages = -1;
+    QString title;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        title = dialog->windowTitle();
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+            pages = view->pageCount();
+        dialog->reject();
+    });
+    poll.start();
+    QTimer::singleShot(5000, &poll, [&] {
+        // Never opened (or never found): end the wait so the test fails instead of hanging.
+        poll.stop();
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    showPrintPreview(docs, MarginValues{}, QString(), nullptr);
+    EXPECT_EQ(title, QStringLiteral("Druckvorschau"));
+    EXPECT_EQ(pages, 3);
 }
