@@ -3,14 +3,14 @@
 #include "data/CompanySettings.h"
 #include "platform/Context.h"
 #include "platform/Prompts.h"
+#include "platform/widgets/NumericKeyFilter.h"
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 
 #include <QComboBox>
-#include <QGridLayout>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -125,8 +125,12 @@ void Drucker::buildControls()
     layout->addLayout(copiesRow);
     layout->addLayout(buttons);
 
-    for (QLineEdit* box : {m_fromLeft, m_fromTop, m_copies})
+    // The margin boxes drop other keys silently; the copies box says so.
+    for (QLineEdit* box : {m_fromLeft, m_fromTop}) {
+        NumericKeyFilter::install(box, m_ctx, &marginKey, QString());
         box->installEventFilter(this);
+    }
+    NumericKeyFilter::install(m_copies, m_ctx, [](QChar typed, QChar) { return copiesKey(typed); });
 
     connect(m_printerList, &QComboBox::activated, this, &Drucker::printerChosen);
     connect(m_fromLeft, &QLineEdit::textEdited, this, [this] { m_leftChanged = true; });
@@ -230,43 +234,11 @@ void Drucker::done(int result)
 bool Drucker::eventFilter(QObject* watched, QEvent* event)
 {
     auto* box = qobject_cast<QLineEdit*>(watched);
-    if (box && event->type() == QEvent::KeyPress) {
-        const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (text.size() == 1) {
-            if (box == m_copies)
-                return keyForCopiesBox(text.at(0));
-            return keyForMarginBox(box, text.at(0));
-        }
-    } else if (box && box != m_copies && event->type() == QEvent::FocusIn) {
+    if (box && event->type() == QEvent::FocusIn) {
         // After the click that gave the focus, so the click does not undo it.
         QTimer::singleShot(0, box, &QLineEdit::selectAll);
     }
     return QDialog::eventFilter(watched, event);
-}
-
-bool Drucker::keyForMarginBox(QLineEdit* box, QChar typed)
-{
-    const KeyDecision d = marginKey(typed, m_ctx.state.decimalSeparator);
-    switch (d.action) {
-    case KeyDecision::Action::Accept:
-        return false;
-    case KeyDecision::Action::Replace:
-        box->insert(QString(d.replacement));
-        m_leftChanged = m_leftChanged || box == m_fromLeft;
-        m_topChanged = m_topChanged || box == m_fromTop;
-        return true;
-    case KeyDecision::Action::Reject:
-        return true;
-    }
-    return true;
-}
-
-bool Drucker::keyForCopiesBox(QChar typed)
-{
-    if (copiesKey(typed).action == KeyDecision::Action::Accept)
-        return false;
-    m_ctx.prompts.critical(wrongInputTitle(), wrongInputMessage());
-    return true;
 }
 
 void Drucker::showEvent(QShowEvent* event)

@@ -45,8 +45,6 @@ private:
     void resetValues();
     void closeButton();
     void showMargins();
-    bool keyForMarginBox(QLineEdit* box, QChar typed);
-    bool keyForCopiesBox(QChar typed);
 
     AppContext& m_ctx;
     Printers& m_printers;

@@ -1,15 +1,8 @@
 #include "print/widgets/Drucker.h"
 
 #include "data/CompanySettings.h"
-#include "platform/Clipboard.h"
-#include "platform/Clock.h"
-#include "platform/Context.h"
-#include "platform/LocaleInfo.h"
-#include "platform/Prompts.h"
-#include "platform/SettingsStore.h"
-#include "platform/Shell.h"
-#include "platform/SpecialFolders.h"
 #include "print/FakePrinters.h"
+#include "support/TestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -17,74 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <deque>
 
 using namespace quittora;
 using quittora::testing::FakePrinters;
 
 namespace {
-
-// Minimal doubles for the adapters the dialog does not use or uses simply.
-class ScriptedPrompts final : public Prompts {
-public:
-    struct Shown {
-        QString title;
-        QString text;
-        Icon icon;
-        int buttons;
-    };
-    std::deque<Button> answers;
-    QList<Shown> shown;
-
-    Button message(const QString& title, const QString& text, Icon icon, int buttons) override
-    {
-        shown.append({title, text, icon, buttons});
-        if (!answers.empty()) {
-            const Button b = answers.front();
-            answers.pop_front();
-            return b;
-        }
-        for (Button b : {Cancel, No, Ok}) {
-            if (buttons & b)
-                return b;
-        }
-        return Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
-};
-
-class NoClock final : public Clock {
-public:
-    QDate today() const override { return QDate(2024, 3, 1); }
-    QDateTime now() const override { return QDateTime(today(), QTime(12, 0)); }
-};
-class NoShell final : public Shell {
-public:
-    bool open(const QString&) override { return false; }
-    bool start(const QString&, const QStringList&) override { return false; }
-};
-class NoFolders final : public SpecialFolders {
-public:
-    QString documents() const override { return {}; }
-    QString privateTemp() const override { return {}; }
-    QString programFolder() const override { return {}; }
-};
-class CommaLocale final : public LocaleInfo {
-public:
-    QChar decimalSeparator() const override { return QLatin1Char(','); }
-    QString shortDateFormat() const override { return QStringLiteral("dd.MM.yyyy"); }
-};
-class NoClipboard final : public Clipboard {
-public:
-    void setText(const QString&) override {}
-    QString text() const override { return {}; }
-};
 
 class DruckerTest : public ::testing::Test {
 protected:
@@ -104,7 +35,7 @@ protected:
     QComboBox* list() { return dialog->findChild<QComboBox*>(QStringLiteral("cboPrinters")); }
     std::unique_ptr<Drucker> open()
     {
-        auto d = std::make_unique<Drucker>(ctx, printers, company);
+        auto d = std::make_unique<Drucker>(t.ctx, printers, company);
         d->show();
         return d;
     }
@@ -115,16 +46,10 @@ protected:
         QTest::keyClicks(b, text);
     }
 
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<SettingsStore> settings = makeQtSettingsStore(dir.filePath(QStringLiteral("s.ini")));
-    NoClock clock;
-    NoShell shell;
-    NoFolders folders;
-    CommaLocale locale;
-    NoClipboard clipboard;
-    ProgramState state;
-    AppContext ctx{prompts, *settings, clock, shell, folders, locale, clipboard, state};
+    TestContext t;
+    FakePrompts& prompts = t.prompts;
+    FakeSettingsStore& settings = t.settings;
+    ProgramState& state = t.state;
     FakePrinters printers;
     CompanySettings company;
     std::unique_ptr<Drucker> dialog;
@@ -134,8 +59,8 @@ protected:
 
 TEST_F(DruckerTest, OpensWithThePrintersTheStoredValuesAndTheCopies)
 {
-    settings->setValue(QStringLiteral("xwert"), QStringLiteral("4,5"));
-    settings->setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte*"));
+    settings.setValue(QStringLiteral("xwert"), QStringLiteral("4,5"));
+    settings.setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte*"));
     dialog = open();
     EXPECT_EQ(dialog->objectName(), QStringLiteral("Drucker"));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral(" Drucker einstellen"));
@@ -155,7 +80,7 @@ TEST_F(DruckerTest, OpensWithThePrintersTheStoredValuesAndTheCopies)
 
     // Closing unchanged asks nothing.
     dialog->close();
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -164,57 +89,57 @@ TEST_F(DruckerTest, ClosingWithChangedMarginsAsksAndSavesUnlessNo)
     dialog = open();
     type("txtLinks", QStringLiteral("5.5")); // the '.' becomes the locale's ','
     EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("5,5"));
-    prompts.answers.push_back(Prompts::No);
+    prompts.answerMessage(Prompts::No);
     dialog->close();
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Achtung, Daten wurden geändert !"));
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Änderungen der Druckerränder speichern ?"));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Question);
-    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Yes | Prompts::No);
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Achtung, Daten wurden geändert !"));
+    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Änderungen der Druckerränder speichern ?"));
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Yes | Prompts::No);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(settings->contains(QStringLiteral("xwert")));
+    EXPECT_FALSE(settings.contains(QStringLiteral("xwert")));
     EXPECT_FLOAT_EQ(state.xwert, 4.2333f);
 
-    prompts.shown.clear();
+    prompts.clear();
     dialog = open();
     type("txtOben", QStringLiteral("2,75"));
-    prompts.answers.push_back(Prompts::Yes);
+    prompts.answerMessage(Prompts::Yes);
     dialog->close();
-    ASSERT_EQ(prompts.shown.size(), 1);
+    ASSERT_EQ(prompts.count(), 1);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(settings->value(QStringLiteral("ywert")), QStringLiteral("2,75"));
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("4,23"));
-    EXPECT_EQ(settings->value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
+    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("2,75"));
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,23"));
+    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
     EXPECT_FLOAT_EQ(state.ywert, 2.75f);
 }
 
 TEST_F(DruckerTest, AMarginThatIsNoNumberIsRefusedAndTheDialogStaysOpen)
 {
-    settings->setValue(QStringLiteral("xwert"), QStringLiteral("4"));
+    settings.setValue(QStringLiteral("xwert"), QStringLiteral("4"));
     dialog = open();
     box("txtLinks")->clear();
     button("cmdSpeichern")->click();
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Fehler"));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Bitte geben Sie bei \"von links (in mm)\" eine Zahl ein (z.B. 4,5).\n"
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Fehler"));
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Critical);
+    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Bitte geben Sie bei \"von links (in mm)\" eine Zahl ein (z.B. 4,5).\n"
                                                     "Die Druckereinstellungen wurden nicht gespeichert."));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("4"));
-    EXPECT_FALSE(settings->contains(QStringLiteral("ywert")));
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4"));
+    EXPECT_FALSE(settings.contains(QStringLiteral("ywert")));
 
     // The same when the save question on closing is answered with Yes.
     type("txtLinks", QStringLiteral("-"));
-    prompts.answers.push_back(Prompts::Yes);
+    prompts.answerMessage(Prompts::Yes);
     dialog->close();
-    EXPECT_EQ(prompts.shown.size(), 3);
-    EXPECT_EQ(prompts.shown[2].title, QStringLiteral("Fehler"));
+    EXPECT_EQ(prompts.count(), 3);
+    EXPECT_EQ(prompts.shown()[2].title, QStringLiteral("Fehler"));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("4"));
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4"));
 
     // "Schließen" leaves without asking.
     button("cmdSchliessen")->click();
-    EXPECT_EQ(prompts.shown.size(), 3);
+    EXPECT_EQ(prompts.count(), 3);
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -224,11 +149,11 @@ TEST_F(DruckerTest, SaveButtonStoresTheBoxesAndTheCurrentPrinterAndCloses)
     type("txtLinks", QStringLiteral("4,5"));
     type("txtOben", QStringLiteral("-1"));
     button("cmdSpeichern")->click();
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("4,5"));
-    EXPECT_EQ(settings->value(QStringLiteral("ywert")), QStringLiteral("-1"));
-    EXPECT_EQ(settings->value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,5"));
+    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("-1"));
+    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
 }
 
 TEST_F(DruckerTest, ChoosingAPrinterResetsTheCopiesWhichAreWrittenBackOnClosing)
@@ -244,30 +169,30 @@ TEST_F(DruckerTest, ChoosingAPrinterResetsTheCopiesWhichAreWrittenBackOnClosing)
     EXPECT_EQ(company.copies(), QStringLiteral("1"));
     ASSERT_EQ(copies.count(), 1);
     EXPECT_EQ(copies.at(0).at(0).toString(), QStringLiteral("1"));
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
 }
 
 TEST_F(DruckerTest, StandardForgetsTheStoredValuesAndDetectsTheOffsetsAgain)
 {
-    settings->setValue(QStringLiteral("xwert"), QStringLiteral("9"));
-    settings->setValue(QStringLiteral("ywert"), QStringLiteral("9"));
-    settings->setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte Lager"));
+    settings.setValue(QStringLiteral("xwert"), QStringLiteral("9"));
+    settings.setValue(QStringLiteral("ywert"), QStringLiteral("9"));
+    settings.setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte Lager"));
     dialog = open();
 
-    prompts.answers.push_back(Prompts::No);
+    prompts.answerMessage(Prompts::No);
     button("cmdStandard")->click();
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Achtung !"));
-    EXPECT_EQ(prompts.shown[0].text,
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Achtung !"));
+    EXPECT_EQ(prompts.shown()[0].text,
               QStringLiteral("Die Vorauswahl des gespeicherten Druckers wird gelöscht und die Druckerränder werden "
                              "jetzt zurückgesetzt und wieder automatisch erkannt."));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Question);
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("9"));
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("9"));
 
-    prompts.answers.push_back(Prompts::Yes);
+    prompts.answerMessage(Prompts::Yes);
     button("cmdStandard")->click();
-    EXPECT_FALSE(settings->contains(QStringLiteral("xwert")));
-    EXPECT_FALSE(settings->contains(QStringLiteral("Druckerauswahl")));
+    EXPECT_FALSE(settings.contains(QStringLiteral("xwert")));
+    EXPECT_FALSE(settings.contains(QStringLiteral("Druckerauswahl")));
     EXPECT_EQ(list()->currentText(), QString());
     EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("4,23"));
     EXPECT_EQ(box("txtOben")->text(), QStringLiteral("4,00"));
@@ -275,9 +200,9 @@ TEST_F(DruckerTest, StandardForgetsTheStoredValuesAndDetectsTheOffsetsAgain)
 
     ASSERT_TRUE(button("cmdSpeichern")->isEnabled());
     button("cmdSpeichern")->click();
-    EXPECT_EQ(settings->value(QStringLiteral("xwert")), QStringLiteral("4,23"));
-    EXPECT_EQ(settings->value(QStringLiteral("ywert")), QStringLiteral("4"));
-    EXPECT_EQ(settings->value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
+    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,23"));
+    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("4"));
+    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
 }
 
 TEST_F(DruckerTest, TestPrintGoesToTheCurrentPrinterWithoutMarginValues)
@@ -290,17 +215,17 @@ TEST_F(DruckerTest, TestPrintGoesToTheCurrentPrinterWithoutMarginValues)
     EXPECT_EQ(printers.jobs[0].margins, MarginValues{});
     ASSERT_EQ(printers.jobs[0].documents.size(), 1u);
     EXPECT_NE(printers.jobs[0].documents[0].page(0).findText(QStringLiteral("Rand für DinA 4 - Hoch-Format")), nullptr);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Quittora pro"));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::None);
-    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Ok);
-    EXPECT_TRUE(prompts.shown[0].text.startsWith(QStringLiteral("Messen Sie die jeweiligen Ränder, und tragen")));
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Quittora pro"));
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::None);
+    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Ok);
+    EXPECT_TRUE(prompts.shown()[0].text.startsWith(QStringLiteral("Messen Sie die jeweiligen Ränder, und tragen")));
 
     printers.failPrinting = true;
     button("cmdTestdruck")->click();
-    ASSERT_EQ(prompts.shown.size(), 2);
-    EXPECT_EQ(prompts.shown[1].icon, Prompts::Icon::Critical);
-    EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Der Drucker \"Laser Büro\" konnte nicht angesprochen werden."));
+    ASSERT_EQ(prompts.count(), 2);
+    EXPECT_EQ(prompts.shown()[1].icon, Prompts::Icon::Critical);
+    EXPECT_EQ(prompts.shown()[1].text, QStringLiteral("Der Drucker \"Laser Büro\" konnte nicht angesprochen werden."));
 }
 
 TEST_F(DruckerTest, KeyFiltersDropOtherKeysAndTheCopiesBoxSaysSo)
@@ -310,19 +235,19 @@ TEST_F(DruckerTest, KeyFiltersDropOtherKeysAndTheCopiesBoxSaysSo)
     QTest::keyClicks(box("txtLinks"), QStringLiteral("a1x,5 "));
     EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("1,5"));
     QTest::keyClick(box("txtLinks"), Qt::Key_Return);
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(prompts.count(), 0);
     EXPECT_TRUE(dialog->isVisible());
 
     box("txtKopien")->clear();
     QTest::keyClicks(box("txtKopien"), QStringLiteral("3x"));
     EXPECT_EQ(box("txtKopien")->text(), QStringLiteral("3"));
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Fehler"));
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
-    EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Fehler"));
+    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
+    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Critical);
     // Enter passes in the copies box but presses no button.
     QTest::keyClick(box("txtKopien"), Qt::Key_Return);
-    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.count(), 1);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(printers.jobs.empty());
 }
