@@ -24,6 +24,7 @@ struct ProgramState {
     float xwert = 0.0f;             // printer offsets, millimetres
     float ywert = 0.0f;
     QString Druckerauswahl;         // printer choice
+    QString currentPrinter;         // device name of the printer in use; empty = system default
     QString Mahntext;               // reminder text for the next invoice print
     int Rechnungsbasis = 0;         // 0 net prices, 1 gross prices
     int neuer_Datensatz = 0;        // 1 while a new record is not yet stored
