@@ -2,6 +2,7 @@
 
 #include "cli/BackupCommands.h"
 #include "cli/ExportCommands.h"
+#include "cli/GenerateCommands.h"
 
 #include "data/Database.h"
 #include "platform/LocaleInfo.h"
@@ -23,6 +24,10 @@ const QList<Command>& commands()
         {"restore", "restore SICHERUNG DATEI\n"
                     "                        schreibt die Sicherung auf die Datenbank DATEI zurück",
          &runRestore},
+        {"generate", "generate DATEI [--documents N] [--customers N] [--articles N] [--lines-per-document N]\n"
+                     "                        [--seed S] [--last-year JAHR]\n"
+                     "                        erzeugt eine neue Datenbank mit realistischen Testdaten (für Messungen)",
+         &runGenerate},
     };
     return all;
 }
