@@ -2,6 +2,7 @@
 
 #include "cli/BackupCommands.h"
 #include "cli/ExportCommands.h"
+#include "cli/PlzCommands.h"
 
 #include "data/Database.h"
 #include "platform/LocaleInfo.h"
@@ -23,6 +24,10 @@ const QList<Command>& commands()
         {"restore", "restore SICHERUNG DATEI\n"
                     "                        schreibt die Sicherung auf die Datenbank DATEI zurück",
          &runRestore},
+        {"plz-import", "plz-import ZIEL.mdb DE.csv AT.csv CH.csv\n"
+                       "                        baut die Postleitzahlen-Datenbank aus den GeoNames-CSV-Dateien\n"
+                       "                        (Deutschland, Österreich, Schweiz); ersetzt eine ältere in einem Schritt",
+         &runPlzImport},
     };
     return all;
 }
