@@ -164,6 +164,7 @@ void PostalCodeDialog::buildControls()
     searchRow->addWidget(m_search, 1);
     searchColumn->addLayout(searchRow);
     searchColumn->addWidget(searchHint);
+    searchColumn->addStretch();
     auto* sortColumn = new QVBoxLayout;
     sortColumn->addWidget(m_byCode);
     sortColumn->addWidget(m_byTown);
