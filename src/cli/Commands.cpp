@@ -3,6 +3,7 @@
 #include "cli/BackupCommands.h"
 #include "cli/ExportCommands.h"
 #include "cli/GenerateCommands.h"
+#include "cli/PlzCommands.h"
 
 #include "data/Database.h"
 #include "platform/LocaleInfo.h"
@@ -28,6 +29,10 @@ const QList<Command>& commands()
                      "                        [--seed S] [--last-year JAHR]\n"
                      "                        erzeugt eine neue Datenbank mit realistischen Testdaten (für Messungen)",
          &runGenerate},
+        {"plz-import", "plz-import ZIEL.mdb DE.csv AT.csv CH.csv\n"
+                       "                        baut die Postleitzahlen-Datenbank aus den GeoNames-CSV-Dateien\n"
+                       "                        (Deutschland, Österreich, Schweiz); ersetzt eine ältere in einem Schritt",
+         &runPlzImport},
     };
     return all;
 }
