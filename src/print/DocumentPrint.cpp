@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/LocaleInfo.h"
+#include "platform/Prompts.h"
 #include "print/PageRenderer.h"
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
@@ -349,6 +350,81 @@ bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document,
     if (!storePrintChanges(db, j, error))
         return false;
     return renderToPdf(printJobDocuments(j, env), path, MarginValues{}, error);
+}
+
+namespace {
+
+Prompts::Icon refusalIcon(const PrintJob& job)
+{
+    switch (job.outcome) {
+    case PrintJob::Outcome::UnknownDocument:
+    case PrintJob::Outcome::ReadFailed:
+    case PrintJob::Outcome::TotalsFailed:
+        return Prompts::Icon::Critical;
+    default:
+        return Prompts::Icon::Exclamation;
+    }
+}
+
+PrintRun runPrint(const Database& db, qint64 documentId, PrintedDocument document, const AppContext& ctx,
+                  Printers& printers, const PrintDialog& printDialog)
+{
+    ProgramState& state = ctx.state;
+    const QString Mahntext = state.Mahntext;
+    state.Mahntext.clear();
+
+    PrintRun run;
+    const PrintEnvironment env = printEnvironment(ctx);
+    run.job = document == PrintedDocument::Invoice ? prepareInvoicePrint(db, documentId, env)
+                                                   : prepareDeliveryNotePrint(db, documentId, env);
+    if (!run.job.ready()) {
+        ctx.prompts.message(run.job.title, run.job.message, refusalIcon(run.job));
+        return run;
+    }
+    QString error;
+    if (!storePrintChanges(db, run.job, &error)) {
+        ctx.prompts.critical(kErrorTitle, error);
+        return run;
+    }
+
+    const bool matched = choosePrinter(printers, state);
+    if (document == PrintedDocument::Invoice || !matched) {
+        const bool accepted = printDialog ? printDialog(state) : true;
+        if (!accepted && document == PrintedDocument::Invoice) {
+            run.status = PrintRun::Status::Cancelled;
+            return run;
+        }
+    }
+
+    const std::vector<PageModel> documents = printJobDocuments(run.job, env, Mahntext);
+    if (!printers.print(currentPrinterName(printers, state), documents, MarginValues{state.xwert, state.ywert},
+                        &error)) {
+        if (error.isEmpty())
+            error = QStringLiteral("Das Dokument konnte nicht gedruckt werden.");
+        if (run.job.numberAssigned())
+            error += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet; bitte drucken Sie "
+                                    "die Rechnung erneut.")
+                         .arg(run.job.head.number);
+        ctx.prompts.critical(kErrorTitle, error);
+        run.status = PrintRun::Status::Failed;
+        return run;
+    }
+    run.status = PrintRun::Status::Printed;
+    return run;
+}
+
+} // namespace
+
+PrintRun runInvoicePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                         const PrintDialog& printDialog)
+{
+    return runPrint(db, documentId, PrintedDocument::Invoice, ctx, printers, printDialog);
+}
+
+PrintRun runDeliveryNotePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                              const PrintDialog& printDialog)
+{
+    return runPrint(db, documentId, PrintedDocument::DeliveryNote, ctx, printers, printDialog);
 }
 
 QString printQuestion(const DocumentHead& head)

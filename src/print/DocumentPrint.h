@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace quittora {
@@ -20,24 +21,20 @@ struct ProgramState;
 
 // Printing a document, from the database to the printer, without windows.
 //
-// The print button of the main window (and "Rechnung drucken", and the
-// reminders after their question) runs:
+// The print button of the main window (and "Rechnung drucken" after its
+// question, and the reminders after theirs) calls runInvoicePrint; the menu
+// entry "Lieferschein drucken" calls runDeliveryNotePrint. Both run:
 //
-//     const PrintEnvironment env = printEnvironment(ctx);
-//     PrintJob job = prepareInvoicePrint(db, documentId, env);   // totals, number
-//     if (!job.ready()) { say job.title / job.message; ctx.state.Mahntext.clear(); return; }
-//     if (!storePrintChanges(db, job, &error)) { say error; ...clear Mahntext; return; }
-//     ...re-read the document and the next number shown on the window...
-//     choosePrinter(printers, ctx.state);
-//     ...print dialog; cancelled: ctx.state.Mahntext.clear(), return (the number stays)...
-//     docs = printJobDocuments(job, env, ctx.state.Mahntext); ctx.state.Mahntext.clear();
-//     ...send docs to the printer with the margins xwert/ywert...
+//     prepare (totals, number)  ->  store in one transaction  ->  printer choice
+//     ->  print dialog  ->  page models  ->  printer
 //
 // The invoice number is stored, together with the recomputed totals and the
-// raised next number, in one transaction BEFORE anything goes to the printer.
-// A print that is cancelled or fails afterwards keeps the number: the invoice
-// owns it from then on and every reprint shows the same number, so numbers
-// are neither lost nor given twice.
+// raised next number, BEFORE anything goes to the printer. A print that is
+// cancelled or fails afterwards keeps the number: the invoice owns it from
+// then on and every reprint shows the same number, so numbers are neither
+// lost nor given twice.
+//
+// The steps are public as well, for callers that need them one by one.
 
 enum class PrintedDocument {
     Invoice,      // invoice or quote, by the document's kind
@@ -134,6 +131,39 @@ bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printe
 // prepared (and stored).
 bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document, const PrintEnvironment& env,
                 const QString& path, PrintJob* job, QString* error);
+
+// --- The whole command ---------------------------------------------------------
+
+// The print dialog: shown for state.currentPrinter; it may make another
+// printer the current one. False when the user cancelled it.
+using PrintDialog = std::function<bool(ProgramState& state)>;
+
+struct PrintRun {
+    enum class Status {
+        Printed,
+        Refused,   // prepare refused, or the changes could not be stored: nothing printed
+        Cancelled, // print dialog cancelled: nothing printed (an assigned number stays)
+        Failed,    // the printer refused (an assigned number stays)
+    };
+    Status status = Status::Refused;
+    PrintJob job;
+};
+
+// The print button: prepares and stores (a refusal or a failed store is said
+// in a message box and ends it), chooses the printer by Druckerauswahl, shows
+// the print dialog, prints every copy with the margins xwert/ywert and says
+// when the printer refused. The reminder text (ctx.state.Mahntext) goes on the
+// first copy; it is emptied however the command ends, so a cancelled reminder
+// never turns up on a later print. Pending edits of the windows must be
+// stored before, and the document and the next number read again after.
+PrintRun runInvoicePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                         const PrintDialog& printDialog);
+
+// "Lieferschein drucken": as above without number; the print dialog is shown
+// only when no installed printer matches Druckerauswahl, and cancelling it
+// prints on the current printer all the same.
+PrintRun runDeliveryNotePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                              const PrintDialog& printDialog);
 
 // "Rechnung drucken" of the menu asks this first (Yes/No, question icon,
 // the program's title): "Rechnung " + date + " an " + name + " drucken ?".

@@ -371,3 +371,108 @@ TEST_F(DocumentPrint, DeliveryNoteNeverPrintsTheReminderTextButEmptiesIt)
     EXPECT_EQ(textAtOrEmpty(page, 170, 74), u(" Nr.  vom 15.03.2024"));
     EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
 }
+
+// --- The whole commands ------------------------------------------------------
+
+namespace {
+
+struct DialogSpy {
+    bool answer = true;
+    QString switchTo; // the printer the user picks in the dialog
+    int shown = 0;
+    QString shownFor;
+    PrintDialog dialog()
+    {
+        return [this](ProgramState& state) {
+            ++shown;
+            shownFor = state.currentPrinter;
+            if (!switchTo.isEmpty())
+                state.currentPrinter = switchTo;
+            return answer;
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(DocumentPrint, PrintButtonStoresTheNumberShowsTheDialogAndPrintsOnThePickedPrinter)
+{
+    FakePrinters printers;
+    printers.installed = {u("Laser"), u("Tinte")};
+    t.state.Druckerauswahl = u("Laser");
+    t.state.Mahntext = u("Zahlungserinnerung !");
+    DialogSpy dialog;
+    dialog.switchTo = u("Tinte");
+
+    const PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_EQ(dialog.shownFor, u("Laser"));
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].printer, u("Tinte"));
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[0].documents.at(0).page(0), 23, 110), u("Zahlungserinnerung !"));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(t.prompts.count(), 0);
+}
+
+TEST_F(DocumentPrint, CancelledDialogPrintsNothingKeepsTheNumberAndDropsTheReminder)
+{
+    FakePrinters printers;
+    t.state.Mahntext = u("1. Mahnung");
+    DialogSpy dialog;
+    dialog.answer = false;
+    const PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Cancelled);
+    EXPECT_TRUE(printers.jobs.empty());
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(nextNumber(), u("1001"));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    EXPECT_EQ(t.prompts.count(), 0);
+}
+
+TEST_F(DocumentPrint, PrintButtonSaysWhyNothingWasPrinted)
+{
+    FakePrinters printers;
+    DialogSpy dialog;
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = ''")));
+    PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Refused);
+    EXPECT_EQ(dialog.shown, 0);
+    EXPECT_EQ(t.prompts.last().title, u("Hinweis !"));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Exclamation);
+    EXPECT_EQ(documentNumber(invoice), QString());
+
+    // The printer fails after the number was stored: the message says the
+    // number stays with the invoice.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '1'")));
+    printers.failPrinting = true;
+    run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Failed);
+    EXPECT_EQ(t.prompts.last().title, u("Fehler"));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
+    EXPECT_TRUE(t.prompts.last().text.contains(u("Rechnungsnummer 1000 bleibt der Rechnung zugeordnet")));
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+}
+
+TEST_F(DocumentPrint, DeliveryNoteShowsTheDialogOnlyWithoutMatchingPrinterAndPrintsEvenWhenCancelled)
+{
+    FakePrinters printers;
+    printers.installed = {u("Laser")};
+    printers.defaultPrinter = u("Laser");
+    DialogSpy dialog;
+    t.state.Druckerauswahl = u("Laser");
+    PrintRun run = runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 0);
+    ASSERT_EQ(printers.jobs.size(), 1u);
+
+    t.state.Druckerauswahl = u("Gibt es nicht");
+    dialog.answer = false;
+    run = runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 1);
+    ASSERT_EQ(printers.jobs.size(), 2u);
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[1].documents.at(0).page(0), 20, 105), u("Lieferschein"));
+    EXPECT_EQ(documentNumber(invoice), QString());
+}
