@@ -4,6 +4,7 @@
 #include "cli/ExportCommands.h"
 #include "cli/GenerateCommands.h"
 #include "cli/PlzCommands.h"
+#include "cli/PrintCommands.h"
 
 #include "data/Database.h"
 #include "platform/LocaleInfo.h"
@@ -21,6 +22,9 @@ const QList<Command>& commands()
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},
+        {"print", "print DATEI --document ID --out DATEI.pdf [--lieferschein]\n"
+                  "                        druckt ein Dokument (oder seinen Lieferschein) in eine PDF-Datei",
+         &runPrint},
         {"backup", "backup DATEI ZIEL     sichert die Datenbank DATEI nach ZIEL (Datei oder Ordner)", &runBackup},
         {"restore", "restore SICHERUNG DATEI\n"
                     "                        schreibt die Sicherung auf die Datenbank DATEI zurück",

@@ -1,11 +1,14 @@
 // quittora-cli: the program's logic without windows, for scripts and
 // scheduled jobs.
 #include "cli/Commands.h"
+#include "cli/PrintCommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 using namespace quittora::cli;
 
@@ -18,7 +21,17 @@ static void printUsage(QTextStream& s)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Commands that draw text need the font system of a GUI application; a
+    // command-line tool shows no window, so it runs on the offscreen platform
+    // unless the caller names another.
+    const bool fonts = argc > 1 && needsFonts(QString::fromLocal8Bit(argv[1]));
+    if (fonts && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (fonts)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     Io io{out, err};

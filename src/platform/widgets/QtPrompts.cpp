@@ -90,7 +90,10 @@ Prompts::Button QtPrompts::message(const QString& title, const QString& text, Ic
 std::optional<QString> QtPrompts::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(parentWidget(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    // Prompts break lines the old way too (a bare carriage return).
+    QString shown = prompt;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString text = QInputDialog::getText(parentWidget(), title, shown, QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "cli/Commands.h"
+
+namespace quittora::cli {
+
+// print DATEI --document ID --out DATEI.pdf [--lieferschein]
+// Prints the document (or its delivery note) into a PDF file as the print
+// button prints it on paper: totals recomputed and stored, an invoice
+// without number numbered. The file holds one copy and is drawn without
+// printer margins.
+int runPrint(const QStringList& args, Io& io);
+
+// Whether a command draws text and so needs the font system of a GUI
+// application (quittora-cli then runs on the offscreen platform).
+bool needsFonts(const QString& command);
+
+} // namespace quittora::cli

@@ -1,0 +1,414 @@
+#include "print/DocumentLayouts.h"
+
+#include "data/CompanySettings.h"
+#include "data/Numbers.h"
+#include "print/Letterhead.h"
+#include "print/PrintCursor.h"
+#include "print/PrintedAmount.h"
+
+#include <QRegularExpression>
+
+namespace quittora {
+
+namespace {
+
+using namespace literals;
+using namespace layout;
+
+constexpr Millimetres mm(double v) { return Millimetres(v); }
+
+// Copies beyond this are certainly a typing slip; reading them as a number of
+// that size must not overflow.
+constexpr long long kCopiesReadLimit = 1000000;
+
+QString setting(const CompanySettings& company, const char* field)
+{
+    return company.text(QString::fromLatin1(field));
+}
+
+bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
+
+void setFont(PrintCursor& p, double size, bool bold)
+{
+    p.FontName = QStringLiteral("Arial");
+    p.FontSize = size;
+    p.FontBold = bold;
+    p.FontUnderline = false;
+    p.ForeColor = Qt::black;
+}
+
+void rule(PrintCursor& p, double y) { p.Line(14_mm, mm(y), 200_mm, mm(y)); }
+
+void printFooter(PrintCursor& p, const CompanySettings& c)
+{
+    p.FontName = QStringLiteral("Arial");
+    p.FontSize = 7.5;
+    p.FontBold = false;
+    p.PrintAt(21_mm, 273_mm, setting(c, "Einst23") + setting(c, "Einst6"));
+    p.PrintAt(21_mm, 276_mm, setting(c, "Einst24") + setting(c, "frei5"));
+    p.PrintAt(60_mm, 273_mm, setting(c, "Einst26") + setting(c, "Bank"));
+    p.PrintAt(60_mm, 276_mm, setting(c, "Einst25") + setting(c, "Einst27") + setting(c, "Einst28"));
+}
+
+int copiesFrom(const Decimal& value)
+{
+    const Decimal whole = value.rounded(0);
+    if (whole < Decimal::fromInt(1))
+        return 0;
+    if (whole > Decimal::fromInt(kCopiesReadLimit))
+        return int(kCopiesReadLimit);
+    return int(whole.toLongLong());
+}
+
+// The parts the invoice and the delivery note share: the first page's frame,
+// the address window's placement rules, the date, and the walk over the items
+// with its page breaks.
+class DocumentPrinter {
+public:
+    enum class Kind { Invoice, DeliveryNote };
+
+    DocumentPrinter(Kind kind, const DocumentHead& head, const QList<DocumentLine>& lines,
+                    const CompanySettings& company, const PrintEnvironment& env)
+        : m_kind(kind)
+        , m_head(head)
+        , m_lines(lines)
+        , m_company(company)
+        , m_env(env)
+        , m_letterhead(company.printLetterhead())
+        , m_twoRates(email::twoRatesSet(company))
+        , m_quote(head.kind.left(2) == QStringLiteral("An"))
+    {
+    }
+
+    void printInvoice(PrintCursor& p, const QString& Mahntext);
+    void printDeliveryNote(PrintCursor& p, const QString& Mahntext);
+
+private:
+    QString amount(const QString& stored) const
+    {
+        return printedAmount(stored, m_env.decimalSeparator, m_company.currency());
+    }
+    QString amount(Decimal value) const
+    {
+        return printedAmount(value, m_env.decimalSeparator, m_company.currency());
+    }
+    double descriptionX() const
+    {
+        return m_kind == Kind::Invoice ? kInvoiceDescriptionX : kDeliveryDescriptionX;
+    }
+
+    void firstPageFrame(PrintCursor& p) const;
+    void tableHead(PrintCursor& p, double y) const;
+    void printDate(PrintCursor& p, const QString& date) const;
+    void referenceLine(PrintCursor& p) const;
+    void printItems(PrintCursor& p);
+    void printItemColumns(PrintCursor& p, const DocumentLine& line, double y);
+    void pageBreak(PrintCursor& p);
+
+    Kind m_kind;
+    const DocumentHead& m_head;
+    const QList<DocumentLine>& m_lines;
+    const CompanySettings& m_company;
+    const PrintEnvironment& m_env;
+    bool m_letterhead;
+    bool m_twoRates;
+    bool m_quote;
+    int m_page = 1;
+    Decimal m_carryOver;
+};
+
+void DocumentPrinter::tableHead(PrintCursor& p, double y) const
+{
+    setFont(p, 8, true);
+    p.PrintAt(19_mm, mm(y), QStringLiteral("Menge"));
+    p.PrintAt(32_mm, mm(y), QStringLiteral("Art / Einh"));
+    if (m_kind == Kind::Invoice) {
+        p.PrintAt(55_mm, mm(y), QStringLiteral("Bezeichnung / Leistung"));
+        if (m_twoRates)
+            p.PrintAt(143_mm, mm(y), QStringLiteral("MwSt."));
+        p.PrintAt(163_mm, mm(y), QStringLiteral("E-Preis"));
+        p.PrintAt(187_mm, mm(y), QStringLiteral("G-Preis"));
+    } else {
+        p.PrintAt(70_mm, mm(y), QStringLiteral("Bezeichnung"));
+    }
+    p.FontBold = false;
+}
+
+void DocumentPrinter::firstPageFrame(PrintCursor& p) const
+{
+    p.DrawWidth = 3;
+    p.ForeColor = Qt::black;
+    p.Line(0_mm, 105_mm, 8_mm, 105_mm); // fold mark
+    rule(p, 121);
+    rule(p, 126);
+    tableHead(p, 122);
+    if (m_letterhead)
+        Kopf_drucken(p, m_company, m_env.titleColour, m_env.decimalSeparator);
+}
+
+void DocumentPrinter::printDate(PrintCursor& p, const QString& date) const
+{
+    if (m_letterhead)
+        p.PrintAt(135_mm, 78_mm, QStringLiteral("Datum: ") + date);
+    else
+        p.PrintAt(150_mm, 87_mm, date);
+}
+
+void DocumentPrinter::referenceLine(PrintCursor& p) const
+{
+    setFont(p, 12, false);
+    p.PrintAt(170_mm, 74_mm, QStringLiteral(" Nr. ") + m_head.number + QStringLiteral(" vom ") + m_head.date);
+}
+
+void DocumentPrinter::printItemColumns(PrintCursor& p, const DocumentLine& line, double y)
+{
+    if (m_kind != Kind::Invoice)
+        return;
+    if (m_twoRates && !isBlank(line.rate))
+        p.PrintRight(line.rate + QLatin1Char('%'), 151_mm, mm(y));
+    if (!isBlank(line.unitPrice))
+        p.PrintRight(amount(line.unitPrice), 172_mm, mm(y));
+    if (!isBlank(line.amount))
+        p.PrintRight(amount(line.amount), 196_mm, mm(y));
+    // The carry-over is the running sum of the printed "G-Preis" column: every
+    // line total that is a number in the locale's writing, small ones too,
+    // so the last page's "Übertrag" is the sum of all the items above it.
+    if (const auto value = localeNumber(line.amount, m_env.decimalSeparator))
+        m_carryOver += *value;
+}
+
+void DocumentPrinter::printItems(PrintCursor& p)
+{
+    const double x = descriptionX();
+    double y = kFirstItemY - kItemPitch;
+    bool pageHasItems = false;
+    const auto breakPage = [&] {
+        pageBreak(p);
+        y = kFollowItemY - kItemPitch;
+    };
+
+    for (const DocumentLine& line : m_lines) {
+        const QStringList text = descriptionLines(line.description);
+        y += kItemPitch;
+        // A description of several lines moves to the next page as a whole
+        // when it does not fit below the items already there but would fit
+        // on a page of its own; a longer one continues on the next page.
+        const double continuation = kItemPitch * double(text.size() - 1);
+        if (pageHasItems && y + continuation > kLastItemY && kFollowItemY + continuation <= kLastItemY) {
+            breakPage();
+            y += kItemPitch;
+        }
+        setFont(p, 10.5, false);
+        p.PrintRight(line.quantity, 27_mm, mm(y));
+        p.PrintAt(32_mm, mm(y), line.unit);
+        p.CurrentX = mm(x);
+        p.CurrentY = mm(y);
+        p.Print(text.first(), PrintCursor::LineEnd::No);
+        printItemColumns(p, line, y);
+        pageHasItems = true;
+
+        for (qsizetype i = 1; i < text.size(); ++i) {
+            if (y > kBreakAfterY)
+                breakPage();
+            y += kItemPitch;
+            setFont(p, 10.5, false);
+            p.CurrentX = mm(x);
+            p.CurrentY = mm(y);
+            p.Print(text.at(i), PrintCursor::LineEnd::No);
+        }
+        if (y > kBreakAfterY) {
+            breakPage();
+            pageHasItems = false;
+        }
+    }
+}
+
+void DocumentPrinter::pageBreak(PrintCursor& p)
+{
+    if (m_kind == Kind::Invoice)
+        rule(p, 256);
+    rule(p, 269);
+    if (m_letterhead)
+        printFooter(p, m_company);
+    if (m_kind == Kind::Invoice) {
+        // The size stays what it was: 7.5 right after the footer, else the
+        // items' 10.5.
+        p.FontName = QStringLiteral("Arial");
+        p.FontBold = true;
+        p.PrintAt(138_mm, 260_mm, QStringLiteral("Übertrag "));
+        setFont(p, 10.5, false);
+        p.PrintRight(amount(m_carryOver), 198_mm, 260_mm);
+    }
+
+    p.NewPage();
+    tableHead(p, 23);
+    rule(p, 22);
+    rule(p, 27);
+    ++m_page;
+    setFont(p, 10.5, true);
+    const QString title = m_kind == Kind::Invoice ? m_head.kind : QStringLiteral("Auftrag");
+    p.PrintAt(20_mm, 15_mm, title + QStringLiteral(" Nr. ") + m_head.number + QStringLiteral("   Seite ")
+                                + QString::number(m_page));
+    if (m_kind == Kind::Invoice) {
+        p.PrintAt(138_mm, 15_mm, QStringLiteral("Übertrag "));
+        p.FontBold = false;
+        p.PrintRight(amount(m_carryOver), 198_mm, 15_mm);
+    }
+    p.FontBold = false;
+}
+
+void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
+{
+    m_page = 1;
+    m_carryOver = Decimal();
+    const bool reminder = !Mahntext.isEmpty();
+    firstPageFrame(p);
+
+    if (reminder) {
+        setFont(p, 14, false);
+        p.PrintAt(23_mm, 110_mm, Mahntext);
+    }
+    setFont(p, 12, false);
+    p.PrintAt(135_mm, 70_mm, m_head.kind + QStringLiteral(" Nr. ") + m_head.number);
+
+    setFont(p, 10.5, false);
+    p.PrintAt(20_mm, 107_mm, setting(m_company, m_quote ? "Memo4" : "Memo1"));
+    p.PrintAt(20_mm, 112_mm, setting(m_company, m_quote ? "Memo5" : "Memo2"));
+
+    p.PrintAt(23_mm, 53_mm, m_head.salutation);
+    p.PrintAt(23_mm, 58_mm, m_head.name);
+    if (!isBlank(m_head.addition)) {
+        p.PrintAt(23_mm, 63_mm, m_head.addition);
+        p.PrintAt(23_mm, 68_mm, m_head.street);
+    } else {
+        p.PrintAt(23_mm, 63_mm, m_head.street);
+    }
+    p.PrintAt(23_mm, 73_mm, m_head.town);
+
+    const QDate today = m_env.today.isValid() ? m_env.today : QDate::currentDate();
+    printDate(p, reminder ? dateText(today) : m_head.date);
+    if (reminder)
+        referenceLine(p);
+
+    printItems(p);
+
+    setFont(p, 8, false);
+    p.PrintAt(15_mm, 260_mm, m_head.skonto);
+    setFont(p, 10.5, true);
+    p.PrintRight(QStringLiteral("Rechnungsbetrag"), 170_mm, 260_mm);
+    p.FontBold = false;
+    if (m_twoRates) {
+        p.PrintRight(amount(m_head.net), 198_mm, 240_mm);
+        p.PrintRight(QStringLiteral("Netto"), 170_mm, 240_mm);
+        p.PrintRight(amount(m_head.vatTotal), 198_mm, 249_mm);
+        p.PrintRight(m_env.basis == PriceBasis::Gross ? QStringLiteral("enthaltene MwSt.")
+                                                      : QStringLiteral("zuzüglich MwSt."),
+                     170_mm, 249_mm);
+        p.PrintAt(20_mm, 249_mm, m_head.vatSummary);
+    }
+    p.FontBold = true;
+    p.PrintRight(amount(m_head.gross), 197_mm, 260_mm);
+    p.FontBold = false;
+
+    setFont(p, 10.5, false);
+    p.PrintAt(20_mm, 242_mm, setting(m_company, m_quote ? "Memo6" : "Memo3"));
+
+    p.DrawWidth = 3;
+    for (const double y : {235.0, 256.0, 269.0, 270.0})
+        rule(p, y);
+    printFooter(p, m_company);
+    p.EndDoc();
+}
+
+void DocumentPrinter::printDeliveryNote(PrintCursor& p, const QString& Mahntext)
+{
+    m_page = 1;
+    firstPageFrame(p);
+
+    setFont(p, 12, false);
+    p.PrintAt(135_mm, 70_mm, QStringLiteral("Auftrag Nr. ") + m_head.number);
+    setFont(p, 12, true);
+    p.PrintAt(20_mm, 105_mm, QStringLiteral("Lieferschein"));
+    setFont(p, 10.5, false);
+    p.PrintAt(20_mm, 112_mm, setting(m_company, "Memo7"));
+
+    // Name and town stand out in bold; street and town are always one line
+    // apart.
+    p.PrintAt(23_mm, 53_mm, m_head.salutation);
+    p.FontBold = true;
+    p.PrintAt(23_mm, 58_mm, m_head.name);
+    p.FontBold = false;
+    double townY = 73;
+    if (!isBlank(m_head.addition)) {
+        p.PrintAt(23_mm, 63_mm, m_head.addition);
+        p.PrintAt(23_mm, 68_mm, m_head.street);
+        townY = 78;
+    } else {
+        p.PrintAt(23_mm, 63_mm, m_head.street);
+    }
+    p.FontBold = true;
+    p.PrintAt(23_mm, mm(townY), m_head.town);
+    p.FontBold = false;
+
+    printDate(p, m_head.date);
+    if (!Mahntext.isEmpty())
+        referenceLine(p);
+
+    printItems(p);
+
+    rule(p, 269);
+    if (m_letterhead)
+        printFooter(p, m_company);
+    if (m_env.receiptConfirmation) {
+        p.Line(120_mm, 260_mm, 185_mm, 260_mm);
+        setFont(p, 10.5, false);
+        p.PrintAt(120_mm, 242_mm, setting(m_company, "Memo8"));
+    }
+    p.EndDoc();
+}
+
+} // namespace
+
+QStringList descriptionLines(const QString& description)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = description.split(lineBreak);
+    while (lines.size() > 1 && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+int invoiceCopies(const QString& copiesSetting, QChar decimalSeparator)
+{
+    const auto value = localeNumber(copiesSetting, decimalSeparator);
+    return value ? copiesFrom(*value) : 0;
+}
+
+int deliveryNoteCopies(const QString& copiesSetting)
+{
+    return copiesFrom(leadingNumber(copiesSetting));
+}
+
+std::vector<PageModel> invoiceDocuments(const DocumentHead& head, const QList<DocumentLine>& lines,
+                                        const CompanySettings& company, const PrintEnvironment& env, int copies,
+                                        const QString& Mahntext)
+{
+    PrintCursor p;
+    DocumentPrinter printer(DocumentPrinter::Kind::Invoice, head, lines, company, env);
+    for (int copy = 0; copy < copies; ++copy)
+        printer.printInvoice(p, copy == 0 ? Mahntext : QString());
+    return p.takeDocuments();
+}
+
+std::vector<PageModel> deliveryNoteDocuments(const DocumentHead& head, const QList<DocumentLine>& lines,
+                                             const CompanySettings& company, const PrintEnvironment& env,
+                                             int copies, const QString& Mahntext)
+{
+    PrintCursor p;
+    DocumentPrinter printer(DocumentPrinter::Kind::DeliveryNote, head, lines, company, env);
+    for (int copy = 0; copy < copies; ++copy)
+        printer.printDeliveryNote(p, Mahntext);
+    return p.takeDocuments();
+}
+
+} // namespace quittora

@@ -1,0 +1,435 @@
+#include "print/DocumentPrint.h"
+
+#include "data/Database.h"
+#include "platform/Clock.h"
+#include "platform/Context.h"
+#include "platform/LocaleInfo.h"
+#include "platform/Prompts.h"
+#include "print/PageRenderer.h"
+#include "print/PrinterSetup.h"
+#include "print/Printers.h"
+#include "tools/SettingsRules.h"
+#include "workspace/InvoiceNumber.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <optional>
+
+namespace quittora {
+
+namespace {
+
+const QString kNoticeTitle = QStringLiteral("Hinweis !");
+const QString kErrorTitle = QStringLiteral("Fehler");
+
+TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lines, const email::Customer& customer,
+                        const CompanySettings& company, const PrintEnvironment& env)
+{
+    TotalsInput in;
+    for (const DocumentLine& l : lines)
+        in.lines.append(TotalsLine{l.amount, l.rate});
+    in.vatRate1 = company.vatRate1();
+    in.vatRate2 = company.vatRate2();
+    in.basis = env.basis;
+    in.skontoDays = company.skontoDays();
+    in.skontoPercent = company.skontoPercent();
+    in.customerSkonto = customer.skonto;
+    in.documentDate = head.date;
+    in.currency = company.currency();
+    in.decimalSeparator = env.decimalSeparator;
+    in.shortDateFormat = env.shortDateFormat;
+    in.storedMw1 = head.base1;
+    in.storedMw2 = head.base2;
+    in.storedMw3 = head.base0;
+    return in;
+}
+
+void setTotals(DocumentHead& head, const Totals& t)
+{
+    head.net = t.net;
+    head.base1 = t.mw1;
+    head.base2 = t.mw2;
+    head.base0 = t.mw3;
+    head.vat1 = t.vat1;
+    head.vat2 = t.vat2;
+    head.vatTotal = t.vatTotal;
+    head.gross = t.gross;
+    head.vatSummary = t.vatSummary;
+    head.skonto = t.skontoText;
+}
+
+QHash<QString, QString> changesBetween(const DocumentHead& a, const DocumentHead& b)
+{
+    QHash<QString, QString> c;
+    const auto add = [&c](const char* field, const QString& before, const QString& after) {
+        if (before != after)
+            c.insert(QString::fromLatin1(field), after);
+    };
+    add("a14", a.net, b.net);
+    add("a19", a.base1, b.base1);
+    add("a20", a.base2, b.base2);
+    add("a21", a.base0, b.base0);
+    add("a30", a.vat1, b.vat1);
+    add("a31", a.vat2, b.vat2);
+    add("a75", a.vatTotal, b.vatTotal);
+    add("a6", a.gross, b.gross);
+    add("a26", a.vatSummary, b.vatSummary);
+    add("b2", a.skonto, b.skonto);
+    add("a7", a.number, b.number);
+    return c;
+}
+
+PrintJob refused(PrintJob job, PrintJob::Outcome outcome, const QString& title, const QString& message)
+{
+    job.outcome = outcome;
+    job.title = title;
+    job.message = message;
+    job.documentChanges.clear();
+    job.nextInvoiceNumber.clear();
+    return job;
+}
+
+// Fills job.copies; false (job refused) when the setting allows no print.
+bool takeCopies(PrintJob& job, CopyCount copyCount, QChar decimalSeparator)
+{
+    if (copyCount == CopyCount::One) {
+        job.copies = 1;
+        return true;
+    }
+    const QString setting = job.company.copies();
+    job.copies = job.document == PrintedDocument::Invoice ? invoiceCopies(setting, decimalSeparator)
+                                                          : deliveryNoteCopies(setting);
+    if (job.copies < 1) {
+        job = refused(job, PrintJob::Outcome::NoCopies, kNoticeTitle,
+                      QStringLiteral("Es wurde nichts gedruckt: Bei \"Rechnungskopien\" in den Einstellungen ist "
+                                     "keine Anzahl von mindestens 1 eingetragen (eingetragen ist \"%1\").")
+                          .arg(setting));
+        return false;
+    }
+    if (job.copies > kMaxCopies) {
+        job = refused(job, PrintJob::Outcome::TooManyCopies, kNoticeTitle,
+                      QStringLiteral("Es wurde nichts gedruckt: Bei \"Rechnungskopien\" in den Einstellungen sind "
+                                     "%1 Kopien eingetragen. Es können höchstens %2 Kopien auf einmal gedruckt "
+                                     "werden.")
+                          .arg(job.copies)
+                          .arg(kMaxCopies));
+        return false;
+    }
+    return true;
+}
+
+PrintJob startJob(PrintedDocument document, const DocumentHead& head, const QList<DocumentLine>& lines,
+                  const CompanySettings& company)
+{
+    PrintJob job;
+    job.document = document;
+    job.company = company;
+    job.head = head;
+    job.lines = lines;
+    return job;
+}
+
+struct LoadedDocument {
+    CompanySettings company;
+    DocumentHead head;
+    QList<DocumentLine> lines;
+    email::Customer customer;
+};
+
+// Reads what a print needs; on failure *failure says why.
+std::optional<LoadedDocument> loadDocument(const Database& db, qint64 documentId, PrintedDocument document,
+                                           PrintJob* failure)
+{
+    LoadedDocument d;
+    PrintJob base;
+    base.document = document;
+    base.documentId = documentId;
+    if (!d.company.load(db)) {
+        *failure = refused(base, PrintJob::Outcome::ReadFailed, kErrorTitle,
+                           QStringLiteral("Die Einstellungen konnten nicht gelesen werden. Es wurde nichts gedruckt."));
+        return std::nullopt;
+    }
+    const std::optional<DocumentHead> head = email::loadHead(db, documentId);
+    if (!head) {
+        *failure = refused(base, PrintJob::Outcome::UnknownDocument, kErrorTitle,
+                           QStringLiteral("Es gibt kein Dokument mit der ID %1.").arg(documentId));
+        return std::nullopt;
+    }
+    const std::optional<QList<DocumentLine>> lines = email::loadLines(db, documentId);
+    const std::optional<email::Customer> customer = email::loadCustomer(db, head->customerId);
+    if (!lines || !customer) {
+        *failure = refused(base, PrintJob::Outcome::ReadFailed, kErrorTitle,
+                           QStringLiteral("Die Rechnungszeilen oder der Kunde konnten nicht gelesen werden. "
+                                          "Es wurde nichts gedruckt."));
+        return std::nullopt;
+    }
+    d.head = *head;
+    d.lines = *lines;
+    d.customer = *customer;
+    return d;
+}
+
+bool execPrepared(QSqlQuery& q, const QString& sql, const QVariantList& params)
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& p : params)
+        q.addBindValue(p);
+    return q.exec();
+}
+
+} // namespace
+
+PrintEnvironment printEnvironment(const AppContext& ctx)
+{
+    const settingsrules::RegistryValues registry = settingsrules::readRegistryValues(ctx.settings);
+    PrintEnvironment env;
+    env.decimalSeparator = ctx.state.decimalSeparator;
+    env.shortDateFormat = ctx.locale.shortDateFormat();
+    env.basis = ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    env.titleColour = registry.titleColour;
+    env.receiptConfirmation = registry.receiptConfirmation;
+    env.today = ctx.clock.today();
+    return env;
+}
+
+PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
+                             const email::Customer& customer, const CompanySettings& company,
+                             const PrintEnvironment& env, CopyCount copyCount)
+{
+    PrintJob job = startJob(PrintedDocument::Invoice, head, lines, company);
+
+    // Printed totals must be the document's own: a document whose totals
+    // cannot be computed is not printed with stale ones.
+    const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
+    if (!totals.ok())
+        return refused(job, PrintJob::Outcome::TotalsFailed, totalsErrorTitle(), totals.message);
+    setTotals(job.head, totals.totals);
+
+    if (!takeCopies(job, copyCount, env.decimalSeparator))
+        return job;
+
+    const InvoiceNumberAssignment number =
+        assignInvoiceNumber(head.kind, head.number, company.nextInvoiceNumber(), env.decimalSeparator);
+    if (number.outcome == InvoiceNumberAssignment::Outcome::NextNumberMissing)
+        return refused(job, PrintJob::Outcome::NumberMissing, kNoticeTitle, number.message);
+    if (number.assigned()) {
+        job.head.number = number.number;
+        job.nextInvoiceNumber = number.nextNumber;
+        job.company.setValue(QStringLiteral("Rechnungsnummer"), number.nextNumber);
+    }
+    job.documentChanges = changesBetween(head, job.head);
+    return job;
+}
+
+PrintJob prepareInvoicePrint(const Database& db, qint64 documentId, const PrintEnvironment& env, CopyCount copyCount)
+{
+    PrintJob failure;
+    const std::optional<LoadedDocument> d = loadDocument(db, documentId, PrintedDocument::Invoice, &failure);
+    if (!d)
+        return failure;
+    PrintJob job = prepareInvoicePrint(d->head, d->lines, d->customer, d->company, env, copyCount);
+    job.documentId = documentId;
+    return job;
+}
+
+PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
+                                  const email::Customer& customer, const CompanySettings& company,
+                                  const PrintEnvironment& env, CopyCount copyCount)
+{
+    PrintJob job = startJob(PrintedDocument::DeliveryNote, head, lines, company);
+    if (!takeCopies(job, copyCount, env.decimalSeparator))
+        return job;
+    const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
+    if (totals.ok()) {
+        setTotals(job.head, totals.totals);
+        job.documentChanges = changesBetween(head, job.head);
+    }
+    return job;
+}
+
+PrintJob prepareDeliveryNotePrint(const Database& db, qint64 documentId, const PrintEnvironment& env,
+                                  CopyCount copyCount)
+{
+    PrintJob failure;
+    const std::optional<LoadedDocument> d = loadDocument(db, documentId, PrintedDocument::DeliveryNote, &failure);
+    if (!d)
+        return failure;
+    PrintJob job = prepareDeliveryNotePrint(d->head, d->lines, d->customer, d->company, env, copyCount);
+    job.documentId = documentId;
+    return job;
+}
+
+bool storePrintChanges(const Database& db, const PrintJob& job, QString* error)
+{
+    if (!job.ready()) {
+        if (error)
+            *error = job.message;
+        return false;
+    }
+    if (job.documentChanges.isEmpty() && job.nextInvoiceNumber.isEmpty())
+        return true;
+    QSqlDatabase con = db.connection();
+    const QString failed = QStringLiteral("Die Rechnung konnte nicht gespeichert werden, es wurde nichts "
+                                          "gedruckt:\n%1");
+    if (!con.transaction()) {
+        if (error)
+            *error = failed.arg(con.lastError().text());
+        return false;
+    }
+    QSqlQuery q(con);
+    bool ok = true;
+    if (!job.documentChanges.isEmpty()) {
+        QStringList assignments;
+        QVariantList params;
+        for (auto it = job.documentChanges.cbegin(); it != job.documentChanges.cend(); ++it) {
+            assignments << it.key() + QStringLiteral(" = ?");
+            params << it.value();
+        }
+        params << job.documentId;
+        ok = execPrepared(q, QStringLiteral("UPDATE Rechnungen SET ") + assignments.join(QStringLiteral(", "))
+                                 + QStringLiteral(" WHERE ID = ?"),
+                          params)
+            && q.numRowsAffected() == 1;
+    }
+    if (ok && !job.nextInvoiceNumber.isEmpty()) {
+        ok = execPrepared(q, QStringLiteral("UPDATE Einstellungen SET Rechnungsnummer = ? WHERE ID = ?"),
+                          {job.nextInvoiceNumber, job.company.id()})
+            && q.numRowsAffected() == 1;
+    }
+    if (ok && con.commit())
+        return true;
+    if (error) {
+        QString reason = q.lastError().text();
+        if (reason.isEmpty())
+            reason = con.lastError().text();
+        if (reason.isEmpty())
+            reason = QStringLiteral("Das Dokument oder die Einstellungen wurden nicht gefunden.");
+        *error = failed.arg(reason);
+    }
+    con.rollback();
+    return false;
+}
+
+std::vector<PageModel> printJobDocuments(const PrintJob& job, const PrintEnvironment& env, const QString& Mahntext)
+{
+    if (!job.ready())
+        return {};
+    if (job.document == PrintedDocument::DeliveryNote)
+        return deliveryNoteDocuments(job.head, job.lines, job.company, env, job.copies, Mahntext);
+    return invoiceDocuments(job.head, job.lines, job.company, env, job.copies, Mahntext);
+}
+
+bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printers, ProgramState& state,
+              QString* error)
+{
+    const std::vector<PageModel> documents = printJobDocuments(job, env, state.Mahntext);
+    state.Mahntext.clear();
+    if (documents.empty()) {
+        if (error)
+            *error = job.ready() ? QStringLiteral("Es gibt nichts zu drucken.") : job.message;
+        return false;
+    }
+    return printers.print(currentPrinterName(printers, state), documents, MarginValues{state.xwert, state.ywert},
+                          error);
+}
+
+bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document, const PrintEnvironment& env,
+                const QString& path, PrintJob* job, QString* error)
+{
+    PrintJob local;
+    PrintJob& j = job ? *job : local;
+    j = document == PrintedDocument::Invoice ? prepareInvoicePrint(db, documentId, env, CopyCount::One)
+                                             : prepareDeliveryNotePrint(db, documentId, env, CopyCount::One);
+    if (!j.ready()) {
+        if (error)
+            *error = j.message;
+        return false;
+    }
+    if (!storePrintChanges(db, j, error))
+        return false;
+    return renderToPdf(printJobDocuments(j, env), path, MarginValues{}, error);
+}
+
+namespace {
+
+Prompts::Icon refusalIcon(const PrintJob& job)
+{
+    switch (job.outcome) {
+    case PrintJob::Outcome::UnknownDocument:
+    case PrintJob::Outcome::ReadFailed:
+    case PrintJob::Outcome::TotalsFailed:
+        return Prompts::Icon::Critical;
+    default:
+        return Prompts::Icon::Exclamation;
+    }
+}
+
+PrintRun runPrint(const Database& db, qint64 documentId, PrintedDocument document, const AppContext& ctx,
+                  Printers& printers, const PrintDialog& printDialog)
+{
+    ProgramState& state = ctx.state;
+    const QString Mahntext = state.Mahntext;
+    state.Mahntext.clear();
+
+    PrintRun run;
+    const PrintEnvironment env = printEnvironment(ctx);
+    run.job = document == PrintedDocument::Invoice ? prepareInvoicePrint(db, documentId, env)
+                                                   : prepareDeliveryNotePrint(db, documentId, env);
+    if (!run.job.ready()) {
+        ctx.prompts.message(run.job.title, run.job.message, refusalIcon(run.job));
+        return run;
+    }
+    QString error;
+    if (!storePrintChanges(db, run.job, &error)) {
+        ctx.prompts.critical(kErrorTitle, error);
+        return run;
+    }
+
+    const bool matched = choosePrinter(printers, state);
+    if (document == PrintedDocument::Invoice || !matched) {
+        const bool accepted = printDialog ? printDialog(state) : true;
+        if (!accepted && document == PrintedDocument::Invoice) {
+            run.status = PrintRun::Status::Cancelled;
+            return run;
+        }
+    }
+
+    const std::vector<PageModel> documents = printJobDocuments(run.job, env, Mahntext);
+    if (!printers.print(currentPrinterName(printers, state), documents, MarginValues{state.xwert, state.ywert},
+                        &error)) {
+        if (error.isEmpty())
+            error = QStringLiteral("Das Dokument konnte nicht gedruckt werden.");
+        if (run.job.numberAssigned())
+            error += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet; bitte drucken Sie "
+                                    "die Rechnung erneut.")
+                         .arg(run.job.head.number);
+        ctx.prompts.critical(kErrorTitle, error);
+        run.status = PrintRun::Status::Failed;
+        return run;
+    }
+    run.status = PrintRun::Status::Printed;
+    return run;
+}
+
+} // namespace
+
+PrintRun runInvoicePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                         const PrintDialog& printDialog)
+{
+    return runPrint(db, documentId, PrintedDocument::Invoice, ctx, printers, printDialog);
+}
+
+PrintRun runDeliveryNotePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
+                              const PrintDialog& printDialog)
+{
+    return runPrint(db, documentId, PrintedDocument::DeliveryNote, ctx, printers, printDialog);
+}
+
+QString printQuestion(const DocumentHead& head)
+{
+    return QStringLiteral("Rechnung ") + head.date + QStringLiteral(" an ") + head.name + QStringLiteral(" drucken ?");
+}
+
+} // namespace quittora

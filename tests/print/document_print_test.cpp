@@ -1,0 +1,478 @@
+#include "print/DocumentPrint.h"
+
+#include "print/FakePrinters.h"
+#include "print/PageQueries.h"
+#include "print/PrinterSetup.h"
+#include "print/Reminder.h"
+#include "support/TempDatabase.h"
+#include "support/TestContext.h"
+#include "tools/SettingsRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace quittora;
+using namespace quittora::testing;
+using quittora::test::TempDatabase;
+
+namespace {
+
+QString u(const char* text) { return QString::fromUtf8(text); }
+
+// A database with one invoice of three lines for a customer with no cash
+// discount of their own; the template's next number is 1000.
+class DocumentPrint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        customer = db.addCustomer(u("Mustermann"), u("Max"));
+        invoice = addDocument({}, u("Rechnung"));
+    }
+
+    qint64 addDocument(const QString& number, const QString& kind)
+    {
+        const qint64 id = db.addDocument(number, u("15.03.2024"), kind, false,
+                                         {{u("a1"), u("Herrn")},
+                                          {u("a2"), u("Max Mustermann")},
+                                          {u("a4"), u("Musterweg 5")},
+                                          {u("a5"), u("12345 Musterstadt")},
+                                          {u("b1"), QString::number(customer)}});
+        db.addLine(id, u("2"), u("Wandfarbe"), u("50,00"), u("100,00"), u("19"), u("Eimer"));
+        db.addLine(id, u("1"), u("Anfahrt"), u("50,00"), u("50,00"), u("7"));
+        db.addLine(id, {}, u("Ausführung nach Absprache"), {}, {}, {});
+        return id;
+    }
+
+    PrintEnvironment env() const { return printEnvironment(t.ctx); }
+
+    QString nextNumber() const { return db.setting(u("Rechnungsnummer")).toString(); }
+    QString documentNumber(qint64 id) const { return db.field(u("Rechnungen"), id, u("a7")).toString(); }
+
+    // prepare + store, as the print button does before the print dialog.
+    PrintJob prepareAndStore(qint64 id)
+    {
+        PrintJob job = prepareInvoicePrint(db.db(), id, env());
+        EXPECT_TRUE(job.ready()) << job.message.toStdString();
+        QString error;
+        EXPECT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
+        return job;
+    }
+
+    TempDatabase db;
+    TestContext t;
+    qint64 customer = 0;
+    qint64 invoice = 0;
+};
+
+} // namespace
+
+TEST_F(DocumentPrint, FirstPrintAssignsTheNextNumberAndStoresItWithTheTotalsBeforePrinting)
+{
+    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    ASSERT_TRUE(job.ready()) << job.message.toStdString();
+    EXPECT_TRUE(job.numberAssigned());
+    EXPECT_EQ(job.head.number, u("1000"));
+    EXPECT_EQ(job.nextInvoiceNumber, u("1001"));
+    EXPECT_EQ(job.head.gross, u("172,50"));
+    EXPECT_EQ(job.copies, 1);
+    // Preparing alone changes nothing.
+    EXPECT_EQ(documentNumber(invoice), QString());
+    EXPECT_EQ(nextNumber(), u("1000"));
+
+    QString error;
+    ASSERT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(nextNumber(), u("1001"));
+    EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("a6")).toString(), u("172,50"));
+    EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("a14")).toString(), u("150,00"));
+
+    // The printed title shows the new number.
+    const std::vector<PageModel> docs = printJobDocuments(job, env());
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 70), u("Rechnung Nr. 1000"));
+    EXPECT_EQ(textEndingAtOrEmpty(docs[0].page(0), 197, 260), u("172,50 EUR"));
+}
+
+TEST_F(DocumentPrint, NumberIsAssignedOnceOverTwoPrints)
+{
+    prepareAndStore(invoice);
+    const PrintJob second = prepareAndStore(invoice);
+    EXPECT_FALSE(second.numberAssigned());
+    EXPECT_EQ(second.head.number, u("1000"));
+    EXPECT_FALSE(second.documentChanges.contains(u("a7")));
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(nextNumber(), u("1001"));
+
+    // The next invoice gets the following number.
+    const qint64 other = addDocument({}, u("Rechnung"));
+    EXPECT_EQ(prepareAndStore(other).head.number, u("1001"));
+    EXPECT_EQ(nextNumber(), u("1002"));
+}
+
+TEST_F(DocumentPrint, QuoteGetsNoNumberAndLeavesTheNextNumberUnchanged)
+{
+    const qint64 quote = addDocument({}, u("Angebot"));
+    const PrintJob job = prepareAndStore(quote);
+    EXPECT_FALSE(job.numberAssigned());
+    EXPECT_EQ(documentNumber(quote), QString());
+    EXPECT_EQ(nextNumber(), u("1000"));
+    const std::vector<PageModel> docs = printJobDocuments(job, env());
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 70), u("Angebot Nr. "));
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 20, 107), u("Vielen Dank für Ihre Anfrage."));
+}
+
+TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
+{
+    // Copies 0: nothing is printed, and no number is used up for it.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '0'")));
+    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    EXPECT_EQ(job.outcome, PrintJob::Outcome::NoCopies);
+    EXPECT_EQ(job.title, u("Hinweis !"));
+    EXPECT_TRUE(job.message.contains(u("Rechnungskopien")));
+    EXPECT_FALSE(job.numberAssigned());
+    QString error;
+    EXPECT_FALSE(storePrintChanges(db.db(), job, &error));
+    EXPECT_TRUE(printJobDocuments(job, env()).empty());
+    EXPECT_EQ(documentNumber(invoice), QString());
+    EXPECT_EQ(nextNumber(), u("1000"));
+
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '500'")));
+    EXPECT_EQ(prepareInvoicePrint(db.db(), invoice, env()).outcome, PrintJob::Outcome::TooManyCopies);
+
+    // A VAT rate that is no number: the totals cannot be trusted.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '1', MWSt = 'neunzehn'")));
+    job = prepareInvoicePrint(db.db(), invoice, env());
+    EXPECT_EQ(job.outcome, PrintJob::Outcome::TotalsFailed);
+    EXPECT_FALSE(job.message.isEmpty());
+    EXPECT_EQ(documentNumber(invoice), QString());
+
+    // No next number to give.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET MWSt = '19', Rechnungsnummer = ''")));
+    EXPECT_EQ(prepareInvoicePrint(db.db(), invoice, env()).outcome, PrintJob::Outcome::NumberMissing);
+
+    job = prepareInvoicePrint(db.db(), 4711, env());
+    EXPECT_EQ(job.outcome, PrintJob::Outcome::UnknownDocument);
+    EXPECT_EQ(job.message, u("Es gibt kein Dokument mit der ID 4711."));
+}
+
+TEST_F(DocumentPrint, CopiesOfTheSettingsAreSeparateJobsOnTheChosenPrinterWithTheMargins)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    FakePrinters printers;
+    printers.installed = {u("Laser Büro"), u("PDF")};
+    printers.defaultPrinter = u("PDF");
+    t.state.Druckerauswahl = u("Laser*");
+    t.state.xwert = 4.5f;
+    t.state.ywert = 3.0f;
+    ASSERT_TRUE(choosePrinter(printers, t.state));
+
+    const PrintJob job = prepareAndStore(invoice);
+    QString error;
+    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error)) << error.toStdString();
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].printer, u("Laser Büro"));
+    EXPECT_EQ(printers.jobs[0].margins, (MarginValues{4.5f, 3.0f}));
+    ASSERT_EQ(printers.jobs[0].documents.size(), 2u);
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[0].documents[1].page(0), 135, 70), u("Rechnung Nr. 1000"));
+}
+
+TEST_F(DocumentPrint, FailedPrintKeepsTheStoredNumberAndTheReprintUsesIt)
+{
+    FakePrinters printers;
+    printers.failPrinting = true;
+    const PrintJob job = prepareAndStore(invoice);
+    QString error;
+    EXPECT_FALSE(printJob(job, env(), printers, t.state, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+
+    printers.failPrinting = false;
+    const PrintJob again = prepareAndStore(invoice);
+    ASSERT_TRUE(printJob(again, env(), printers, t.state, &error));
+    EXPECT_EQ(textAtOrEmpty(printers.jobs.at(0).documents.at(0).page(0), 135, 70), u("Rechnung Nr. 1000"));
+    EXPECT_EQ(nextNumber(), u("1001"));
+}
+
+TEST_F(DocumentPrint, CustomersOwnCashDiscountIsPrinted)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
+    const PrintJob job = prepareAndStore(invoice);
+    ASSERT_FALSE(job.head.skonto.isEmpty());
+    const std::vector<PageModel> docs = printJobDocuments(job, env());
+    EXPECT_EQ(textAtOrEmpty(docs.at(0).page(0), 15, 260), job.head.skonto);
+    EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("b2")).toString(), job.head.skonto);
+}
+
+TEST_F(DocumentPrint, EnvironmentComesFromTheProgramStateTheSettingsAndTheClock)
+{
+    t.settings.setValue(settingsrules::titleColourKey(), u("255"));
+    t.settings.setValue(settingsrules::receiptConfirmationKey(), u("0"));
+    t.state.Rechnungsbasis = 1;
+    t.clock.setToday(QDate(2024, 6, 30));
+    const PrintEnvironment e = env();
+    EXPECT_EQ(e.titleColour, QColor(255, 0, 0));
+    EXPECT_FALSE(e.receiptConfirmation);
+    EXPECT_EQ(e.basis, PriceBasis::Gross);
+    EXPECT_EQ(e.today, QDate(2024, 6, 30));
+    EXPECT_EQ(e.decimalSeparator, QLatin1Char(','));
+}
+
+TEST_F(DocumentPrint, MenuQuestionNamesDateAndRecipient)
+{
+    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
+}
+
+// --- Delivery note ----------------------------------------------------------
+
+TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberAndShowsNoPrices)
+{
+    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    ASSERT_TRUE(job.ready()) << job.message.toStdString();
+    EXPECT_FALSE(job.numberAssigned());
+    EXPECT_FALSE(job.documentChanges.contains(u("a7")));
+    QString error;
+    ASSERT_TRUE(storePrintChanges(db.db(), job, &error));
+    EXPECT_EQ(nextNumber(), u("1000"));
+
+    const std::vector<PageModel> docs = printJobDocuments(job, env());
+    ASSERT_EQ(docs.size(), 1u);
+    const Page& page = docs[0].page(0);
+    EXPECT_EQ(textAtOrEmpty(page, 135, 70), u("Auftrag Nr. "));
+    const TextItem* title = textAt(page, 20, 105);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text, u("Lieferschein"));
+    EXPECT_TRUE(title->style.bold);
+    EXPECT_EQ(title->style.sizePt, 12);
+    EXPECT_EQ(textAtOrEmpty(page, 20, 112), u("Wir danken Ihnen für Ihre Bestellung"));
+    EXPECT_EQ(textsOnLine(page, 122), (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung")}));
+    EXPECT_EQ(textsOnLine(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
+    EXPECT_EQ(textAtOrEmpty(page, 70, 135), u("Anfahrt"));
+    EXPECT_EQ(textAtOrEmpty(page, 70, 140), u("Ausführung nach Absprache"));
+    for (const TextItem* text : page.texts())
+        EXPECT_FALSE(text->text.contains(u("EUR"))) << text->text.toStdString();
+    EXPECT_FALSE(allTexts(page).contains(u("Rechnungsbetrag")));
+    EXPECT_FALSE(hasRule(page, 235));
+    EXPECT_FALSE(hasRule(page, 256));
+    EXPECT_TRUE(hasRule(page, 269));
+
+    // Name and town bold; the date is the document's.
+    EXPECT_TRUE(textAt(page, 23, 58)->style.bold);
+    EXPECT_EQ(textAtOrEmpty(page, 23, 63), u("Musterweg 5"));
+    EXPECT_TRUE(textAt(page, 23, 73)->style.bold);
+    EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
+}
+
+TEST_F(DocumentPrint, DeliveryNoteReceiptBlockFollowsTheSetting)
+{
+    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    PrintEnvironment withReceipt = env();
+    withReceipt.receiptConfirmation = true;
+    const Page with = printJobDocuments(job, withReceipt).at(0).page(0);
+    EXPECT_TRUE(hasLine(with, 120, 260, 185, 260));
+    EXPECT_EQ(textAtOrEmpty(with, 120, 242), u("Ware erhalten / in Empfang genommen"));
+
+    PrintEnvironment without = env();
+    without.receiptConfirmation = false;
+    const Page plain = printJobDocuments(job, without).at(0).page(0);
+    EXPECT_FALSE(hasLine(plain, 120, 260, 185, 260));
+    EXPECT_EQ(textAt(plain, 120, 242), nullptr);
+    // Below the items only the closing rule and the footer.
+    for (const TextItem* text : plain.texts())
+        EXPECT_TRUE(text->y.value() < 145 || text->y.value() >= 273) << text->text.toStdString();
+}
+
+TEST_F(DocumentPrint, DeliveryNoteOfAnInvoiceWithExtraLineBreaksPagesWithoutCarryOver)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a3 = 'z. Hd. Frau Muster' WHERE ID = ?"), {invoice}));
+    for (int i = 4; i <= 21; ++i)
+        db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    const PrintJob numbered = prepareAndStore(invoice);
+    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    ASSERT_TRUE(job.ready());
+    const std::vector<PageModel> docs = printJobDocuments(job, env());
+    ASSERT_EQ(docs.size(), 2u);
+    ASSERT_EQ(docs[0].pageCount(), 2);
+
+    const Page& first = docs[0].page(0);
+    EXPECT_EQ(textAtOrEmpty(first, 135, 70), u("Auftrag Nr. ") + numbered.head.number);
+    EXPECT_EQ(textAtOrEmpty(first, 23, 63), u("z. Hd. Frau Muster"));
+    EXPECT_EQ(textAtOrEmpty(first, 23, 68), u("Musterweg 5"));
+    EXPECT_EQ(textAtOrEmpty(first, 23, 78), u("12345 Musterstadt"));
+    EXPECT_EQ(textAtOrEmpty(first, 70, 230), u("Teil 21"));
+    EXPECT_FALSE(allTexts(first).contains(u("Übertrag ")));
+    EXPECT_TRUE(hasRule(first, 269));
+    EXPECT_EQ(textAtOrEmpty(first, 21, 273), u("Steuernummer123/456/78901"));
+
+    const Page& second = docs[0].page(1);
+    EXPECT_EQ(textAtOrEmpty(second, 20, 15), u("Auftrag Nr. 1000   Seite 2"));
+    EXPECT_EQ(textsOnLine(second, 23), (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung")}));
+    EXPECT_TRUE(hasLine(second, 120, 260, 185, 260));
+    EXPECT_EQ(allTexts(docs[1].page(1)), allTexts(second));
+}
+
+// --- Reminders ---------------------------------------------------------------
+
+TEST_F(DocumentPrint, ReminderAsksForTheTextAndPrintsItOnTheFirstCopyOnly)
+{
+    prepareAndStore(invoice);
+    t.prompts.answerInput(u("Bitte zahlen Sie bis Freitag."));
+    ASSERT_TRUE(askReminderText(t.prompts, ReminderKind::Dunning, u("1000"), u("Max Mustermann"), t.state));
+    const FakePrompts::Shown shown = t.prompts.last();
+    EXPECT_EQ(shown.title, u("Mahnung drucken"));
+    EXPECT_EQ(shown.text, u("Rechnung Nr.1000 an Max Mustermann\r\r\rFolgender Text wird der Rechnung zugefügt:"));
+    EXPECT_EQ(shown.defaultText, u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung"));
+    EXPECT_EQ(t.state.Mahntext, u("Bitte zahlen Sie bis Freitag."));
+
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    t.clock.setToday(QDate(2024, 4, 20));
+    FakePrinters printers;
+    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    QString error;
+    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    const auto& docs = printers.jobs.at(0).documents;
+    ASSERT_EQ(docs.size(), 2u);
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 23, 110), u("Bitte zahlen Sie bis Freitag."));
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 78), u("Datum: 20.04.2024"));
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 170, 74), u(" Nr. 1000 vom 15.03.2024"));
+    EXPECT_EQ(textAt(docs[1].page(0), 23, 110), nullptr);
+    EXPECT_EQ(textAtOrEmpty(docs[1].page(0), 135, 78), u("Datum: 15.03.2024"));
+}
+
+TEST_F(DocumentPrint, CancelledOrEmptiedReminderTextPrintsNothing)
+{
+    t.prompts.answerInput(std::nullopt);
+    EXPECT_FALSE(askReminderText(t.prompts, ReminderKind::PaymentReminder, {}, u("Max Mustermann"), t.state));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    const FakePrompts::Shown shown = t.prompts.last();
+    EXPECT_EQ(shown.title, u("Zahlungserinnerung drucken"));
+    // An invoice without number: "Nr." is followed directly by " an ".
+    EXPECT_TRUE(shown.text.startsWith(u("Rechnung Nr. an Max Mustermann\r\r\r")));
+    EXPECT_EQ(shown.defaultText, u("Zahlungserinnerung ! - Wir bitten um Begleichung dieser Rechnung"));
+
+    t.prompts.answerInput(QString());
+    EXPECT_FALSE(askReminderText(t.prompts, ReminderKind::PaymentReminder, {}, u("Max Mustermann"), t.state));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+}
+
+TEST_F(DocumentPrint, DeliveryNoteNeverPrintsTheReminderTextButEmptiesIt)
+{
+    t.state.Mahntext = u("Zahlungserinnerung !");
+    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    FakePrinters printers;
+    QString error;
+    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    const Page& page = printers.jobs.at(0).documents.at(0).page(0);
+    EXPECT_FALSE(allTexts(page).contains(u("Zahlungserinnerung !")));
+    EXPECT_EQ(textAtOrEmpty(page, 170, 74), u(" Nr.  vom 15.03.2024"));
+    EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
+}
+
+// --- The whole commands ------------------------------------------------------
+
+namespace {
+
+struct DialogSpy {
+    bool answer = true;
+    QString switchTo; // the printer the user picks in the dialog
+    int shown = 0;
+    QString shownFor;
+    PrintDialog dialog()
+    {
+        return [this](ProgramState& state) {
+            ++shown;
+            shownFor = state.currentPrinter;
+            if (!switchTo.isEmpty())
+                state.currentPrinter = switchTo;
+            return answer;
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(DocumentPrint, PrintButtonStoresTheNumberShowsTheDialogAndPrintsOnThePickedPrinter)
+{
+    FakePrinters printers;
+    printers.installed = {u("Laser"), u("Tinte")};
+    t.state.Druckerauswahl = u("Laser");
+    t.state.Mahntext = u("Zahlungserinnerung !");
+    DialogSpy dialog;
+    dialog.switchTo = u("Tinte");
+
+    const PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_EQ(dialog.shownFor, u("Laser"));
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].printer, u("Tinte"));
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[0].documents.at(0).page(0), 23, 110), u("Zahlungserinnerung !"));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(t.prompts.count(), 0);
+}
+
+TEST_F(DocumentPrint, CancelledDialogPrintsNothingKeepsTheNumberAndDropsTheReminder)
+{
+    FakePrinters printers;
+    t.state.Mahntext = u("1. Mahnung");
+    DialogSpy dialog;
+    dialog.answer = false;
+    const PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Cancelled);
+    EXPECT_TRUE(printers.jobs.empty());
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+    EXPECT_EQ(nextNumber(), u("1001"));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    EXPECT_EQ(t.prompts.count(), 0);
+}
+
+TEST_F(DocumentPrint, PrintButtonSaysWhyNothingWasPrinted)
+{
+    FakePrinters printers;
+    DialogSpy dialog;
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = ''")));
+    PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Refused);
+    EXPECT_EQ(dialog.shown, 0);
+    EXPECT_EQ(t.prompts.last().title, u("Hinweis !"));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Exclamation);
+    EXPECT_EQ(documentNumber(invoice), QString());
+
+    // The printer fails after the number was stored: the message says the
+    // number stays with the invoice.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '1'")));
+    printers.failPrinting = true;
+    run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Failed);
+    EXPECT_EQ(t.prompts.last().title, u("Fehler"));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
+    EXPECT_TRUE(t.prompts.last().text.contains(u("Rechnungsnummer 1000 bleibt der Rechnung zugeordnet")));
+    EXPECT_EQ(documentNumber(invoice), u("1000"));
+}
+
+TEST_F(DocumentPrint, DeliveryNoteShowsTheDialogOnlyWithoutMatchingPrinterAndPrintsEvenWhenCancelled)
+{
+    FakePrinters printers;
+    printers.installed = {u("Laser")};
+    printers.defaultPrinter = u("Laser");
+    DialogSpy dialog;
+    t.state.Druckerauswahl = u("Laser");
+    PrintRun run = runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 0);
+    ASSERT_EQ(printers.jobs.size(), 1u);
+
+    t.state.Druckerauswahl = u("Gibt es nicht");
+    dialog.answer = false;
+    run = runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(dialog.shown, 1);
+    ASSERT_EQ(printers.jobs.size(), 2u);
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[1].documents.at(0).page(0), 20, 105), u("Lieferschein"));
+    EXPECT_EQ(documentNumber(invoice), QString());
+}

@@ -1,0 +1,397 @@
+#include "print/DocumentLayouts.h"
+
+#include "print/LayoutFixtures.h"
+#include "print/PageQueries.h"
+
+#include <gtest/gtest.h>
+
+using namespace quittora;
+using namespace quittora::testing;
+
+namespace {
+
+QList<DocumentLine> threeItems()
+{
+    return {
+        item(u("2"), u("Wandfarbe weiß"), u("50,00"), u("100,00")),
+        item(u("1"), u("Anfahrt"), u("50,00"), u("50,00"), u("7"), u("psch.")),
+        item({}, u("Ausführung nach Absprache"), {}, {}, {}, {}),
+    };
+}
+
+PageModel singleDocument(const std::vector<PageModel>& docs)
+{
+    EXPECT_EQ(docs.size(), 1u);
+    return docs.empty() ? PageModel() : docs.front();
+}
+
+} // namespace
+
+TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
+{
+    const PageModel doc =
+        singleDocument(invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 1);
+    const Page& page = doc.page(0);
+
+    // Letterhead, title and date.
+    EXPECT_EQ(textAtOrEmpty(page, 20, 15), u("Muster GmbH"));
+    const TextItem* title = textAt(page, 135, 70);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text, u("Rechnung Nr. 1001"));
+    EXPECT_EQ(title->style.sizePt, 12);
+    EXPECT_FALSE(title->style.bold);
+    EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
+
+    // Address window: without an extra line, street and town are a line apart.
+    EXPECT_EQ(textAtOrEmpty(page, 23, 53), u("Herrn"));
+    EXPECT_EQ(textAtOrEmpty(page, 23, 58), u("Max Mustermann"));
+    EXPECT_EQ(textAtOrEmpty(page, 23, 63), u("Musterweg 5"));
+    EXPECT_EQ(textAt(page, 23, 68), nullptr);
+    EXPECT_EQ(textAtOrEmpty(page, 23, 73), u("54321 Beispielort"));
+
+    EXPECT_EQ(textAtOrEmpty(page, 20, 107), u("Vielen Dank für Ihren Auftrag."));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 112), u("Wir berechnen Ihnen:"));
+
+    // Table head.
+    const TextItem* menge = textAt(page, 19, 122);
+    ASSERT_NE(menge, nullptr);
+    EXPECT_EQ(menge->text, u("Menge"));
+    EXPECT_TRUE(menge->style.bold);
+    EXPECT_EQ(menge->style.sizePt, 8);
+    EXPECT_EQ(textsOnLine(page, 122),
+              (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung / Leistung"), u("MwSt."), u("E-Preis"),
+                           u("G-Preis")}));
+
+    // Items, 5 mm apart from 130 on; right-aligned columns end at their x.
+    EXPECT_EQ(textEndingAtOrEmpty(page, 27, 130), u("2"));
+    EXPECT_EQ(textAtOrEmpty(page, 32, 130), u("Stk."));
+    EXPECT_EQ(textAtOrEmpty(page, 55, 130), u("Wandfarbe weiß"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 151, 130), u("19%"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 172, 130), u("50,00 EUR"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 196, 130), u("100,00 EUR"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 151, 135), u("7%"));
+    EXPECT_EQ(textAtOrEmpty(page, 32, 135), u("psch."));
+    // A text line: only its description.
+    EXPECT_EQ(textsOnLine(page, 140), QStringList{u("Ausführung nach Absprache")});
+    EXPECT_EQ(textAtOrEmpty(page, 55, 140), u("Ausführung nach Absprache"));
+
+    // Totals block.
+    const TextItem* betrag = textEndingAt(page, 170, 260);
+    ASSERT_NE(betrag, nullptr);
+    EXPECT_EQ(betrag->text, u("Rechnungsbetrag"));
+    EXPECT_TRUE(betrag->style.bold);
+    const TextItem* gross = textEndingAt(page, 197, 260);
+    ASSERT_NE(gross, nullptr);
+    EXPECT_EQ(gross->text, u("172,50 EUR"));
+    EXPECT_TRUE(gross->style.bold);
+    EXPECT_EQ(textEndingAtOrEmpty(page, 170, 240), u("Netto"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 198, 240), u("150,00 EUR"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 170, 249), u("zuzüglich MwSt."));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 198, 249), u("22,50 EUR"));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 249), u("MwSt.19% 19,00   MwSt.7% 3,50"));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 242), u("Zahlbar innerhalb von 14 Tagen."));
+
+    // Frame: fold mark, table rules, closing rules; footer.
+    EXPECT_TRUE(hasLine(page, 0, 105, 8, 105));
+    for (const double y : {121.0, 126.0, 235.0, 256.0, 269.0, 270.0})
+        EXPECT_TRUE(hasRule(page, y)) << y;
+    EXPECT_EQ(textAtOrEmpty(page, 21, 273), u("Steuernummer 123/456"));
+    EXPECT_EQ(textAtOrEmpty(page, 21, 276), u("USt-IdNr. DE123"));
+    EXPECT_EQ(textAtOrEmpty(page, 60, 273), u("Bank: Musterbank"));
+    EXPECT_EQ(textAtOrEmpty(page, 60, 276), u("IBAN DE00 1234 BIC MUST"));
+    EXPECT_EQ(textAt(page, 21, 273)->style.sizePt, 7.5);
+
+    // No reminder on a normal print, and page 1 has no page number.
+    EXPECT_EQ(textAt(page, 23, 110), nullptr);
+    EXPECT_EQ(textAt(page, 170, 74), nullptr);
+}
+
+TEST(InvoiceLayout, QuoteUsesQuoteTextsAndPrintsWhateverNumberItHas)
+{
+    const PageModel doc = singleDocument(
+        invoiceDocuments(layoutHead(u("Angebot"), {}), threeItems(), layoutCompany(), layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    EXPECT_EQ(textAtOrEmpty(page, 135, 70), u("Angebot Nr. "));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 107), u("Vielen Dank für Ihre Anfrage."));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 112), u("Wir bieten Ihnen an:"));
+    EXPECT_EQ(textAtOrEmpty(page, 20, 242), u("Angebot 30 Tage gültig."));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 170, 260), u("Rechnungsbetrag"));
+}
+
+TEST(InvoiceLayout, PriceBasisDecidesTheWordingOfTheVatLine)
+{
+    PrintEnvironment env = layoutEnvironment();
+    env.basis = PriceBasis::Gross;
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), env, 1));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(0), 170, 249), u("enthaltene MwSt."));
+}
+
+TEST(InvoiceLayout, WithOneVatRateNoVatColumnAndNoNetOrVatLines)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("frei9"), u("0"));
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    EXPECT_EQ(textsOnLine(page, 122),
+              (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung / Leistung"), u("E-Preis"), u("G-Preis")}));
+    EXPECT_EQ(textEndingAt(page, 151, 130), nullptr);
+    EXPECT_TRUE(textsOnLine(page, 240).isEmpty());
+    EXPECT_TRUE(textsOnLine(page, 249).isEmpty());
+    EXPECT_EQ(textEndingAtOrEmpty(page, 170, 260), u("Rechnungsbetrag"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 197, 260), u("172,50 EUR"));
+}
+
+TEST(InvoiceLayout, WithoutLetterheadTheDateStandsAloneAndTheFooterStillPrints)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("Vordruck"), 0);
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    EXPECT_FALSE(allTexts(page).contains(u("Muster GmbH")));
+    EXPECT_EQ(textAt(page, 135, 78), nullptr);
+    EXPECT_EQ(textAtOrEmpty(page, 150, 87), u("15.03.2024"));
+    EXPECT_EQ(textAtOrEmpty(page, 21, 273), u("Steuernummer 123/456"));
+}
+
+TEST(InvoiceLayout, ExtraAddressLinePushesStreetDown)
+{
+    DocumentHead head = layoutHead();
+    head.addition = u("Abteilung Einkauf");
+    const PageModel doc = singleDocument(invoiceDocuments(head, threeItems(), layoutCompany(), layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    EXPECT_EQ(textAtOrEmpty(page, 23, 63), u("Abteilung Einkauf"));
+    EXPECT_EQ(textAtOrEmpty(page, 23, 68), u("Musterweg 5"));
+    EXPECT_EQ(textAtOrEmpty(page, 23, 73), u("54321 Beispielort"));
+}
+
+TEST(InvoiceLayout, InvoiceWithoutLinesStillPrintsFrameTextsAndTotals)
+{
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), {}, layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 1);
+    const Page& page = doc.page(0);
+    EXPECT_TRUE(textsOnLine(page, 130).isEmpty());
+    EXPECT_EQ(textAtOrEmpty(page, 135, 70), u("Rechnung Nr. 1001"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 197, 260), u("172,50 EUR"));
+    EXPECT_TRUE(hasRule(page, 270));
+}
+
+// --- Page breaks and carry-over --------------------------------------------
+
+TEST(InvoicePageBreaks, SixtyItemsRunOverTwoPagesWithCarryOverAndPageNumber)
+{
+    const QList<DocumentLine> lines = numberedItems(60);
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    const Page& first = doc.page(0);
+    const Page& second = doc.page(1);
+
+    // Page 1: items 1 to 21 at 130 ... 230, then the carry-over of their totals.
+    EXPECT_EQ(textAtOrEmpty(first, 55, 130), u("Position 1"));
+    EXPECT_EQ(textAtOrEmpty(first, 55, 230), u("Position 21"));
+    EXPECT_FALSE(allTexts(first).contains(u("Position 22")));
+    const TextItem* carryLabel = textAt(first, 138, 260);
+    ASSERT_NE(carryLabel, nullptr);
+    EXPECT_EQ(carryLabel->text, u("Übertrag "));
+    EXPECT_TRUE(carryLabel->style.bold);
+    EXPECT_EQ(carryLabel->style.sizePt, 7.5); // the footer came just before it
+    // 1 + 2 + ... + 21 = 231, plus 21 × 0,25.
+    const TextItem* carry = textEndingAt(first, 198, 260);
+    ASSERT_NE(carry, nullptr);
+    EXPECT_EQ(carry->text, u("236,25 EUR"));
+    EXPECT_FALSE(carry->style.bold);
+    EXPECT_TRUE(hasRule(first, 256));
+    EXPECT_TRUE(hasRule(first, 269));
+    EXPECT_FALSE(hasRule(first, 270));
+    EXPECT_EQ(textAtOrEmpty(first, 21, 273), u("Steuernummer 123/456"));
+    EXPECT_FALSE(allTexts(first).contains(u("Rechnungsbetrag")));
+
+    // Page 2: number, carry-over at the top, table head at 23, items from 30.
+    const TextItem* heading = textAt(second, 20, 15);
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text, u("Rechnung Nr. 1001   Seite 2"));
+    EXPECT_TRUE(heading->style.bold);
+    EXPECT_EQ(textAtOrEmpty(second, 138, 15), u("Übertrag "));
+    EXPECT_EQ(textEndingAtOrEmpty(second, 198, 15), u("236,25 EUR"));
+    EXPECT_EQ(textAtOrEmpty(second, 19, 23), u("Menge"));
+    EXPECT_TRUE(hasRule(second, 22));
+    EXPECT_TRUE(hasRule(second, 27));
+    EXPECT_EQ(textAtOrEmpty(second, 55, 30), u("Position 22"));
+    EXPECT_EQ(textAtOrEmpty(second, 55, 220), u("Position 60"));
+    EXPECT_EQ(textEndingAtOrEmpty(second, 196, 220), u("60,25 EUR"));
+    // The totals close the last page; no letterhead there.
+    EXPECT_EQ(textEndingAtOrEmpty(second, 170, 260), u("Rechnungsbetrag"));
+    EXPECT_TRUE(hasRule(second, 270));
+    EXPECT_FALSE(allTexts(second).contains(u("Muster GmbH")));
+}
+
+TEST(InvoicePageBreaks, ItemAtTheLastPlaceOfAPageMovesTheTotalsToTheNextPage)
+{
+    // 21 items fill page 1: the totals follow on page 2 below its head.
+    PageModel doc = singleDocument(invoiceDocuments(layoutHead(), numberedItems(21), layoutCompany(),
+                                                    layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 20, 15), u("Rechnung Nr. 1001   Seite 2"));
+    EXPECT_TRUE(textsOnLine(doc.page(1), 30).isEmpty());
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(1), 197, 260), u("172,50 EUR"));
+
+    // 62 items: 21 + 41 fill two pages, page 3 carries the sum of all.
+    doc = singleDocument(invoiceDocuments(layoutHead(), numberedItems(62), layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 3);
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 230), u("Position 62"));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(1), 198, 260), u("1968,50 EUR"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(2), 20, 15), u("Rechnung Nr. 1001   Seite 3"));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(2), 198, 15), u("1968,50 EUR"));
+}
+
+TEST(InvoicePageBreaks, TwentyTwoItemsPutTheLastOneAtTheTopOfPageTwo)
+{
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), numberedItems(22), layoutCompany(),
+                                                          layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(0), 198, 260), u("236,25 EUR"));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(1), 198, 15), u("236,25 EUR"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 30), u("Position 22"));
+}
+
+TEST(InvoicePageBreaks, CarryOverCountsEveryLocaleAmountAndSkipsTextLines)
+{
+    QList<DocumentLine> lines;
+    for (int i = 0; i < 20; ++i)
+        lines << item(u("1"), u("Text"), {}, {}, {}, {});
+    lines << item(u("1"), u("Kleinteil"), u("0,50"), u("0,50"));
+    lines << item(u("1"), u("Gutschrift"), u("-10,00"), u("-10,00"));
+    lines << item(u("1"), u("Folgeposten"), u("5,00"), u("5,00"));
+    // Items 21 and 22 are 0,50 and -10,00: the page breaks after item 21.
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(0), 198, 260), u("0,50 EUR"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 30), u("Gutschrift"));
+}
+
+TEST(InvoicePageBreaks, WithoutLetterheadTheCarryOverLabelKeepsTheItemSize)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("Vordruck"), 0);
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), numberedItems(30), company,
+                                                          layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    const TextItem* label = textAt(doc.page(0), 138, 260);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->style.sizePt, 10.5);
+    // Intermediate pages get the footer only with the letterhead; the last always.
+    EXPECT_EQ(textAt(doc.page(0), 21, 273), nullptr);
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 21, 273), u("Steuernummer 123/456"));
+}
+
+// --- Descriptions over several lines --------------------------------------
+
+TEST(MultiLineDescriptions, ContinuationLinesStandBelowAndLaterItemsMoveDown)
+{
+    const QList<DocumentLine> lines = {
+        item(u("1"), u("Malerarbeiten\nWohnzimmer\r\nFlur\n"), u("300,00"), u("300,00")),
+        item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
+    };
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    EXPECT_EQ(textsOnLine(page, 130), (QStringList{u("1"), u("Stk."), u("Malerarbeiten"), u("19%"), u("300,00 EUR"),
+                                                    u("300,00 EUR")}));
+    EXPECT_EQ(textsOnLine(page, 135), QStringList{u("Wohnzimmer")});
+    EXPECT_EQ(textAtOrEmpty(page, 55, 140), u("Flur"));
+    // The trailing line break takes no room.
+    EXPECT_EQ(textAtOrEmpty(page, 55, 145), u("Spachtel"));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 27, 145), u("2"));
+}
+
+TEST(MultiLineDescriptions, ADescriptionThatDoesNotFitMovesToTheNextPageWhole)
+{
+    QList<DocumentLine> lines = numberedItems(19); // 130 ... 220
+    lines << item(u("1"), u("Teil A\nTeil B\nTeil C"), u("1,00"), u("1,00"));
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    // 19 items: 190 + 19 × 0,25.
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(0), 198, 260), u("194,75 EUR"));
+    EXPECT_FALSE(allTexts(doc.page(0)).contains(u("Teil A")));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 30), u("Teil A"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 40), u("Teil C"));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(1), 198, 15), u("194,75 EUR"));
+}
+
+TEST(MultiLineDescriptions, ADescriptionLongerThanAPageContinuesOnTheNext)
+{
+    QStringList text;
+    for (int i = 1; i <= 30; ++i)
+        text << QStringLiteral("Zeile %1").arg(i);
+    const QList<DocumentLine> lines = {item(u("1"), text.join(QLatin1Char('\n')), u("9,00"), u("9,00"))};
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(textAtOrEmpty(doc.page(0), 55, 230), u("Zeile 21"));
+    EXPECT_EQ(textEndingAtOrEmpty(doc.page(0), 198, 260), u("9,00 EUR"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 30), u("Zeile 22"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(1), 55, 70), u("Zeile 30"));
+}
+
+TEST(MultiLineDescriptions, LinesOfADescription)
+{
+    EXPECT_EQ(descriptionLines({}), QStringList{QString()});
+    EXPECT_EQ(descriptionLines(u("a\r\nb\rc\nd")), (QStringList{u("a"), u("b"), u("c"), u("d")}));
+    EXPECT_EQ(descriptionLines(u("a\n\nb\n \n")), (QStringList{u("a"), QString(), u("b")}));
+}
+
+// --- Copies and reminder ---------------------------------------------------
+
+TEST(InvoiceCopies, EachCopyIsADocumentOfItsOwnAndOnlyTheFirstCarriesTheReminder)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung");
+    const std::vector<PageModel> docs =
+        invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 2, reminder);
+    ASSERT_EQ(docs.size(), 2u);
+
+    const Page& first = docs[0].page(0);
+    const TextItem* text = textAt(first, 23, 110);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, reminder);
+    EXPECT_EQ(text->style.sizePt, 14);
+    EXPECT_EQ(textAtOrEmpty(first, 135, 78), u("Datum: 02.05.2024"));
+    const TextItem* reference = textAt(first, 170, 74);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(reference->text, u(" Nr. 1001 vom 15.03.2024"));
+    EXPECT_EQ(reference->style.sizePt, 12);
+
+    const Page& second = docs[1].page(0);
+    EXPECT_EQ(textAt(second, 23, 110), nullptr);
+    EXPECT_EQ(textAt(second, 170, 74), nullptr);
+    EXPECT_EQ(textAtOrEmpty(second, 135, 78), u("Datum: 15.03.2024"));
+    // Otherwise the copies are the same invoice.
+    EXPECT_EQ(allTexts(second).size() + 2, allTexts(first).size());
+}
+
+TEST(InvoiceCopies, PlainCopiesAreIdentical)
+{
+    const std::vector<PageModel> docs =
+        invoiceDocuments(layoutHead(), numberedItems(25), layoutCompany(), layoutEnvironment(), 3);
+    ASSERT_EQ(docs.size(), 3u);
+    for (const PageModel& d : docs) {
+        ASSERT_EQ(d.pageCount(), 2);
+        EXPECT_EQ(allTexts(d.page(0)), allTexts(docs[0].page(0)));
+        EXPECT_EQ(allTexts(d.page(1)), allTexts(docs[0].page(1)));
+    }
+    EXPECT_TRUE(invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
+}
+
+TEST(InvoiceCopies, CopiesSettingIsReadAsTheDocumentKindReadsIt)
+{
+    EXPECT_EQ(invoiceCopies(u("2"), QLatin1Char(',')), 2);
+    EXPECT_EQ(invoiceCopies(u(" 3 "), QLatin1Char(',')), 3);
+    EXPECT_EQ(invoiceCopies(u("1,5"), QLatin1Char(',')), 2);
+    EXPECT_EQ(invoiceCopies(u("0"), QLatin1Char(',')), 0);
+    EXPECT_EQ(invoiceCopies(u("-2"), QLatin1Char(',')), 0);
+    EXPECT_EQ(invoiceCopies(u(""), QLatin1Char(',')), 0);
+    EXPECT_EQ(invoiceCopies(u("zwei"), QLatin1Char(',')), 0);
+    EXPECT_EQ(invoiceCopies(u("99999999999999"), QLatin1Char(',')), 1000000);
+
+    EXPECT_EQ(deliveryNoteCopies(u("2")), 2);
+    EXPECT_EQ(deliveryNoteCopies(u("1,5")), 1); // the comma ends the leading number
+    EXPECT_EQ(deliveryNoteCopies(u("2x")), 2);
+    EXPECT_EQ(deliveryNoteCopies(u("x")), 0);
+}
