@@ -11,6 +11,15 @@ QString prefixed(const QString& prefix, const QString& value)
     return value.isEmpty() ? QString() : prefix + value;
 }
 
+// Caption and value of the bank line, with a blank between unless the
+// caption brings its own.
+QString joined(const QString& caption, const QString& value)
+{
+    if (caption.isEmpty() || value.isEmpty() || caption.back().isSpace())
+        return caption + value;
+    return caption + QLatin1Char(' ') + value;
+}
+
 } // namespace
 
 QList<QPair<QString, QString>> letterheadPreviewTexts(const CompanySettings& s)
@@ -22,7 +31,7 @@ QList<QPair<QString, QString>> letterheadPreviewTexts(const CompanySettings& s)
         {QStringLiteral("Label15"), f("frei4")},
         {QStringLiteral("Label19"), f("frei2")},
         {QStringLiteral("Label21"), f("frei3")},
-        {QStringLiteral("Label16"), f("Einst26") + f("Bank")},
+        {QStringLiteral("Label16"), joined(f("Einst26"), f("Bank"))},
         {QStringLiteral("Label22"), prefixed(QStringLiteral("Telefon  "), f("Tel"))},
         {QStringLiteral("Label26"), prefixed(QStringLiteral("Telefax  "), f("Fax"))},
         {QStringLiteral("Label27"), f("Einst1")},
