@@ -112,6 +112,16 @@ TEST(LetterheadPreview, TextsComeFromTheSettings)
     EXPECT_EQ(t.value(QStringLiteral("Label36")), QStringLiteral("unten"));
 }
 
+TEST(LetterheadPreview, BankLineGetsABlankBetweenCaptionAndValue)
+{
+    CompanySettings s;
+    s.setValue(QStringLiteral("Einst26"), QStringLiteral("Bankverbindung"));
+    s.setValue(QStringLiteral("Bank"), QStringLiteral("Musterbank"));
+    EXPECT_EQ(asHash(letterheadPreviewTexts(s)).value(QStringLiteral("Label16")), QStringLiteral("Bankverbindung Musterbank"));
+    s.setValue(QStringLiteral("Bank"), QString());
+    EXPECT_EQ(asHash(letterheadPreviewTexts(s)).value(QStringLiteral("Label16")), QStringLiteral("Bankverbindung"));
+}
+
 TEST(LetterheadPreview, TemplateDatabaseSettingsFillEveryLabel)
 {
     test::TempDatabase db;

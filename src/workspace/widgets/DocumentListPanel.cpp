@@ -1,6 +1,7 @@
 #include "workspace/widgets/DocumentListPanel.h"
 
 #include "data/widgets/RecordsetGrid.h"
+#include "platform/widgets/FieldMarks.h"
 #include "workspace/DocumentNavigator.h"
 #include "workspace/widgets/DesignGrid.h"
 #include "workspace/widgets/Placement.h"
@@ -18,8 +19,6 @@ using namespace placement;
 namespace {
 
 constexpr QRect kFrame1(552, 72, 440, 568);
-// Search boxes are yellow while they have the focus.
-const QColor kFocusMark(0xFF, 0xFF, 0x00);
 
 } // namespace
 
@@ -49,7 +48,6 @@ DocumentListPanel::DocumentListPanel(QWidget* surface, Recordset& documents, Doc
     connect(m_option2, &QRadioButton::clicked, this, [this] { chooseMode(DocumentSearch::Mode::Name); });
 
     m_text33 = edit(m_frame, "Text33", QRect(8, 56, 424, 24));
-    m_text33->setAutoFillBackground(true);
     m_text33->installEventFilter(this);
     connect(m_text33, &QLineEdit::textChanged, this, [this](const QString& text) { m_search.textChanged(text); });
 
@@ -103,9 +101,7 @@ void DocumentListPanel::chooseMode(DocumentSearch::Mode mode)
 
 void DocumentListPanel::markSearchBox(bool focused)
 {
-    QPalette pal = m_text33->palette();
-    pal.setColor(QPalette::Base, focused ? kFocusMark : QColor(Qt::white));
-    m_text33->setPalette(pal);
+    setFieldBackground(m_text33, focused ? markYellow() : plainWhite());
 }
 
 bool DocumentListPanel::eventFilter(QObject* watched, QEvent* event)

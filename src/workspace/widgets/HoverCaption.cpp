@@ -18,6 +18,7 @@ HoverCaption::HoverCaption(QLabel* label, QFrame* shape, QWidget* background, QO
 {
     m_label->hide();
     m_shape->hide();
+    m_shape->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_label->installEventFilter(this);
     m_background->setMouseTracking(true);
     m_background->installEventFilter(this);
@@ -44,9 +45,9 @@ void HoverCaption::showFor(QWidget* button)
     m_label->setText((*it)());
     m_label->adjustSize();
     // The label hangs below the button, starting at its left edge; it stays
-    // inside the window.
-    const QRect b = button->geometry();
-    const QWidget* area = m_label->parentWidget();
+    // inside the window. Buttons inside panels are measured on the surface.
+    QWidget* area = m_label->parentWidget();
+    const QRect b(button->mapTo(area, QPoint(0, 0)), button->size());
     const int left = std::max(0, std::min(b.left(), area->width() - m_label->width()));
     m_label->move(left, b.bottom() + 3);
     m_label->show();
@@ -54,7 +55,13 @@ void HoverCaption::showFor(QWidget* button)
 
     m_shape->setGeometry(b.left() - kShapeOffset, b.top() - 2, b.width() + kShapeOffset + 2, b.height() + 4);
     m_shape->show();
-    m_shape->lower();
+    // Behind a button of the surface; over one that sits inside a panel (it
+    // is translucent and lets the mouse through).
+    if (button->parentWidget() == area)
+        m_shape->stackUnder(button);
+    else
+        m_shape->raise();
+    m_label->raise();
 }
 
 void HoverCaption::hide()

@@ -85,6 +85,9 @@ public:
 
     // Grid columns at their design widths, spread by DBGrid1's growth.
     void applyGridColumns();
+    // The background colour of the program state on the window, its tab
+    // control and its status panel (again after the colour was chosen).
+    void applyBackgroundColour();
 
 Q_SIGNALS:
     // "öffnen": the application lets the user choose another database and
@@ -103,7 +106,6 @@ private:
     void tabChanged(int index);
     void sortArticles(bool byNumber);
     void readSettings();
-    void applyBackgroundColour();
     void updateArticleCount();
     void surfaceResized();
 

@@ -125,7 +125,7 @@ TEST_F(RechnungWindowTest, GridModelsStayConsistentWhileTheDocumentsMove)
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     for (const char* g : {"DBGrid1", "DBGrid2", "DBGrid3", "DBGrid4", "DBGrid5"}) {
         testers.push_back(std::make_unique<QAbstractItemModelTester>(
-            find<QTableView>(g)->model(), QAbstractItemModelTester::FailureReportingMode::Warning));
+            find<QTableView>(g)->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
     }
     customers().refresh();
     for (int i = 0; i < 4; ++i) {
@@ -492,6 +492,8 @@ TEST_F(RechnungWindowTest, HoverCaptionNamesTheButtonUnderTheMouse)
     EXPECT_EQ(label->text(), QStringLiteral(" Übersicht aller Angebote und Rechnungen "));
     QCoreApplication::sendEvent(find<QToolButton>("Command4"), &enter);
     EXPECT_EQ(label->text(), QStringLiteral(" neue Rechnung anlegen "));
+    QCoreApplication::sendEvent(find<QToolButton>("Command22"), &enter);
+    EXPECT_EQ(label->text(), QStringLiteral(" Datensicherung "));
 
     // Moving over the bare window background hides both.
     QTest::mouseMove(window->centralWidget(), QPoint(700, 20));
@@ -504,6 +506,19 @@ TEST_F(RechnungWindowTest, HoverCaptionNamesTheButtonUnderTheMouse)
     EXPECT_EQ(label->text(), QStringLiteral(" Rechnung als E-Mail erstellen "));
     QCoreApplication::sendEvent(label, &enter);
     EXPECT_FALSE(label->isVisible());
+    QCoreApplication::sendEvent(find<QToolButton>("Command21"), &enter);
+    EXPECT_EQ(label->text(), QStringLiteral(" Umsatz anzeigen "));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(find<QToolButton>("Command21"), &leave);
+    EXPECT_FALSE(label->isVisible());
+
+    // A button inside the document panel: the caption hangs below it all the same.
+    auto* blank = find<QPushButton>("Command17");
+    QCoreApplication::sendEvent(blank, &enter);
+    EXPECT_EQ(label->text(), QStringLiteral(" Rechnung als HTML erstellen "));
+    const QPoint at = blank->mapTo(window->centralWidget(), QPoint(0, 0));
+    EXPECT_EQ(label->pos(), QPoint(at.x(), at.y() + blank->height() + 2));
+    EXPECT_EQ(shape->x(), at.x() - 8);
 
     // The picture presses the print button, which is not yet available.
     QSignalSpy printed(print, &QToolButton::clicked);
