@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/AppInfo.h"
 #include "app/Startup.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -10,7 +11,6 @@
 #include "platform/SpecialFolders.h"
 #include "platform/widgets/QtPrompts.h"
 #include "tools/UpdateCheck.h"
-#include "app/AppInfo.h"
 #include "workspace/widgets/RechnungWindow.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 #include "data/Recordset.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
+#include "tools/UpdateCheck.h"
 #include "workspace/DataSources.h"
 #include "workspace/widgets/RechnungWindow.h"
 
@@ -15,10 +16,14 @@ using namespace quittora;
 
 namespace {
 
+// No update check leaves this machine during the tests.
+const bool kNoUpdateServer = qputenv(update::kUrlVariable, QByteArray());
+
 // Start-up ends in the main window bound to the database, and "öffnen" binds
 // it to another one.
 TEST(Application, StartsOnTheDefaultDatabaseAndOpensAnotherOne)
 {
+    ASSERT_TRUE(kNoUpdateServer);
     TestContext t;
     Application app(t.ctx);
     RechnungWindow* window = app.start();
@@ -43,6 +48,7 @@ TEST(Application, StartsOnTheDefaultDatabaseAndOpensAnotherOne)
 
 TEST(Application, CancelledChoiceKeepsTheWindowOnItsDatabase)
 {
+    ASSERT_TRUE(kNoUpdateServer);
     TestContext t;
     Application app(t.ctx);
     RechnungWindow* window = app.start();
