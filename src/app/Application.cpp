@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/AppInfo.h"
 #include "app/Startup.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -10,8 +11,9 @@
 #include "platform/SpecialFolders.h"
 #include "platform/widgets/QtPrompts.h"
 #include "tools/UpdateCheck.h"
-#include "app/AppInfo.h"
-#include "workspace/widgets/PlaceholderWindow.h"
+#include "workspace/widgets/RechnungWindow.h"
+
+#include <QCoreApplication>
 
 namespace quittora {
 
@@ -35,7 +37,7 @@ Application::Application(AppContext ctx)
 
 Application::~Application() = default;
 
-PlaceholderWindow* Application::start()
+RechnungWindow* Application::start()
 {
     startup::loadProgramState(*m_ctx);
     // Yes to a newer version opens its download page; the program then ends
@@ -43,28 +45,36 @@ PlaceholderWindow* Application::start()
     if (update::runUpdateCheck(*m_ctx, installedVersion()) == update::Decision::EndProgram)
         return nullptr;
 
-    m_window = std::make_unique<PlaceholderWindow>(*m_ctx, m_db);
-    QObject::connect(m_window.get(), &PlaceholderWindow::openDatabaseRequested, m_window.get(),
+    m_window = std::make_unique<RechnungWindow>(*m_ctx, m_db);
+    QObject::connect(m_window.get(), &RechnungWindow::openDatabaseRequested, m_window.get(),
                      [this] { chooseDatabase(); });
+    // Closing the main window ends the program, whatever other window is open.
+    QObject::connect(m_window.get(), &RechnungWindow::programEndRequested, m_window.get(),
+                     [] { QCoreApplication::quit(); });
     if (auto* qtPrompts = dynamic_cast<QtPrompts*>(&m_ctx->prompts))
         qtPrompts->setParentWidget(m_window.get());
+    if (!m_window->prepare(RechnungWindow::primaryScreen())) {
+        m_window.reset();
+        return nullptr;
+    }
     m_window->show();
 
     // A database that cannot be opened leaves the window without data; the
     // user is told why and asked for the file at once.
     QString message;
-    if (!startup::openStartDatabase(*m_ctx, m_db, &message)) {
+    if (startup::openStartDatabase(*m_ctx, m_db, &message)) {
+        m_window->rebind();
+    } else {
         m_ctx->prompts.critical(QStringLiteral("Fehler"), message);
         chooseDatabase();
     }
-    m_window->refresh();
     return m_window.get();
 }
 
 void Application::chooseDatabase()
 {
     if (startup::Pfad_suchen(*m_ctx, m_db))
-        m_window->refresh();
+        m_window->rebind();
 }
 
 } // namespace quittora

@@ -14,7 +14,7 @@ class Shell;
 class SpecialFolders;
 class LocaleInfo;
 class Clipboard;
-class PlaceholderWindow;
+class RechnungWindow;
 
 // Owns the adapters, the program-wide state and the database for one run, and
 // brings the program from start to its main window.
@@ -27,8 +27,9 @@ public:
     ~Application();
 
     // Start-up sequence; returns the main window, already shown, or nullptr
-    // when the program is to end (the user took up a newer version).
-    PlaceholderWindow* start();
+    // when the program is to end: the user took up a newer version, or the
+    // screen is too small (the user has been told).
+    RechnungWindow* start();
 
     AppContext& context() { return *m_ctx; }
     Database& database() { return m_db; }
@@ -46,7 +47,7 @@ private:
     ProgramState m_state;
     std::unique_ptr<AppContext> m_ctx;
     Database m_db;
-    std::unique_ptr<PlaceholderWindow> m_window;
+    std::unique_ptr<RechnungWindow> m_window;
 };
 
 } // namespace quittora
