@@ -74,19 +74,11 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
     Preparation p;
     p.head = head;
 
-    TotalsInput in;
+    TotalsInput in = totalsInputFromSettings(settings, env.basis, env.decimalSeparator, env.shortDateFormat);
     for (const Line& l : lines)
         in.lines.append(TotalsLine{l.amount, l.rate});
-    in.vatRate1 = settings.vatRate1();
-    in.vatRate2 = settings.vatRate2();
-    in.basis = env.basis;
-    in.skontoDays = settings.skontoDays();
-    in.skontoPercent = settings.skontoPercent();
     in.customerSkonto = customer.skonto;
     in.documentDate = head.date;
-    in.currency = settings.currency();
-    in.decimalSeparator = env.decimalSeparator;
-    in.shortDateFormat = env.shortDateFormat;
     in.storedMw1 = head.base1;
     in.storedMw2 = head.base2;
     in.storedMw3 = head.base0;

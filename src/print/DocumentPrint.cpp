@@ -26,19 +26,11 @@ const QString kErrorTitle = QStringLiteral("Fehler");
 TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lines, const email::Customer& customer,
                         const CompanySettings& company, const PrintEnvironment& env)
 {
-    TotalsInput in;
+    TotalsInput in = totalsInputFromSettings(company, env.basis, env.decimalSeparator, env.shortDateFormat);
     for (const DocumentLine& l : lines)
         in.lines.append(TotalsLine{l.amount, l.rate});
-    in.vatRate1 = company.vatRate1();
-    in.vatRate2 = company.vatRate2();
-    in.basis = env.basis;
-    in.skontoDays = company.skontoDays();
-    in.skontoPercent = company.skontoPercent();
     in.customerSkonto = customer.skonto;
     in.documentDate = head.date;
-    in.currency = company.currency();
-    in.decimalSeparator = env.decimalSeparator;
-    in.shortDateFormat = env.shortDateFormat;
     in.storedMw1 = head.base1;
     in.storedMw2 = head.base2;
     in.storedMw3 = head.base0;

@@ -181,4 +181,19 @@ TotalsResult berechnen(const TotalsInput& in)
     return result;
 }
 
+TotalsInput totalsInputFromSettings(const CompanySettings& settings, PriceBasis basis, QChar decimalSeparator,
+                                    const QString& shortDateFormat)
+{
+    TotalsInput in;
+    in.vatRate1 = settings.vatRate1();
+    in.vatRate2 = settings.vatRate2();
+    in.basis = basis;
+    in.skontoDays = settings.skontoDays();
+    in.skontoPercent = settings.skontoPercent();
+    in.currency = settings.currency();
+    in.decimalSeparator = decimalSeparator;
+    in.shortDateFormat = shortDateFormat;
+    return in;
+}
+
 } // namespace quittora

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include "data/CompanySettings.h"
+
 namespace quittora {
 
 // One document line as the totals see it.
@@ -76,5 +78,11 @@ QString totalsErrorTitle();
 // the inputs from the document, its lines and the settings, and writes the
 // result back into the document's fields (nothing is written on an error).
 TotalsResult berechnen(const TotalsInput& input);
+
+// The part of berechnen's input that comes from the settings record and the
+// locale; callers add the document's lines, date, customer Skonto and stored
+// per-rate sums.
+TotalsInput totalsInputFromSettings(const CompanySettings& settings, PriceBasis basis, QChar decimalSeparator,
+                                    const QString& shortDateFormat);
 
 } // namespace quittora
