@@ -1,11 +1,5 @@
 #pragma once
 
-#include <QString>
-
-namespace quittora {
-
-inline QString productName() { return QStringLiteral("Quittora pro"); }
-// The installed version text; the update check compares it exactly.
-inline QString installedVersion() { return QStringLiteral("Version 3.08"); }
-
-} // namespace quittora
+// The product name and version live with the information window in tools, so
+// the logic library (update check, command line) can use them too.
+#include "tools/Version.h"
