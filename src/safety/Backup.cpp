@@ -1,6 +1,7 @@
 #include "safety/Backup.h"
 
 #include "data/Schema.h"
+#include "tools/About.h"
 
 #include <QDir>
 #include <QFile>
@@ -645,7 +646,8 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
 
 // --- support mail ----------------------------------------------------------
 
-QString supportAddress() { return QStringLiteral("support@veltrin.de"); }
+// The maker's support address, the one the information window shows.
+QString supportAddress() { return publisher().email; }
 
 MailCommand supportMailCommand(const QString& databaseFile)
 {

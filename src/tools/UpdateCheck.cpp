@@ -3,6 +3,7 @@
 #include "platform/Context.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "tools/About.h"
 
 #include <QCursor>
 #include <QEventLoop>
@@ -14,9 +15,10 @@
 
 namespace quittora::update {
 
-QUrl defaultVersionUrl() { return QUrl(QStringLiteral("https://www.veltrin.de/quittora/version.txt")); }
+// On the maker's web site, the one the information window links to.
+QUrl defaultVersionUrl() { return QUrl(publisherWebUrl() + QStringLiteral("/quittora/version.txt")); }
 
-QUrl downloadPageUrl() { return QUrl(QStringLiteral("https://www.veltrin.de/quittora/download.html")); }
+QUrl downloadPageUrl() { return QUrl(publisherWebUrl() + QStringLiteral("/quittora/download.html")); }
 
 QUrl versionUrl()
 {
