@@ -9,7 +9,9 @@
 #include "platform/SpecialFolders.h"
 #include "platform/widgets/FieldMarks.h"
 #include "platform/widgets/NumericKeyFilter.h"
+#include "tools/BackgroundColour.h"
 #include "tools/SettingsRules.h"
+#include "tools/widgets/BackgroundColourWidgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -201,13 +203,7 @@ void SettingsDialog::loadRegistryValues()
 
 void SettingsDialog::applyBackgroundColour()
 {
-    const QColor colour = colourFromNumber(m_ctx.state.backgroundColour, QColor(0xBF, 0xBF, 0xBF));
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_tabs)}) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, colour);
-        w->setPalette(p);
-    }
-    setAutoFillBackground(true);
+    quittora::applyBackgroundColour({this, m_tabs}, backgroundColour(m_ctx.state));
 }
 
 void SettingsDialog::showEvent(QShowEvent* event)
