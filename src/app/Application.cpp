@@ -1,7 +1,10 @@
 #include "app/Application.h"
 
 #include "app/AppInfo.h"
+#include "app/MenuWiring.h"
 #include "app/Startup.h"
+#include "safety/widgets/BackupWindow.h"
+#include "workspace/DataSources.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
@@ -51,6 +54,8 @@ RechnungWindow* Application::start()
     // Closing the main window ends the program, whatever other window is open.
     QObject::connect(m_window.get(), &RechnungWindow::programEndRequested, m_window.get(),
                      [] { QCoreApplication::quit(); });
+    wireHelpAndColourMenus(*m_window, *m_ctx);
+    wireBackup(*m_window, [this] { openBackup(); });
     if (auto* qtPrompts = dynamic_cast<QtPrompts*>(&m_ctx->prompts))
         qtPrompts->setParentWidget(m_window.get());
     if (!m_window->prepare(RechnungWindow::primaryScreen())) {
@@ -69,6 +74,41 @@ RechnungWindow* Application::start()
         chooseDatabase();
     }
     return m_window.get();
+}
+
+void Application::openBackup()
+{
+    // Backup and above all restore replace the database file: nothing may
+    // hold it open meanwhile, and no edit may be left unstored.
+    m_window->sources().storeAll();
+    BackupWindow backup(*m_ctx);
+    m_window->hide();
+    m_db.close();
+    bool done = false;
+    QObject::connect(&backup, &BackupWindow::backToProgram, &backup, [this, &done] {
+        reopenAfterBackup();
+        done = true;
+    });
+    QObject::connect(&backup, &BackupWindow::endProgram, &backup, [&done] {
+        done = true;
+        QCoreApplication::quit();
+    });
+    backup.exec();
+    // However the window went away, the program goes on with its database.
+    if (!done)
+        reopenAfterBackup();
+}
+
+void Application::reopenAfterBackup()
+{
+    m_window->show();
+    QString message;
+    if (m_db.open(m_ctx->state.databasePath, &message)) {
+        m_window->rebind();
+    } else {
+        m_ctx->prompts.critical(QStringLiteral("Fehler"), message);
+        chooseDatabase();
+    }
 }
 
 void Application::chooseDatabase()

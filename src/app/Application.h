@@ -36,6 +36,8 @@ public:
 
 private:
     void chooseDatabase();
+    void openBackup();
+    void reopenAfterBackup();
 
     std::unique_ptr<Prompts> m_prompts;
     std::unique_ptr<SettingsStore> m_settings;
