@@ -114,7 +114,6 @@ void DocumentArea::buildHead()
         QLineEdit* e = edit(p, a.name, QRect(12, y, 270, 22));
         e->setPlaceholderText(QString::fromUtf8(a.hint));
         m_head->bind(e, QString::fromLatin1(a.field));
-        m_headEditors << e;
         y += 22;
     }
     m_panel->findChild<QLineEdit*>(QStringLiteral("Text8"))->setFont(sized(p, p->font().pointSizeF(), true));
@@ -124,7 +123,6 @@ void DocumentArea::buildHead()
     combo3->setCurrentIndex(-1);
     caption(p, QStringLiteral("Art"), QRect(300, 96, 76, 21), combo3);
     m_head->bind(combo3, QStringLiteral("a156"));
-    m_headEditors << combo3;
 
     QLineEdit* number = edit(p, "Text2", QRect(378, 118, 148, 21));
     number->setReadOnly(true); // numbers are given when an invoice is first printed

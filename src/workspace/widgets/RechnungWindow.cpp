@@ -15,6 +15,7 @@
 #include "workspace/MainWindowRules.h"
 #include "workspace/widgets/DesignGrid.h"
 #include "workspace/widgets/DocumentArea.h"
+#include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/DocumentListPanel.h"
 #include "workspace/widgets/HoverCaption.h"
 #include "workspace/widgets/StatusPanel.h"
@@ -123,13 +124,16 @@ RechnungWindow::RechnungWindow(AppContext& ctx, Database& db, QWidget* parent)
     applyGridColumns();
 
     connectParts();
+    m_documents = new DocumentController(*this, ctx, db);
     applyBackgroundColour();
     resize(kDesignSize.width(), kDesignSize.height() + menuBar()->sizeHint().height());
 }
 
 RechnungWindow::~RechnungWindow()
 {
-    // Controls and bindings go before the data sources they show.
+    // Controls and bindings go before the data sources they show; the
+    // document work first, so no focus change while tearing down acts.
+    delete m_documents;
     delete m_documentList;
     delete m_toolbar;
     delete m_status;

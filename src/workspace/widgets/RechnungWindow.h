@@ -17,6 +17,7 @@ namespace quittora {
 class Database;
 class DataSources;
 class DocumentArea;
+class DocumentController;
 class DocumentListPanel;
 class DocumentNavigator;
 class ProportionalScaler;
@@ -75,6 +76,7 @@ public:
     ToolbarArea& toolbar() const { return *m_toolbar; }
     DocumentArea& documentArea() const { return *m_documentArea; }
     WorkTabs& workTabs() const { return *m_workTabs; }
+    DocumentController& documents() const { return *m_documents; }
     StatusPanel& statusPanel() const { return *m_status; }
     QTabWidget* tabs() const;
     const RechnungMenus& menus() const { return m_menus; }
@@ -122,6 +124,7 @@ private:
     DocumentListPanel* m_documentList = nullptr;
     ProportionalScaler* m_scaler = nullptr;
     CompanySettings m_company;
+    DocumentController* m_documents = nullptr;
 };
 
 } // namespace quittora

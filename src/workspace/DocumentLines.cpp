@@ -1,0 +1,114 @@
+#include "workspace/DocumentLines.h"
+
+#include "data/Database.h"
+#include "data/Decimal.h"
+#include "data/Numbers.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace quittora::documentlines {
+
+std::optional<QString> lineAmount(const QString& quantity, const QString& price, QChar decimalSeparator)
+{
+    if (quantity.isEmpty() || price.isEmpty())
+        return std::nullopt;
+    const auto q = localeNumber(quantity, decimalSeparator);
+    const auto p = localeNumber(price, decimalSeparator);
+    if (!q || !p)
+        return std::nullopt;
+    // mulDiv rounds once, at the cent, so no intermediate rounding tips it.
+    const auto amount = Decimal::mulDiv(*q, *p, Decimal::fromInt(1), 2);
+    if (!amount)
+        return std::nullopt;
+    return amount->toFixed(2, decimalSeparator);
+}
+
+bool priceTypingComputes(const QString& quantity, const QString& price)
+{
+    return !leadingNumber(quantity).isZero() && !leadingNumber(price).isZero();
+}
+
+QString priceText(const QString& price, QChar decimalSeparator)
+{
+    if (price.trimmed().isEmpty())
+        return price;
+    const auto p = localeNumber(price, decimalSeparator);
+    return p ? p->toFixed(2, decimalSeparator) : price;
+}
+
+std::optional<Refusal> checkLine(const QString& documentDate, const QString& vatRate1, const QString& vatRate2,
+                                 const QString& quantity, const QString& price, const QString& amount,
+                                 const QString& lineRate)
+{
+    if (documentDate.isEmpty())
+        return Refusal{QString(), QStringLiteral("Sie müssen zunächst eine neue Rechnung anlegen, bevor Sie Artikel "
+                                                 "hinzufügen")};
+    if (leadingNumber(vatRate1).isZero() && leadingNumber(vatRate2).isZero())
+        return std::nullopt;
+    if (lineRate.isEmpty() && !amount.isEmpty())
+        return Refusal{QString(), QStringLiteral("Bitte geben Sie den MwSt.-Satz ein.")};
+    if (!lineRate.isEmpty() && amount.isEmpty())
+        return Refusal{QStringLiteral("Fehler"), QStringLiteral("Berechnung fehlgeschlagen. (Menge fehlt)")};
+    if (quantity.isEmpty() && !price.isEmpty())
+        return Refusal{QStringLiteral("Fehler"), QStringLiteral("Für eine Berechnung fehlt die Menge.")};
+    return std::nullopt;
+}
+
+QList<TotalsLine> readTotalsLines(Database& db, qint64 documentId, QString* error)
+{
+    QList<TotalsLine> lines;
+    QSqlQuery q(db.connection());
+    q.prepare(QStringLiteral("SELECT a5, a19 FROM Verkauf WHERE a1 = ? ORDER BY ID"));
+    q.addBindValue(QString::number(documentId));
+    if (!q.exec()) {
+        if (error)
+            *error = QStringLiteral("Die Zeilen der Rechnung konnten nicht gelesen werden: ") + q.lastError().text();
+        return lines;
+    }
+    while (q.next())
+        lines.append({q.value(0).toString(), q.value(1).toString()});
+    return lines;
+}
+
+QString deleteQuestion(const QString& number, const QString& date)
+{
+    return QStringLiteral("die Rechnung Nr. ") + number + QStringLiteral(" vom ") + date +
+           QStringLiteral(" wirklich löschen ?");
+}
+
+QString recipientName(const QString& firstName, const QString& lastName)
+{
+    return firstName.isEmpty() ? lastName : firstName + QLatin1Char(' ') + lastName;
+}
+
+bool deleteDocuments(Database& db, const QList<qint64>& ids, QString* error)
+{
+    QSqlDatabase con = db.connection();
+    if (!con.transaction()) {
+        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + con.lastError().text();
+        return false;
+    }
+    QSqlQuery lines(con);
+    QSqlQuery heads(con);
+    lines.prepare(QStringLiteral("DELETE FROM Verkauf WHERE a1 = ?"));
+    heads.prepare(QStringLiteral("DELETE FROM Rechnungen WHERE ID = ?"));
+    for (qint64 id : ids) {
+        lines.bindValue(0, QString::number(id));
+        heads.bindValue(0, id);
+        if (!lines.exec() || !heads.exec()) {
+            const QString why = (lines.lastError().isValid() ? lines.lastError() : heads.lastError()).text();
+            con.rollback();
+            *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden, nichts wurde gelöscht: ") + why;
+            return false;
+        }
+    }
+    if (!con.commit()) {
+        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + con.lastError().text();
+        con.rollback();
+        return false;
+    }
+    return true;
+}
+
+} // namespace quittora::documentlines

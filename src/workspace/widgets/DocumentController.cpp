@@ -1,0 +1,565 @@
+#include "workspace/widgets/DocumentController.h"
+
+#include "data/Recordset.h"
+#include "data/widgets/FieldBinding.h"
+#include "data/widgets/RecordsetGrid.h"
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+#include "platform/widgets/FieldMarks.h"
+#include "platform/widgets/NumericKeyFilter.h"
+#include "tools/Calendar.h"
+#include "tools/widgets/CalendarDialog.h"
+#include "tools/widgets/SettingsDialog.h"
+#include "workspace/DataSources.h"
+#include "workspace/DocumentLines.h"
+#include "workspace/DocumentNavigator.h"
+#include "workspace/Totals.h"
+#include "workspace/widgets/DocumentArea.h"
+#include "workspace/widgets/RechnungWindow.h"
+#include "workspace/widgets/StatusPanel.h"
+#include "workspace/widgets/ToolbarArea.h"
+#include "workspace/widgets/WorkTabs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <utility>
+
+namespace quittora {
+
+namespace {
+
+const QString kFrameNormal = QStringLiteral("#LineEntryFrame { border: 1px solid #8a96aa; border-radius: 2px; }");
+const QString kFrameRed = QStringLiteral("#LineEntryFrame { border: 1px solid #ff0000; border-radius: 2px; }");
+const QString kChangeButton = QStringLiteral("background-color: #ffc0c0;");
+
+const char* const kAutoCreateFields[] = {"Text7", "Text8", "Text9", "Text10", "Text11", "Combo3", "Text2"};
+
+} // namespace
+
+template <typename T>
+T* DocumentController::child(const char* name) const
+{
+    T* w = m_window.findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT(w);
+    return w;
+}
+
+DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, Database& db)
+    : QObject(&window)
+    , m_window(window)
+    , m_ctx(ctx)
+    , m_db(db)
+    , m_sources(window.sources())
+    , m_timer6(new QTimer(this))
+    , m_dateClick(new QTimer(this))
+{
+    m_quantity = child<QLineEdit>("Text12");
+    m_unit = child<QLineEdit>("Text13");
+    m_designation = child<QPlainTextEdit>("Text14");
+    m_price = child<QLineEdit>("Text15");
+    m_amount = child<QLineEdit>("Text16");
+    m_rate = child<QComboBox>("Combo5");
+    m_take = child<QPushButton>("Command3");
+    m_deleteLine = child<QPushButton>("Command29");
+    m_entryFrame = child<QFrame>("LineEntryFrame");
+    m_number = child<QLineEdit>("Text2");
+    m_date = child<QLabel>("Text3");
+    m_search = m_window.statusPanel().searchBox();
+
+    m_timer6->setObjectName(QStringLiteral("Timer6"));
+    m_timer6->setSingleShot(true);
+    m_timer6->setInterval(100);
+    connect(m_timer6, &QTimer::timeout, this, &DocumentController::enterChangeMode);
+    // A click on the date waits whether it becomes a double click.
+    m_dateClick->setSingleShot(true);
+    m_dateClick->setInterval(QApplication::doubleClickInterval());
+    connect(m_dateClick, &QTimer::timeout, this, &DocumentController::pickDate);
+
+    auto enable = [](QWidget* w) { w->setEnabled(true); };
+    for (const char* name : {"Command3", "Command17", "Command29"})
+        enable(child<QPushButton>(name));
+    enable(child<QWidget>("Command4"));
+    enable(child<QWidget>("Command5"));
+    enable(child<QWidget>("Command2"));
+
+    connect(child<QAbstractButton>("Command4"), &QAbstractButton::clicked, this, &DocumentController::newDocument);
+    connect(child<QAbstractButton>("Command5"), &QAbstractButton::clicked, this, &DocumentController::deleteDocument);
+    connect(child<QAbstractButton>("Command2"), &QAbstractButton::clicked, this,
+            &DocumentController::takeOverCustomer);
+    connect(m_take, &QPushButton::clicked, this, &DocumentController::addOrChangeLine);
+    connect(child<QPushButton>("Command17"), &QPushButton::clicked, this, &DocumentController::blankLine);
+    connect(m_deleteLine, &QPushButton::clicked, this, &DocumentController::deleteLine);
+
+    // Head fields: entering one without any document creates one first.
+    for (const char* name : kAutoCreateFields)
+        child<QWidget>(name)->installEventFilter(this);
+
+    // Lines: the article grid fills the entry, the line grid picks a line.
+    RecordsetGrid* articles = m_window.workTabs().grid(1);
+    connect(articles->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &DocumentController::fillFromArticle);
+    connect(articles, &QAbstractItemView::doubleClicked, this, [this] {
+        m_quantity->setFocus(Qt::OtherFocusReason);
+        setFieldBackground(m_quantity, markYellow());
+    });
+    connect(articles, &QAbstractItemView::clicked, this, &DocumentController::addModeLook);
+    connect(m_window.documentArea().lineGrid(), &QAbstractItemView::clicked, m_timer6,
+            qOverload<>(&QTimer::start));
+    connect(m_window.workTabs().grid(2), &QAbstractItemView::doubleClicked, this,
+            &DocumentController::takeOverCustomer);
+
+    connect(m_quantity, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(false); });
+    connect(m_price, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(true); });
+    m_quantity->installEventFilter(this);
+    m_price->installEventFilter(this);
+    m_designation->installEventFilter(this);
+    m_date->installEventFilter(this);
+
+    // The customer's own cash discount changes the totals once confirmed.
+    if (auto* skonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35")))
+        connect(skonto, &QLineEdit::editingFinished, this, [this] { berechnen(); });
+
+    // The next invoice number: typed digits and "-" only.
+    auto* next = child<QLineEdit>("Text32");
+    next->setReadOnly(false);
+    NumericKeyFilter::installInvoiceNumber(next, m_ctx);
+
+    QAction* settings = m_window.menus().stammdaten;
+    settings->setEnabled(true);
+    connect(settings, &QAction::triggered, this, &DocumentController::openSettings);
+}
+
+// ---- documents -------------------------------------------------------------
+
+void DocumentController::newDocument()
+{
+    Recordset& docs = m_sources.documents();
+    // What was typed in the current document is kept before a new one starts.
+    if (!docs.update())
+        return;
+    docs.addNew();
+    docs.setValue(QStringLiteral("a8"), calendar::formatDate(m_ctx.clock.today()));
+    docs.setValue(QStringLiteral("a156"), QStringLiteral("Rechnung"));
+    m_window.tabs()->setCurrentIndex(WorkTabs::Kunden);
+    m_ctx.state.neuer_Datensatz = 1;
+    m_search->setFocus(Qt::OtherFocusReason);
+    const bool stored = docs.update();
+    m_ctx.state.neuer_Datensatz = 0;
+    if (!stored) {
+        docs.cancelUpdate(); // reported by the recordset
+        return;
+    }
+    docs.moveLast();
+    m_window.documentArea().headBinding().showCurrent();
+    reloadLines();
+}
+
+bool DocumentController::headFieldEntered(QWidget* field, int reason)
+{
+    // The window getting the focus back (after a message box, say) is no
+    // move of the user into the field.
+    if (m_enteringHead || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    m_enteringHead = true;
+    Recordset& docs = m_sources.documents();
+    if (docs.recordCount() == 0 && !docs.isAdding()) {
+        newDocument();
+        field->setFocus(Qt::OtherFocusReason);
+    }
+    m_enteringHead = false;
+    if (field == m_number)
+        m_ctx.prompts.information(QStringLiteral("Veltrin"),
+                                  QStringLiteral("Die Rechnungsnummer wird beim Druck vom System vergeben"));
+    return false;
+}
+
+void DocumentController::takeOverCustomer()
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent()) {
+        m_ctx.prompts.information(QStringLiteral("Quittora pro"),
+                                  QStringLiteral("Bitte legen Sie zunächst eine neue Rechnung an"));
+        return;
+    }
+    Recordset& customers = m_sources.customers();
+    if (!customers.hasCurrent())
+        return; // nobody to take over
+    if (!docs.text(QStringLiteral("a2")).isEmpty() &&
+        !m_ctx.prompts.question(QStringLiteral("Kopf überschreiben ?"),
+                                QStringLiteral("Soll der Kopf in der aktuellen Rechnung überschrieben werden ?")))
+        return;
+    auto c = [&customers](const char* field) { return customers.text(QString::fromLatin1(field)); };
+    docs.setValue(QStringLiteral("a1"), c("a1"));
+    docs.setValue(QStringLiteral("a2"), documentlines::recipientName(c("a3"), c("a2")));
+    docs.setValue(QStringLiteral("a3"), c("a8"));
+    docs.setValue(QStringLiteral("a4"), c("a4"));
+    docs.setValue(QStringLiteral("a5"), c("a5"));
+    docs.setValue(QStringLiteral("b1"), QString::number(customers.currentId()));
+    docs.setValue(QStringLiteral("b10"), c("a40"));
+    docs.update();
+    m_window.documentArea().headBinding().showCurrent();
+    m_window.tabs()->setCurrentIndex(WorkTabs::Auswahl);
+}
+
+void DocumentController::deleteDocument()
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent())
+        return;
+    if (!m_ctx.prompts.question(QStringLiteral("Rechnung löschen"),
+                                documentlines::deleteQuestion(docs.text(QStringLiteral("a7")),
+                                                              docs.text(QStringLiteral("a8")))))
+        return;
+    const qint64 id = docs.currentId();
+    QString error;
+    docs.cancelUpdate(); // what was typed into a document being deleted goes with it
+    if (!documentlines::deleteDocuments(m_db, {id}, &error)) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
+        return;
+    }
+    docs.refresh();
+    docs.moveLast();
+    m_window.documentArea().headBinding().showCurrent();
+    m_window.navigator().syncNow();
+}
+
+void DocumentController::Rechnungen_delete()
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent())
+        return;
+    if (!m_ctx.prompts.question(QStringLiteral("Achtung !"),
+                                QStringLiteral("Sollen alle Rechnungen vor dieser gelöscht werden ?")))
+        return;
+    if (!docs.update())
+        return;
+    QList<qint64> before;
+    for (int pos = 0; pos < docs.position(); ++pos)
+        before.append(docs.idAt(pos));
+    if (before.isEmpty())
+        return;
+    // Their lines go with them: lines are only ever shown with their head.
+    QString error;
+    if (!documentlines::deleteDocuments(m_db, before, &error)) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
+        return;
+    }
+    docs.refresh();
+    docs.moveLast();
+    m_window.navigator().syncNow();
+}
+
+// ---- lines -----------------------------------------------------------------
+
+void DocumentController::fillFromArticle()
+{
+    Recordset& articles = m_sources.articles();
+    if (!articles.hasCurrent())
+        return;
+    clearEntry();
+    m_unit->setText(articles.text(QStringLiteral("a2")));
+    m_designation->setPlainText(articles.text(QStringLiteral("a3")));
+    m_price->setText(articles.text(QStringLiteral("a4")));
+    m_rate->setEditText(articles.text(QStringLiteral("a19")));
+}
+
+void DocumentController::quantityOrPriceChanged(bool priceTyped)
+{
+    const QString q = m_quantity->text();
+    const QString p = m_price->text();
+    if (priceTyped && !documentlines::priceTypingComputes(q, p))
+        return;
+    if (const auto amount = documentlines::lineAmount(q, p, m_ctx.state.decimalSeparator))
+        m_amount->setText(*amount);
+}
+
+void DocumentController::clearEntry()
+{
+    for (QLineEdit* e : {m_quantity, m_unit, m_price, m_amount})
+        e->clear();
+    m_designation->clear();
+    m_rate->setCurrentIndex(-1);
+    m_rate->setEditText(QString());
+}
+
+bool DocumentController::inChangeMode() const
+{
+    return m_take->text() != documentlines::kAddCaption;
+}
+
+void DocumentController::addModeLook()
+{
+    setFieldBackground(m_quantity, plainWhite());
+    m_search->setFocus(Qt::OtherFocusReason);
+    m_deleteLine->hide();
+    m_take->setStyleSheet(QString());
+    m_take->setText(documentlines::kAddCaption);
+    m_entryFrame->setStyleSheet(kFrameNormal);
+    m_quantity->setCursorPosition(m_quantity->text().size());
+}
+
+void DocumentController::enterChangeMode()
+{
+    m_timer6->stop();
+    Recordset& lines = m_sources.lines();
+    if (!lines.hasCurrent())
+        return;
+    m_take->setText(documentlines::kChangeCaption);
+    m_entryFrame->setStyleSheet(kFrameRed);
+    m_quantity->setText(lines.text(QStringLiteral("a2")));
+    m_unit->setText(lines.text(QStringLiteral("a3")));
+    m_designation->setPlainText(lines.text(QStringLiteral("n1")));
+    m_price->setText(lines.text(QStringLiteral("a4")));
+    m_amount->setText(lines.text(QStringLiteral("a5")));
+    m_rate->setEditText(lines.text(QStringLiteral("a19")));
+    m_deleteLine->show();
+    m_take->setStyleSheet(kChangeButton);
+    m_quantity->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentController::addOrChangeLine()
+{
+    const CompanySettings& company = m_window.companySettings();
+    const QString rate = m_rate->currentText();
+    if (const auto refusal = documentlines::checkLine(m_date->text(), company.vatRate1(), company.vatRate2(),
+                                                      m_quantity->text(), m_price->text(), m_amount->text(), rate)) {
+        if (refusal->title.isEmpty() && refusal->text.startsWith(QStringLiteral("Sie müssen")))
+            m_ctx.prompts.information(QStringLiteral("Quittora pro"), refusal->text);
+        else
+            m_ctx.prompts.exclamation(refusal->title.isEmpty() ? QStringLiteral("Quittora pro") : refusal->title,
+                                      refusal->text);
+        return;
+    }
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent())
+        return;
+    Recordset& lines = m_sources.lines();
+    const QChar sep = m_ctx.state.decimalSeparator;
+    auto write = [&] {
+        lines.setValue(QStringLiteral("a2"), m_quantity->text());
+        lines.setValue(QStringLiteral("a3"), m_unit->text());
+        lines.setValue(QStringLiteral("n1"), m_designation->toPlainText());
+        lines.setValue(QStringLiteral("a4"), documentlines::priceText(m_price->text(), sep));
+        lines.setValue(QStringLiteral("a5"), m_amount->text());
+        lines.setValue(QStringLiteral("a19"), rate);
+    };
+    if (!inChangeMode()) {
+        lines.addNew();
+        write();
+        lines.setValue(QStringLiteral("a1"), QString::number(docs.currentId()));
+        if (!lines.update()) {
+            lines.cancelUpdate(); // reported by the recordset
+            return;
+        }
+        m_quantity->clear();
+        m_search->setFocus(Qt::OtherFocusReason);
+        berechnen();
+        return;
+    }
+    if (!lines.hasCurrent())
+        return;
+    const qint64 lineId = lines.currentId();
+    write();
+    if (!lines.update())
+        return;
+    berechnen();
+    m_search->setFocus(Qt::OtherFocusReason);
+    reloadLines(lineId);
+    addModeLook();
+    clearEntry();
+}
+
+void DocumentController::blankLine()
+{
+    if (inChangeMode())
+        return;
+    clearEntry();
+    m_designation->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentController::deleteLine()
+{
+    Recordset& lines = m_sources.lines();
+    if (lines.hasCurrent() && !lines.deleteCurrent())
+        return;
+    lines.refresh();
+    clearEntry();
+    addModeLook();
+    berechnen();
+}
+
+void DocumentController::reloadLines(qint64 lineId)
+{
+    Recordset& docs = m_sources.documents();
+    m_sources.setLinesOf(docs.hasCurrent() ? docs.currentId() : -1);
+    m_sources.lines().refresh();
+    if (lineId >= 0)
+        m_sources.lines().moveToId(lineId);
+}
+
+bool DocumentController::berechnen()
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent())
+        return false;
+    const CompanySettings& company = m_window.companySettings();
+    TotalsInput in;
+    QString error;
+    in.lines = documentlines::readTotalsLines(m_db, docs.currentId(), &error);
+    if (!error.isEmpty()) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
+        return false;
+    }
+    in.vatRate1 = company.vatRate1();
+    in.vatRate2 = company.vatRate2();
+    in.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    in.skontoDays = company.skontoDays();
+    in.skontoPercent = company.skontoPercent();
+    if (auto* skonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35")))
+        in.customerSkonto = skonto->text();
+    in.documentDate = docs.text(QStringLiteral("a8"));
+    in.currency = company.currency();
+    in.decimalSeparator = m_ctx.state.decimalSeparator;
+    in.storedMw1 = docs.text(QStringLiteral("a19"));
+    in.storedMw2 = docs.text(QStringLiteral("a20"));
+    in.storedMw3 = docs.text(QStringLiteral("a21"));
+    const TotalsResult result = quittora::berechnen(in);
+    if (!result.ok()) {
+        m_ctx.prompts.exclamation(totalsErrorTitle(), result.message);
+        return false;
+    }
+    const Totals& t = result.totals;
+    const std::pair<const char*, QString> fields[] = {
+        {"a14", t.net},  {"a19", t.mw1},      {"a20", t.mw2},      {"a21", t.mw3},        {"a30", t.vat1},
+        {"a31", t.vat2}, {"a75", t.vatTotal}, {"a6", t.gross},     {"a26", t.vatSummary}, {"b2", t.skontoText},
+    };
+    for (const auto& [field, value] : fields)
+        docs.setValue(QString::fromLatin1(field), value);
+    const bool stored = docs.update();
+    m_window.documentArea().headBinding().showCurrent();
+    return stored;
+}
+
+// ---- date ------------------------------------------------------------------
+
+void DocumentController::setDocumentDate(const QString& text)
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.hasCurrent())
+        return;
+    docs.setValue(QStringLiteral("a8"), text);
+    docs.update();
+    m_window.documentArea().headBinding().showCurrent();
+    berechnen(); // the cash-discount date follows the document date
+}
+
+void DocumentController::pickDate()
+{
+    m_dateClick->stop();
+    if (!m_sources.documents().hasCurrent())
+        return;
+    if (const auto chosen = GetDate(m_date->text(), m_ctx.clock, QString(), &m_window))
+        setDocumentDate(calendar::formatDate(*chosen));
+}
+
+void DocumentController::setDateToday()
+{
+    m_dateClick->stop();
+    setDocumentDate(calendar::formatDate(m_ctx.clock.today()));
+}
+
+// ---- settings --------------------------------------------------------------
+
+void DocumentController::openSettings()
+{
+    Recordset& settings = m_sources.settings();
+    if (!settings.update())
+        return; // reported; the dialog would otherwise overwrite what was typed
+    openSettingsDialog(m_ctx, m_db, &m_window, nullptr);
+    settings.refresh();
+    // Reads the settings again: the VAT lists and the letterhead follow.
+    m_window.activate();
+}
+
+// ---- keys and mouse ----------------------------------------------------------
+
+bool DocumentController::quantityKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_take->click();
+        return true;
+    case Qt::Key_Escape:
+        m_search->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Up: {
+        if (m_window.tabs()->currentIndex() != WorkTabs::Auswahl)
+            return false;
+        Recordset& articles = m_sources.articles();
+        if (key == Qt::Key_Down) {
+            if (!articles.moveNext() || articles.eof())
+                articles.moveLast();
+        } else if (!articles.movePrevious() || articles.bof()) {
+            articles.moveFirst();
+        }
+        m_search->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool DocumentController::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_quantity) {
+        if (type == QEvent::KeyPress && quantityKey(static_cast<QKeyEvent*>(event)->key()))
+            return true;
+        if (type == QEvent::FocusIn)
+            QTimer::singleShot(0, m_quantity, &QLineEdit::selectAll);
+        return false;
+    }
+    if (watched == m_designation && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_take->click();
+            return true;
+        }
+        return false;
+    }
+    if (watched == m_price && type == QEvent::FocusOut) {
+        m_price->setText(documentlines::priceText(m_price->text(), m_ctx.state.decimalSeparator));
+        return false;
+    }
+    if (watched == m_date) {
+        if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            // The release that ends a double click opens nothing.
+            if (!std::exchange(m_afterDoubleClick, false))
+                m_dateClick->start();
+        } else if (type == QEvent::MouseButtonDblClick) {
+            m_afterDoubleClick = true;
+            setDateToday();
+        }
+        return false;
+    }
+    if (type == QEvent::FocusIn && watched->isWidgetType())
+        return headFieldEntered(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(event)->reason());
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace quittora
