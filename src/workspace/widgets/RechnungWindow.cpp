@@ -1,4 +1,6 @@
 #include "workspace/widgets/RechnungWindow.h"
+#include "workspace/widgets/ArticlesController.h"
+#include "workspace/widgets/CustomersController.h"
 
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -123,6 +125,8 @@ RechnungWindow::RechnungWindow(AppContext& ctx, Database& db, QWidget* parent)
     applyGridColumns();
 
     connectParts();
+    new CustomersController(*this, m_ctx);
+    new ArticlesController(*this, m_ctx);
     applyBackgroundColour();
     resize(kDesignSize.width(), kDesignSize.height() + menuBar()->sizeHint().height());
 }
