@@ -241,12 +241,19 @@ void ArticlesController::changePrices()
                                QStringLiteral("Die Preise konnten nicht geändert werden: die Datenbank ist gesperrt."));
         return;
     }
-    bool ok = a.moveFirst() || a.recordCount() == 0;
-    while (ok && a.hasCurrent()) {
+    // Over the listed IDs as they stand: each article exactly once.
+    QList<qint64> ids;
+    for (int i = 0; i < a.recordCount(); ++i)
+        ids << a.idAt(i);
+    bool ok = true;
+    for (qint64 id : ids) {
+        if (!(ok = a.moveToId(id)))
+            break;
         if (const std::optional<QString> price =
                 articles::changedPrice(a.text(QStringLiteral("a4")), percent, amount, sep))
             a.setValue(QStringLiteral("a4"), *price);
-        ok = a.moveNext();
+        if (!(ok = a.update()))
+            break;
     }
     if (ok && db.commit()) {
         a.moveFirst();

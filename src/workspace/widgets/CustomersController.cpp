@@ -282,7 +282,7 @@ bool CustomersController::eventFilter(QObject* watched, QEvent* event)
             QObject* field = m_enterAlias.value(watched, watched);
             const qsizetype i = m_enterOrder.indexOf(field);
             if (i >= 0 && i + 1 < m_enterOrder.size()) {
-                m_enterOrder[i + 1]->setFocus(Qt::TabFocusReason);
+                static_cast<QWidget*>(m_enterOrder[i + 1])->setFocus(Qt::TabFocusReason);
                 return true;
             }
         }

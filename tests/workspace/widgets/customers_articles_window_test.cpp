@@ -276,12 +276,12 @@ TEST_F(CustomersArticlesWindowTest, PostalCodeCaptionOpensTheLookup)
 
 TEST_F(CustomersArticlesWindowTest, DataCorrectionMenuFillsEmptyKeys)
 {
-    exec(QStringLiteral("UPDATE Artikel SET a3 = NULL WHERE a2 = '200'"));
+    exec(QStringLiteral("UPDATE Artikel SET a2 = NULL WHERE a3 = 'Beratung'"));
     ASSERT_TRUE(window->menus().datenkorrektur->isEnabled());
     window->menus().datenkorrektur->trigger();
     EXPECT_TRUE(t.prompts.messageTexts().contains(QStringLiteral("Daten wurden korrigiert ")));
     QSqlQuery q(db.connection());
-    q.exec(QStringLiteral("SELECT a3 FROM Artikel WHERE a2 = '200'"));
+    q.exec(QStringLiteral("SELECT a2 FROM Artikel WHERE a3 = 'Beratung'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), QStringLiteral(" "));
 }
