@@ -1,4 +1,6 @@
 #include "workspace/widgets/RechnungWindow.h"
+#include "workspace/widgets/ArticlesController.h"
+#include "workspace/widgets/CustomersController.h"
 
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -125,6 +127,8 @@ RechnungWindow::RechnungWindow(AppContext& ctx, Database& db, QWidget* parent)
 
     connectParts();
     m_documents = new DocumentController(*this, ctx, db);
+    new CustomersController(*this, m_ctx);
+    new ArticlesController(*this, m_ctx);
     applyBackgroundColour();
     resize(kDesignSize.width(), kDesignSize.height() + menuBar()->sizeHint().height());
 }

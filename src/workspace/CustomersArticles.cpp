@@ -1,0 +1,149 @@
+#include "workspace/CustomersArticles.h"
+
+#include "data/JetLike.h"
+#include "data/Numbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace quittora {
+
+namespace customers {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+QStringList exchangeOrder(const Address& a)
+{
+    return {a.salutation, a.name, a.firstName, a.street, a.place, a.phone, a.fax, a.notes};
+}
+
+// A quoted value as the exchange file holds it. The file format has no
+// escape for a quote, so one inside a value becomes an apostrophe.
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('"'), QLatin1Char('\''));
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+} // namespace
+
+bool isEmptyForCopy(const Address& a)
+{
+    return a.name.isEmpty() && a.firstName.isEmpty() && a.street.isEmpty() && a.place.isEmpty()
+           && a.phone.isEmpty() && a.fax.isEmpty() && a.notes.isEmpty();
+}
+
+bool hasOverwritableData(const Address& a)
+{
+    return !isEmptyForCopy(a);
+}
+
+QString clipboardText(const Address& a)
+{
+    QString text = a.firstName.isEmpty() ? a.name : a.firstName + QLatin1Char(' ') + a.name;
+    text += kCrLf;
+    if (!a.addition.isEmpty())
+        text += a.addition + kCrLf;
+    text += a.street + kCrLf + kCrLf + a.place;
+    return text;
+}
+
+QString defaultExchangeFilePath()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/Quittora pro/Faktu_50.tmp");
+}
+
+bool writeExchangeFile(const QString& path, const Address& a)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QString text;
+    for (const QString& v : exchangeOrder(a)) {
+        // Line breaks inside notes would split the record: kept as blanks.
+        QString line = v;
+        line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        text += quoted(line) + kCrLf;
+    }
+    file.write(text.toUtf8());
+    return file.commit();
+}
+
+std::optional<Address> readExchangeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QString all = QString::fromUtf8(file.readAll());
+    QStringList values;
+    for (QString line : all.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        line = line.trimmed();
+        if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"')))
+            line = line.mid(1, line.size() - 2);
+        values << line;
+    }
+    while (values.size() < 8)
+        values << QString();
+    Address a;
+    a.salutation = values[0];
+    a.name = values[1];
+    a.firstName = values[2];
+    a.street = values[3];
+    a.place = values[4];
+    a.phone = values[5];
+    a.fax = values[6];
+    a.notes = values[7];
+    return a;
+}
+
+} // namespace customers
+
+AllFieldsSearch allFieldsSearch(const QStringList& fields, const QString& text)
+{
+    AllFieldsSearch s;
+    QStringList parts;
+    const QString pattern = likePattern(text, LikeMode::Contains);
+    for (const QString& f : fields) {
+        // An empty field is NULL for some records: it contains the empty text all the same.
+        parts << QStringLiteral("IFNULL(%1, '') LIKE ?").arg(f);
+        s.params << pattern;
+    }
+    s.where = QStringLiteral("WHERE ") + parts.join(QStringLiteral(" OR "));
+    return s;
+}
+
+namespace articles {
+
+std::optional<QString> changedPrice(const QString& price, std::optional<Decimal> percent,
+                                    std::optional<Decimal> amount, QChar decimalSeparator)
+{
+    if (!(leadingNumber(price) > Decimal()))
+        return std::nullopt;
+    std::optional<Decimal> p = localeNumber(price, decimalSeparator);
+    if (!p)
+        return std::nullopt;
+    Decimal value = *p;
+    if (percent) {
+        const std::optional<Decimal> add = Decimal::mulDiv(value, *percent, Decimal::fromInt(100), 9);
+        if (!add)
+            return std::nullopt;
+        value = (value + *add).rounded(2);
+    }
+    if (amount)
+        value = (value + *amount).rounded(2);
+    return amountText(value, decimalSeparator);
+}
+
+} // namespace articles
+
+} // namespace quittora
