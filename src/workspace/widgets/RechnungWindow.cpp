@@ -17,6 +17,7 @@
 #include "workspace/widgets/DocumentArea.h"
 #include "workspace/widgets/DocumentListPanel.h"
 #include "workspace/widgets/HoverCaption.h"
+#include "workspace/widgets/OutputController.h"
 #include "workspace/widgets/StatusPanel.h"
 #include "workspace/widgets/ToolbarArea.h"
 #include "workspace/widgets/WorkTabs.h"
@@ -123,6 +124,7 @@ RechnungWindow::RechnungWindow(AppContext& ctx, Database& db, QWidget* parent)
     applyGridColumns();
 
     connectParts();
+    m_output = new OutputController(*this, ctx, db);
     applyBackgroundColour();
     resize(kDesignSize.width(), kDesignSize.height() + menuBar()->sizeHint().height());
 }
@@ -195,6 +197,7 @@ bool RechnungWindow::prepare(const ScreenMetrics& screen)
     resize(size);
     move(mainwindow::centredTopLeft(area, size + kFrameEstimate));
     tabs()->setCurrentIndex(WorkTabs::Auswahl);
+    m_output->loadPrinterState();
     return true;
 }
 

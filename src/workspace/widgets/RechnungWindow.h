@@ -19,6 +19,7 @@ class DataSources;
 class DocumentArea;
 class DocumentListPanel;
 class DocumentNavigator;
+class OutputController;
 class ProportionalScaler;
 class Recordset;
 class StatusPanel;
@@ -82,6 +83,8 @@ public:
     // The settings record as last read (at rebind and at each activation).
     const CompanySettings& companySettings() const { return m_company; }
     AppContext& context() const { return m_ctx; }
+    // Printing, e-mail, revenue overview, document list narrowing.
+    OutputController& output() const { return *m_output; }
 
     // Grid columns at their design widths, spread by DBGrid1's growth.
     void applyGridColumns();
@@ -122,6 +125,7 @@ private:
     DocumentListPanel* m_documentList = nullptr;
     ProportionalScaler* m_scaler = nullptr;
     CompanySettings m_company;
+    OutputController* m_output = nullptr;
 };
 
 } // namespace quittora
