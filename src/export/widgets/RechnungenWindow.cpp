@@ -159,7 +159,15 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     showCurrent();
 }
 
-RechnungenWindow::~RechnungenWindow() = default;
+RechnungenWindow::~RechnungenWindow()
+{
+    // An editable box reports a choice when it loses the focus, also while
+    // the window goes away; nothing may be filtered then.
+    for (QComboBox* box : {m_month, m_year, m_date})
+        box->blockSignals(true);
+    // The grid's model reads Data1 to its end; it goes first.
+    delete m_grid;
+}
 
 overview::PaidState RechnungenWindow::paidState() const
 {
@@ -234,7 +242,7 @@ void RechnungenWindow::showCurrent()
     m_amount->setText(has ? m_data1->text(QStringLiteral("a6")) : QString());
     const QSignalBlocker block(m_paidBox);
     m_paidBox->setEnabled(has);
-    m_paidBox->setChecked(has && m_data1->value(QStringLiteral("opt1")).toInt() != 0);
+    m_paidBox->setChecked(has && m_data1->text(QStringLiteral("opt1")).trimmed().toInt() != 0);
 }
 
 void RechnungenWindow::paidClicked(bool checked)
@@ -242,6 +250,7 @@ void RechnungenWindow::paidClicked(bool checked)
     if (m_data1->hasCurrent()) {
         m_data1->setValue(QStringLiteral("opt1"), checked ? -1 : 0);
         // Stored at once: the overview is where payments are ticked off.
+        // A failed write has been said; the box then shows the stored state.
         if (!m_data1->update())
             showCurrent();
     }
