@@ -20,6 +20,7 @@
 #include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/DocumentListPanel.h"
 #include "workspace/widgets/HoverCaption.h"
+#include "workspace/widgets/OutputController.h"
 #include "workspace/widgets/StatusPanel.h"
 #include "workspace/widgets/ToolbarArea.h"
 #include "workspace/widgets/WorkTabs.h"
@@ -129,6 +130,7 @@ RechnungWindow::RechnungWindow(AppContext& ctx, Database& db, QWidget* parent)
     m_documents = new DocumentController(*this, ctx, db);
     new CustomersController(*this, m_ctx);
     new ArticlesController(*this, m_ctx);
+    m_output = new OutputController(*this, ctx, db);
     applyBackgroundColour();
     resize(kDesignSize.width(), kDesignSize.height() + menuBar()->sizeHint().height());
 }
@@ -203,6 +205,7 @@ bool RechnungWindow::prepare(const ScreenMetrics& screen)
     resize(size);
     move(mainwindow::centredTopLeft(area, size + kFrameEstimate));
     tabs()->setCurrentIndex(WorkTabs::Auswahl);
+    m_output->loadPrinterState();
     return true;
 }
 

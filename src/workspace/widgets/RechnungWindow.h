@@ -20,6 +20,7 @@ class DocumentArea;
 class DocumentController;
 class DocumentListPanel;
 class DocumentNavigator;
+class OutputController;
 class ProportionalScaler;
 class Recordset;
 class StatusPanel;
@@ -84,6 +85,8 @@ public:
     // The settings record as last read (at rebind and at each activation).
     const CompanySettings& companySettings() const { return m_company; }
     AppContext& context() const { return m_ctx; }
+    // Printing, e-mail, revenue overview, document list narrowing.
+    OutputController& output() const { return *m_output; }
 
     // Grid columns at their design widths, spread by DBGrid1's growth.
     void applyGridColumns();
@@ -125,6 +128,7 @@ private:
     ProportionalScaler* m_scaler = nullptr;
     CompanySettings m_company;
     DocumentController* m_documents = nullptr;
+    OutputController* m_output = nullptr;
 };
 
 } // namespace quittora

@@ -1,0 +1,302 @@
+#include "workspace/widgets/OutputController.h"
+
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/widgets/RecordsetGrid.h"
+#include "export/EmailExport.h"
+#include "export/ExportFile.h"
+#include "export/Overview.h"
+#include "export/widgets/RechnungenWindow.h"
+#include "platform/Clipboard.h"
+#include "platform/LocaleInfo.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+#include "print/PrinterSetup.h"
+#include "print/Printers.h"
+#include "print/widgets/Drucker.h"
+#include "print/widgets/SystemPrinters.h"
+#include "workspace/DataSources.h"
+#include "workspace/DocumentNavigator.h"
+#include "workspace/widgets/DocumentArea.h"
+#include "workspace/widgets/DocumentListPanel.h"
+#include "workspace/widgets/RechnungWindow.h"
+#include "workspace/widgets/StatusPanel.h"
+#include "workspace/widgets/ToolbarArea.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace quittora {
+
+namespace {
+
+const QString kEmailFile = QStringLiteral("Quittora.eml");
+
+// The dialog of the desktop for the printer in use; the printer chosen there
+// becomes the current one.
+bool systemPrintDialog(ProgramState& state, QWidget* parent)
+{
+    QPrinter printer;
+    configurePrinter(printer, state.currentPrinter);
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    state.currentPrinter = printer.printerName();
+    return true;
+}
+
+void setButtonColour(QPushButton* button, const QColor& colour)
+{
+    QPalette pal = button->palette();
+    if (colour.isValid())
+        pal.setColor(QPalette::Button, colour);
+    else
+        pal = button->style()->standardPalette();
+    button->setPalette(pal);
+    button->setAutoFillBackground(colour.isValid());
+}
+
+} // namespace
+
+OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Database& db)
+    : QObject(&window)
+    , m_window(window)
+    , m_ctx(ctx)
+    , m_db(db)
+    , m_printers(makeSystemPrinters())
+    , m_printDialog([&window](ProgramState& state) { return systemPrintDialog(state, &window); })
+{
+    const RechnungMenus& menus = window.menus();
+    ToolbarArea& toolbar = window.toolbar();
+
+    toolbar.print()->setEnabled(true);
+    toolbar.email()->setEnabled(true);
+    toolbar.revenue()->setEnabled(true);
+    for (QAction* a : {menus.rechnungDrucken, menus.lieferscheinDrucken, menus.drucker, menus.rechnungEmail,
+                       menus.umsatz})
+        a->setEnabled(true);
+
+    connect(toolbar.print(), &QToolButton::clicked, this, &OutputController::printInvoice);
+    connect(toolbar.email(), &QToolButton::clicked, this, &OutputController::createEmail);
+    connect(toolbar.revenue(), &QToolButton::clicked, this, &OutputController::openOverview);
+    connect(menus.rechnungDrucken, &QAction::triggered, this, &OutputController::printInvoiceAsked);
+    connect(menus.lieferscheinDrucken, &QAction::triggered, this, &OutputController::printDeliveryNote);
+    connect(menus.drucker, &QAction::triggered, this, &OutputController::openPrinterDialog);
+    connect(menus.rechnungEmail, &QAction::triggered, this, &OutputController::createEmail);
+    connect(menus.umsatz, &QAction::triggered, this, &OutputController::openOverview);
+    // Designed unavailable; pressing it would press "Leerzeile /Textzeile".
+    connect(menus.rechnungHtml, &QAction::triggered, window.documentArea().blankLineButton(), &QPushButton::click);
+    connect(menus.unbezahlte, &QAction::triggered, this, &OutputController::showUnpaidDocuments);
+
+    // The customer narrowing of the document list: its label above the
+    // grid and the button that widens the list again.
+    DocumentListPanel& list = window.documentList();
+    m_customerLabel = new QLabel(list.frame());
+    m_customerLabel->setObjectName(QStringLiteral("lblKundenRechnungen"));
+    m_customerLabel->setGeometry(8, 6, 424, 20);
+    m_customerLabel->setAutoFillBackground(true);
+    QFont bold = m_customerLabel->font();
+    bold.setBold(true);
+    m_customerLabel->setFont(bold);
+    m_customerLabel->hide();
+    m_showAll = new QPushButton(QStringLiteral("alle Rechnungen anzeigen"), list.frame());
+    m_showAll->setObjectName(QStringLiteral("cmdAlleRechnungen"));
+    m_showAll->setGeometry(48, 534, 200, 28);
+    m_showAll->hide();
+    connect(m_showAll, &QPushButton::clicked, this, &OutputController::showAllDocuments);
+
+    if (auto* command25 = window.findChild<QPushButton*>(QStringLiteral("Command25"))) {
+        command25->setEnabled(true);
+        connect(command25, &QPushButton::clicked, this, &OutputController::showCustomerDocuments);
+    }
+    QHeaderView* heading = list.grid()->horizontalHeader();
+    heading->setSectionsClickable(true);
+    connect(heading, &QHeaderView::sectionClicked, this, &OutputController::sortByColumn);
+}
+
+OutputController::~OutputController() = default;
+
+void OutputController::setPrinters(std::unique_ptr<Printers> printers)
+{
+    if (printers)
+        m_printers = std::move(printers);
+}
+
+void OutputController::loadPrinterState()
+{
+    Rand_ermitteln(*m_printers, m_ctx.state);
+    loadPrinterSettings(m_ctx.settings, m_ctx.state.decimalSeparator, m_ctx.state);
+}
+
+bool OutputController::storePending()
+{
+    DataSources& sources = m_window.sources();
+    // A failure has been said by the window (writeFailed).
+    return sources.documents().update() && sources.lines().update();
+}
+
+void OutputController::reloadDocument(qint64 id)
+{
+    DataSources& sources = m_window.sources();
+    Recordset& docs = sources.documents();
+    docs.refresh();
+    docs.moveToId(id);
+    docs.reloadCurrent();
+    sources.lines().refresh();
+}
+
+void OutputController::afterPrint(qint64 id)
+{
+    reloadDocument(id);
+    m_window.navigator().scheduleSync();
+    if (auto* text22 = m_window.findChild<QWidget*>(QStringLiteral("Text22")))
+        text22->setFocus(Qt::OtherFocusReason);
+}
+
+void OutputController::printInvoice()
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const qint64 id = docs.currentId();
+    runInvoicePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    afterPrint(id);
+}
+
+void OutputController::printInvoiceAsked()
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const std::optional<email::Head> head = email::loadHead(m_db, docs.currentId());
+    if (!head)
+        return;
+    if (!m_ctx.prompts.question(m_window.windowTitle(), printQuestion(*head)))
+        return;
+    printInvoice();
+}
+
+void OutputController::printDeliveryNote()
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const qint64 id = docs.currentId();
+    runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    afterPrint(id);
+}
+
+void OutputController::openPrinterDialog()
+{
+    CompanySettings company = m_window.companySettings();
+    Drucker dialog(m_ctx, *m_printers, company, &m_window);
+    connect(&dialog, &Drucker::copiesChanged, this, [this, &company](const QString& copies) {
+        QString error;
+        if (!company.store(m_db, {{QStringLiteral("frei1"), copies}}, &error))
+            m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
+    });
+    dialog.exec();
+}
+
+void OutputController::createEmail()
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const qint64 id = docs.currentId();
+    QString error;
+    const QString path = exportFilePath(m_ctx.state.tempFolder, kEmailFile, &error);
+    if (path.isEmpty()) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
+        return;
+    }
+    email::Environment env;
+    env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    env.decimalSeparator = m_ctx.state.decimalSeparator;
+    env.shortDateFormat = m_ctx.locale.shortDateFormat();
+    const email::ExportResult result = email::exportDocument(m_db, id, env, path);
+    switch (result.status) {
+    case email::ExportResult::Status::Refused:
+        m_ctx.prompts.exclamation(result.preparation.title, result.preparation.message);
+        return;
+    case email::ExportResult::Status::UnknownDocument:
+    case email::ExportResult::Status::Failed:
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), result.message);
+        // A stored number shows even when the file could not be written.
+        reloadDocument(id);
+        return;
+    case email::ExportResult::Status::Written:
+        break;
+    }
+    reloadDocument(id);
+    if (!result.preparation.clipboardText.isEmpty())
+        m_ctx.clipboard.setText(result.preparation.clipboardText);
+    m_ctx.shell.open(path);
+}
+
+void OutputController::openOverview()
+{
+    RechnungenWindow overview(m_ctx, m_db, *m_printers, m_window.sources().documents().recordCount() > 0, &m_window);
+    overview.exec();
+}
+
+void OutputController::showCustomerDocuments()
+{
+    Recordset& customers = m_window.sources().customers();
+    if (!customers.hasCurrent())
+        return;
+    setButtonColour(m_showAll, QColor(Qt::yellow));
+    m_showAll->show();
+    m_window.documentList().open();
+    m_customerLabel->setText(documentlist::customerLabel(customers.text(QStringLiteral("a2"))));
+    m_customerLabel->show();
+    m_customerLabel->raise();
+    const RecordSource source = documentlist::customerDocuments(customers.currentId());
+    Recordset& docs = m_window.sources().documents();
+    docs.setRecordSource(source.sql, source.params);
+    docs.refresh();
+}
+
+void OutputController::showAllDocuments()
+{
+    setButtonColour(m_showAll, QColor());
+    Recordset& docs = m_window.sources().documents();
+    const qint64 id = docs.hasCurrent() ? docs.currentId() : -1;
+    const RecordSource source = documentlist::allDocuments();
+    docs.setRecordSource(source.sql, source.params);
+    docs.refresh();
+    m_customerLabel->hide();
+    m_showAll->hide();
+    if (id >= 0)
+        docs.moveToId(id);
+}
+
+void OutputController::sortByColumn(int column)
+{
+    const std::optional<RecordSource> source = documentlist::sortByColumn(column, m_ctx.state.documentSortDescending);
+    if (!source)
+        return;
+    Recordset& docs = m_window.sources().documents();
+    docs.setRecordSource(source->sql, source->params);
+    docs.refresh();
+}
+
+void OutputController::showUnpaidDocuments()
+{
+    const RecordSource source = documentlist::unpaidDocuments();
+    Recordset& docs = m_window.sources().documents();
+    docs.setRecordSource(source.sql, source.params);
+    docs.refresh();
+    m_window.documentList().open();
+    m_window.menus().unbezahlte->setEnabled(false);
+}
+
+} // namespace quittora

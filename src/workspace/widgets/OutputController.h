@@ -1,0 +1,64 @@
+#pragma once
+
+#include "print/DocumentPrint.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace quittora {
+
+class Database;
+class Printers;
+class RechnungWindow;
+struct AppContext;
+
+// What the main window hands out of the program: printing (Command8, the
+// menu "Rechnung drucken", "Lieferschein drucken"), the printer dialog, the
+// e-mail file (Command18), the revenue overview (Command21, "Umsatz") and
+// the narrowing, widening and sorting of the document list DBGrid4.
+class OutputController : public QObject {
+    Q_OBJECT
+public:
+    OutputController(RechnungWindow& window, AppContext& ctx, Database& db);
+    ~OutputController() override;
+
+    // The printers in use (the system's at first); tests put a fake in.
+    void setPrinters(std::unique_ptr<Printers> printers);
+    Printers& printers() const { return *m_printers; }
+    // The print dialog (QPrintDialog at first); tests answer it themselves.
+    void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
+
+    // The margins and the printer choice at window load.
+    void loadPrinterState();
+
+    void printInvoice();       // Command8
+    void printInvoiceAsked();  // menu "Rechnung drucken"
+    void printDeliveryNote();  // menu "Lieferschein drucken"
+    void openPrinterDialog();  // menu "&Drucker"
+    void createEmail();        // Command18, menu "Rechnung als E-Mail generieren"
+    void openOverview();       // Command21, menu "Umsatz"
+
+    void showCustomerDocuments(); // "alle Rechnungen dieses Kunden"
+    void showAllDocuments();      // "alle Rechnungen anzeigen"
+    void sortByColumn(int column); // heading click on DBGrid4
+    void showUnpaidDocuments();   // "unbezahlte Rechnungen anzeigen"
+
+private:
+    bool storePending();
+    void reloadDocument(qint64 id);
+    void afterPrint(qint64 id);
+
+    RechnungWindow& m_window;
+    AppContext& m_ctx;
+    Database& m_db;
+    std::unique_ptr<Printers> m_printers;
+    PrintDialog m_printDialog;
+    QLabel* m_customerLabel = nullptr;
+    QPushButton* m_showAll = nullptr;
+};
+
+} // namespace quittora

@@ -1,0 +1,187 @@
+#include "export/widgets/RechnungenWindow.h"
+
+#include "data/Recordset.h"
+#include "data/RecordsetModel.h"
+#include "data/widgets/RecordsetGrid.h"
+#include "print/FakePrinters.h"
+#include "print/OverviewList.h"
+#include "support/SampleDocuments.h"
+#include "support/TestContext.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace quittora;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+// Sample documents of March 2024: 1001 open 32,00; 1002 paid 240,00;
+// 2001 a quote; 1003 open 17,50. Today is 01.03.2024.
+class RechnungenWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a6 = ? WHERE ID = ?"), {u("32,00"), sample.doc1}));
+        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a6 = ? WHERE ID = ?"), {u("240,00"), sample.doc2}));
+        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a6 = ? WHERE ID = ?"), {u("105,00"), sample.doc3}));
+        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a6 = ? WHERE ID = ?"), {u("17,50"), sample.doc4}));
+    }
+
+    void open(bool mainHasDocuments = true)
+    {
+        window = std::make_unique<RechnungenWindow>(t.ctx, db.db(), printers, mainHasDocuments);
+        tester = std::make_unique<QAbstractItemModelTester>(window->grid()->model());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << "no control " << name;
+        return w;
+    }
+    QStringList numbers() const
+    {
+        QStringList out;
+        Recordset& rs = window->documents();
+        for (int i = 0; i < rs.recordCount(); ++i) {
+            rs.moveTo(i);
+            out << rs.text(u("a7"));
+        }
+        rs.moveFirst();
+        return out;
+    }
+    QString total() const { return find<QLabel>("lblSumme")->text(); }
+
+    test::TempDatabase db;
+    test::SampleDocuments sample{db};
+    TestContext t;
+    quittora::testing::FakePrinters printers;
+    std::unique_ptr<RechnungenWindow> window;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+} // namespace
+
+TEST_F(RechnungenWindowTest, OpensOnTheCurrentMonthWithTheOpenInvoicesAndTheirTotal)
+{
+    open();
+    EXPECT_EQ(window->objectName(), u("Rechnungen"));
+    EXPECT_EQ(window->windowTitle(), u("Umsatz"));
+    EXPECT_EQ(find<QComboBox>("cboMonat")->currentText(), u("März"));
+    EXPECT_EQ(find<QComboBox>("cboJahr")->currentText(), u("2024"));
+    EXPECT_EQ(find<QComboBox>("cboJahr")->count(), 12);
+    EXPECT_EQ(find<QComboBox>("cboDatum")->currentText(), u("Datum wählen"));
+    EXPECT_EQ(find<QComboBox>("cboDatum")->count(), 61);
+    EXPECT_TRUE(find<QRadioButton>("optOffen")->isChecked());
+    EXPECT_EQ(numbers(), (QStringList{u("1003"), u("1001")})); // the quote stays out
+    EXPECT_EQ(total(), u("49,50"));
+    EXPECT_EQ(find<QLabel>("lblNummer")->text(), u("1003"));
+}
+
+TEST_F(RechnungenWindowTest, PaidOptionAndOtherMonthsRunTheFilterAgain)
+{
+    open();
+    QTest::mouseClick(find<QRadioButton>("optBezahlt"), Qt::LeftButton);
+    EXPECT_EQ(numbers(), QStringList{u("1002")});
+    EXPECT_EQ(total(), u("240,00"));
+
+    auto* month = find<QComboBox>("cboMonat");
+    month->setCurrentIndex(0); // Januar
+    Q_EMIT month->activated(0);
+    EXPECT_TRUE(numbers().isEmpty());
+    EXPECT_EQ(total(), u("0,00"));
+}
+
+TEST_F(RechnungenWindowTest, WithoutDocumentsInTheMainWindowTheWholeTableStays)
+{
+    open(false);
+    EXPECT_EQ(window->documents().recordCount(), 4);
+}
+
+TEST_F(RechnungenWindowTest, PaidBoxStoresTheFlagAtOnce)
+{
+    open();
+    ASSERT_EQ(window->documents().currentId(), sample.doc4);
+    auto* paid = find<QCheckBox>("chkBezahlt");
+    EXPECT_EQ(paid->text(), u("  bez.:"));
+    EXPECT_FALSE(paid->isChecked());
+    paid->click();
+    EXPECT_EQ(db.field(u("Rechnungen"), sample.doc4, u("opt1")).toInt(), -1);
+}
+
+TEST_F(RechnungenWindowTest, HeuteShowsTodaysInvoicesAndKeepsTheDateList)
+{
+    t.clock.setToday(QDate(2024, 3, 4));
+    open();
+    QTest::mouseClick(find<QPushButton>("cmdHeute"), Qt::LeftButton);
+    EXPECT_EQ(numbers(), QStringList{u("1003")});
+    EXPECT_EQ(total(), u("17,50"));
+    EXPECT_EQ(find<QComboBox>("cboMonat")->currentText(), u("Monatsübersicht wählen"));
+    auto* date = find<QComboBox>("cboDatum");
+    EXPECT_EQ(date->currentText(), u("04.03.2024"));
+    EXPECT_EQ(date->count(), 61);
+
+    // Switching the option keeps the date selection, as it was built.
+    QTest::mouseClick(find<QRadioButton>("optBezahlt"), Qt::LeftButton);
+    EXPECT_EQ(numbers(), QStringList{u("1003")});
+    EXPECT_EQ(date->currentText(), u("Datum wählen"));
+}
+
+TEST_F(RechnungenWindowTest, TextListIsWrittenToThePrivateFolderAndOpenedAfterwards)
+{
+    open();
+    QTest::mouseClick(find<QPushButton>("cmdEditor"), Qt::LeftButton);
+    const QString path = t.state.tempFolder + u("Plan.txt");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString content = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(content.startsWith(u("offene Rechnungen  März / 2024\r\n")));
+    EXPECT_TRUE(content.contains(u("Otto Weg")));
+    EXPECT_FALSE(content.contains(u("Eva Schmidt")));
+    EXPECT_TRUE(t.shell.opened().isEmpty()); // not before the file is closed
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !t.shell.opened().isEmpty(); }, 2000));
+    EXPECT_EQ(t.shell.opened(), QStringList{path});
+}
+
+TEST_F(RechnungenWindowTest, EmptySelectionWritesNoTextList)
+{
+    open();
+    auto* month = find<QComboBox>("cboMonat");
+    month->setCurrentIndex(0);
+    Q_EMIT month->activated(0);
+    QTest::mouseClick(find<QPushButton>("cmdEditor"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(t.state.tempFolder + u("Plan.txt")));
+    QTest::qWait(100);
+    EXPECT_TRUE(t.shell.opened().isEmpty());
+}
+
+TEST_F(RechnungenWindowTest, PrintedListAsksFirstAndGoesToThePrinter)
+{
+    open();
+    t.prompts.answerMessage(Prompts::No);
+    QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
+    EXPECT_TRUE(printers.jobs.empty());
+    EXPECT_EQ(t.prompts.last().text, overviewlist::printQuestion());
+    EXPECT_EQ(t.prompts.last().title, u("Achtung !"));
+
+    t.prompts.answerMessage(Prompts::Yes);
+    QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].documents.size(), 1u);
+}

@@ -1,0 +1,257 @@
+#include "workspace/widgets/OutputController.h"
+
+#include "data/Recordset.h"
+#include "export/EmailExport.h"
+#include "print/DocumentPrint.h"
+#include "print/FakePrinters.h"
+#include "support/ModalHelper.h"
+#include "support/SampleDocuments.h"
+#include "support/TestContext.h"
+#include "workspace/DataSources.h"
+#include "workspace/widgets/DocumentListPanel.h"
+#include "workspace/widgets/RechnungWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace quittora;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+const RechnungWindow::ScreenMetrics kScreen{QSize(1024, 768), QRect(0, 0, 1024, 768)};
+
+class OutputControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        // An invoice that has no number yet, to the customer Müller.
+        fresh = db.addDocument(QString(), u("05.03.2024"), u("Rechnung"), false,
+                               {{u("a1"), u("Herrn")},
+                                {u("a2"), u("Hans Müller")},
+                                {u("a5"), u("12345 Musterstadt")},
+                                {u("b10"), u("hans@example.de")},
+                                {u("b1"), QString::number(sample.mueller)}});
+        db.addLine(fresh, u("2"), u("Brot"), u("3,50"), u("7,00"), u("7"));
+
+        auto fake = std::make_unique<quittora::testing::FakePrinters>();
+        fake->installed = {u("Laser")};
+        fake->defaultPrinter = u("Laser");
+        fake->offsets.insert(u("Laser"), MarginValues{4.0f, 3.0f});
+        printers = fake.get();
+        window = std::make_unique<RechnungWindow>(t.ctx, db.db());
+        window->output().setPrinters(std::move(fake));
+        window->output().setPrintDialog([this](ProgramState&) {
+            ++dialogs;
+            return true;
+        });
+        ASSERT_TRUE(window->prepare(kScreen));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->rebind();
+        settle();
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << "no control " << name;
+        return w;
+    }
+    QAction* action(const char* name) const { return find<QAction>(name); }
+    Recordset& docs() const { return window->sources().documents(); }
+    void settle()
+    {
+        auto* t3 = window->findChild<QTimer*>(u("Timer3"));
+        auto* t5 = window->findChild<QTimer*>(u("Timer5"));
+        ASSERT_TRUE(t3 && t5);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !t3->isActive() && !t5->isActive(); }, 3000));
+    }
+    void goTo(qint64 id)
+    {
+        ASSERT_TRUE(docs().moveToId(id));
+        settle();
+    }
+    QString stored(qint64 id, const char* field) const
+    {
+        return db.field(u("Rechnungen"), id, QString::fromLatin1(field)).toString();
+    }
+
+    test::TempDatabase db;
+    test::SampleDocuments sample{db};
+    TestContext t;
+    qint64 fresh = 0;
+    quittora::testing::FakePrinters* printers = nullptr;
+    int dialogs = 0;
+    std::unique_ptr<RechnungWindow> window;
+};
+
+} // namespace
+
+TEST_F(OutputControllerTest, LoadTakesTheMarginsOfThePrinter)
+{
+    EXPECT_FLOAT_EQ(t.state.xwert, 4.0f);
+    EXPECT_FLOAT_EQ(t.state.ywert, 3.0f);
+}
+
+TEST_F(OutputControllerTest, PrintButtonAssignsTheNumberPrintsAndShowsTheStoredHead)
+{
+    goTo(fresh);
+    ASSERT_TRUE(find<QToolButton>("Command8")->isEnabled());
+    QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_EQ(printers->jobs.size(), 1u);
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_EQ(db.setting(u("Rechnungsnummer")).toString(), u("1001"));
+    EXPECT_EQ(docs().currentId(), fresh);
+    EXPECT_EQ(docs().text(u("a7")), u("1000"));
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), u("1000"));
+
+    // A reprint keeps the number.
+    QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_EQ(db.setting(u("Rechnungsnummer")).toString(), u("1001"));
+}
+
+TEST_F(OutputControllerTest, MenuPrintAsksFirst)
+{
+    goTo(fresh);
+    t.prompts.answerMessage(Prompts::No);
+    action("mnuRechnungDrucken")->trigger();
+    EXPECT_TRUE(printers->jobs.empty());
+    EXPECT_EQ(stored(fresh, "a7"), QString());
+    const auto head = email::loadHead(db.db(), fresh);
+    ASSERT_TRUE(head);
+    EXPECT_EQ(t.prompts.last().text, printQuestion(*head));
+
+    t.prompts.answerMessage(Prompts::Yes);
+    action("mnuRechnungDrucken")->trigger();
+    EXPECT_EQ(printers->jobs.size(), 1u);
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+}
+
+TEST_F(OutputControllerTest, DeliveryNotePrintsWithoutANumber)
+{
+    goTo(fresh);
+    action("mnuLieferscheinDrucken")->trigger();
+    ASSERT_EQ(printers->jobs.size(), 1u);
+    EXPECT_EQ(stored(fresh, "a7"), QString());
+    EXPECT_EQ(dialogs, 1); // no installed printer matches an empty choice
+}
+
+TEST_F(OutputControllerTest, PrinterDialogOpensFromTheMenu)
+{
+    QString opened;
+    auto done = whenModalOpens([&](QWidget* w) {
+        opened = w->objectName();
+        w->close();
+    });
+    action("mnuDrucker")->trigger();
+    EXPECT_TRUE(*done);
+    EXPECT_EQ(opened, u("Drucker"));
+}
+
+TEST_F(OutputControllerTest, EmailWritesTheFileCopiesTheAddressAndOpensItAssigningTheNumberOnce)
+{
+    goTo(fresh);
+    QTest::mouseClick(find<QToolButton>("Command18"), Qt::LeftButton);
+    const QString path = t.state.tempFolder + u("Quittora.eml");
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(t.shell.opened(), QStringList{path});
+    EXPECT_EQ(t.clipboard.text(), u("hans@example.de"));
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_EQ(docs().text(u("a7")), u("1000"));
+
+    action("mnuRechnungEmail")->trigger();
+    EXPECT_EQ(t.shell.opened().size(), 2);
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_EQ(db.setting(u("Rechnungsnummer")).toString(), u("1001"));
+}
+
+TEST_F(OutputControllerTest, CustomerNarrowingAndShowAll)
+{
+    ASSERT_TRUE(window->sources().customers().moveToId(sample.mueller));
+    auto* narrow = find<QPushButton>("Command25");
+    ASSERT_TRUE(narrow->isEnabled());
+    narrow->click();
+    EXPECT_TRUE(window->documentList().isOpen());
+    EXPECT_EQ(docs().recordCount(), 2); // 1001 and the fresh one
+    auto* label = find<QLabel>("lblKundenRechnungen");
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_EQ(label->text(), u("Rechnungen Müller"));
+    auto* all = find<QPushButton>("cmdAlleRechnungen");
+    ASSERT_TRUE(all->isVisible());
+
+    ASSERT_TRUE(docs().moveToId(sample.doc1));
+    all->click();
+    EXPECT_EQ(docs().recordCount(), 5);
+    EXPECT_EQ(docs().currentId(), sample.doc1);
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_FALSE(all->isVisible());
+}
+
+TEST_F(OutputControllerTest, HeadingClickSortsWithOneToggle)
+{
+    window->documentList().open();
+    QHeaderView* heading = find<QTableView>("DBGrid4")->horizontalHeader();
+    auto clickHeading = [&](int column) {
+        QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
+                          QPoint(heading->sectionViewportPosition(column) + 3, heading->height() / 2));
+    };
+    clickHeading(0);
+    EXPECT_TRUE(t.state.documentSortDescending);
+    docs().moveFirst();
+    EXPECT_EQ(docs().text(u("a7")), u("2001"));
+    clickHeading(0);
+    EXPECT_FALSE(t.state.documentSortDescending);
+    docs().moveFirst();
+    EXPECT_EQ(docs().text(u("a7")), QString()); // the fresh one has no number
+    docs().moveNext();
+    EXPECT_EQ(docs().text(u("a7")), u("1001"));
+}
+
+TEST_F(OutputControllerTest, UnpaidDocumentsStayAvailableOnceOnly)
+{
+    EXPECT_FALSE(action("mnuUnbezahlte")->isEnabled()); // designed unavailable
+    window->output().showUnpaidDocuments();
+    EXPECT_EQ(docs().recordCount(), 4); // all but the paid 1002
+    EXPECT_TRUE(window->documentList().isOpen());
+    EXPECT_FALSE(action("mnuUnbezahlte")->isEnabled());
+}
+
+TEST_F(OutputControllerTest, CommandsOfThisPartAreEnabled)
+{
+    for (const char* name : {"mnuRechnungDrucken", "mnuLieferscheinDrucken", "mnuDrucker", "mnuRechnungEmail",
+                             "mnuUmsatz"})
+        EXPECT_TRUE(action(name)->isEnabled()) << name;
+    EXPECT_FALSE(action("mnuRechnungHtml")->isEnabled());
+    EXPECT_TRUE(find<QToolButton>("Command18")->isEnabled());
+    EXPECT_TRUE(find<QToolButton>("Command21")->isEnabled());
+}
+
+TEST_F(OutputControllerTest, RevenueButtonOpensTheOverview)
+{
+    QString opened;
+    auto done = whenModalOpens([&](QWidget* w) {
+        opened = w->objectName() + u("/") + w->windowTitle();
+        w->close();
+    });
+    QTest::mouseClick(find<QToolButton>("Command21"), Qt::LeftButton);
+    EXPECT_TRUE(*done);
+    EXPECT_EQ(opened, u("Rechnungen/Umsatz"));
+}
