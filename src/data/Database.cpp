@@ -192,6 +192,9 @@ QString checkWithSqlite(const QString& path)
     return {};
 }
 
+// SQLite's page cache per connection, in KiB.
+constexpr int kPageCacheKiB = 16384;
+
 QString nextConnectionName()
 {
     static std::atomic<int> counter{0};
@@ -264,6 +267,17 @@ bool Database::open(const QString& path, QString* message)
                 why = verifyTables(handle, path, &rc);
                 if (why.isEmpty()) {
                     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+                    // Room for the document table and the search indexes of a
+                    // large business (50,000 documents take about 12 MB), so
+                    // that a search through every document reads memory, not
+                    // the file. Filled only as pages are read.
+                    q.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kPageCacheKiB));
+                    // A file from before an index was added gets it now. The
+                    // indexes only make searches fast; without them every
+                    // search still works, so a failure does not stop opening.
+                    QString indexError;
+                    if (!schema::ensureIndexes(db, &indexError))
+                        qWarning("Indexes could not be added to %s: %s", qPrintable(path), qPrintable(indexError));
                     ok = true;
                 }
             }

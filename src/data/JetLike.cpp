@@ -1,11 +1,18 @@
 #include "data/JetLike.h"
 
+#include <array>
+
 namespace quittora {
 
 namespace {
 
-QChar fold(QChar c)
+// Runs for every character of every row a search looks at: ASCII, by far
+// the most frequent, folds without the Unicode tables.
+inline QChar fold(QChar c)
 {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'A' && u <= u'Z') ? QChar(char16_t(u + 0x20)) : c;
     return c.toCaseFolded();
 }
 
@@ -101,7 +108,48 @@ qsizetype skipEmptyGroups(QStringView pattern, qsizetype p)
     return p;
 }
 
+// ASCII characters that jetLike also finds for some non-ASCII character
+// (U+212A KELVIN SIGN folds to "k", U+017F LONG S to "s"): a NOCASE range
+// from them would miss those texts.
+const std::array<bool, 128>& asciiSharedWithOthers()
+{
+    static const std::array<bool, 128> shared = [] {
+        std::array<bool, 128> a{};
+        for (char32_t u = 0x80; u <= 0xFFFF; ++u) {
+            const char16_t f = fold(QChar(char16_t(u))).unicode();
+            if (f < 0x80) {
+                a[f] = true;
+                // Both cases of the letter it folds to.
+                if (f >= u'a' && f <= u'z')
+                    a[f - 0x20] = true;
+            }
+        }
+        return a;
+    }();
+    return shared;
+}
+
 } // namespace
+
+std::optional<LikePrefixRange> likePrefixRange(QStringView pattern)
+{
+    QString prefix;
+    for (const QChar c : pattern) {
+        const char16_t u = c.unicode();
+        if (u == 0 || u >= 0x80 || u == u'*' || u == u'?' || u == u'#' || u == u'[' || asciiSharedWithOthers()[u])
+            break;
+        // NOCASE compares ASCII letters as lower case.
+        prefix.append(fold(c));
+    }
+    if (prefix.isEmpty())
+        return std::nullopt;
+    // The first text past every text that begins with the prefix: its last
+    // character raised by one (an ASCII character, so this never overflows;
+    // after 0x7F comes U+0080, which sorts above every ASCII byte as UTF-8).
+    QString high = prefix;
+    high.back() = QChar(char16_t(high.back().unicode() + 1));
+    return LikePrefixRange{prefix, high};
+}
 
 bool jetLike(QStringView text, QStringView pattern)
 {

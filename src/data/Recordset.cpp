@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace quittora {
 
 namespace {
@@ -176,6 +178,7 @@ bool Recordset::refresh()
     while (q.next())
         ids.append(q.value(0).toLongLong());
     m_ids = std::move(ids);
+    m_idsAscending = std::is_sorted(m_ids.cbegin(), m_ids.cend());
     m_noMatch = false;
     m_pos = m_ids.isEmpty() ? -1 : 0;
     loadCurrent();
@@ -289,27 +292,39 @@ bool Recordset::find(FindFrom from, const QString& criterion, const QVariantList
     // Stored first, so that the search sees what the user sees.
     if (!prepareLeave())
         return false;
-    QSet<qint64> matches;
-    if (!matchingIds(criterion, params, &matches)) {
-        m_noMatch = true;
-        return false;
-    }
+    const SearchCriterion search =
+        indexableCriterion(criterion, params, [this](const QString& field) { return fieldKind(field); });
     const int count = recordCount();
     int found = -1;
-    if (!matches.isEmpty()) {
-        if (from == FindFrom::Previous) {
-            for (int i = std::min(m_pos, count) - 1; i >= 0; --i) {
-                if (matches.contains(m_ids.at(i))) {
-                    found = i;
-                    break;
+    // An index answers a rewritten criterion with few candidates, found
+    // fastest all at once; stepping in ID order would make SQLite read the
+    // table in ID order instead of using the index.
+    if (m_idsAscending && count > kSearchWithinSetLimit && !search.indexed) {
+        if (!findInIdOrder(from, search.sql, search.params, &found)) {
+            m_noMatch = true;
+            return false;
+        }
+    } else {
+        QSet<qint64> matches;
+        if (!matchingIds(search.sql, search.params, &matches)) {
+            m_noMatch = true;
+            return false;
+        }
+        if (!matches.isEmpty()) {
+            if (from == FindFrom::Previous) {
+                for (int i = std::min(m_pos, count) - 1; i >= 0; --i) {
+                    if (matches.contains(m_ids.at(i))) {
+                        found = i;
+                        break;
+                    }
                 }
-            }
-        } else {
-            const int start = from == FindFrom::First ? 0 : std::max(m_pos + 1, 0);
-            for (int i = start; i < count; ++i) {
-                if (matches.contains(m_ids.at(i))) {
-                    found = i;
-                    break;
+            } else {
+                const int start = from == FindFrom::First ? 0 : std::max(m_pos + 1, 0);
+                for (int i = start; i < count; ++i) {
+                    if (matches.contains(m_ids.at(i))) {
+                        found = i;
+                        break;
+                    }
                 }
             }
         }
@@ -318,6 +333,63 @@ bool Recordset::find(FindFrom from, const QString& criterion, const QVariantList
     if (found < 0)
         return false;
     setPosition(found);
+    return true;
+}
+
+FieldKind Recordset::fieldKind(const QString& field) const
+{
+    const QString name = canonicalField(field);
+    if (name.isEmpty())
+        return FieldKind::Other;
+    if (name == QLatin1String("ID"))
+        return FieldKind::RowId;
+    if (schema::isBooleanField(m_baseTable, name))
+        return FieldKind::Other;
+    return FieldKind::Text;
+}
+
+// A large set in ID order is searched in the same order, reading matches
+// one at a time: the first one in the set ends the search, so a keystroke
+// that finds something early never reads the rest of the table.
+bool Recordset::findInIdOrder(FindFrom from, const QString& criterion, const QVariantList& params, int* found)
+{
+    *found = -1;
+    const int count = recordCount();
+    const bool backwards = from == FindFrom::Previous;
+    int start = 0;
+    if (from == FindFrom::Next)
+        start = std::max(m_pos + 1, 0);
+    else if (backwards)
+        start = std::min(m_pos, count) - 1;
+    if (start < 0 || start >= count)
+        return true;
+    const QString sql = QStringLiteral("SELECT ID FROM ") + m_baseTable + QStringLiteral(" WHERE (") + criterion
+        + (backwards ? QStringLiteral(") AND ID <= ? ORDER BY ID DESC") : QStringLiteral(") AND ID >= ? ORDER BY ID"));
+    QSqlQuery q(m_db.connection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& p : params)
+            q.addBindValue(p);
+        q.addBindValue(m_ids.at(start));
+        ok = q.exec();
+    }
+    if (!ok) {
+        fail(QString::fromUtf8("Die Suche konnte nicht ausgeführt werden.\n(%1)").arg(errorText(q)));
+        return false;
+    }
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        const auto at = std::lower_bound(m_ids.cbegin(), m_ids.cend(), id);
+        if (at != m_ids.cend() && *at == id) {
+            *found = static_cast<int>(at - m_ids.cbegin());
+            return true;
+        }
+    }
+    if (q.lastError().isValid()) {
+        fail(QString::fromUtf8("Die Suche konnte nicht ausgeführt werden.\n(%1)").arg(errorText(q)));
+        return false;
+    }
     return true;
 }
 
@@ -473,6 +545,8 @@ bool Recordset::insertPending()
         fail(failure.arg(scope.error()));
         return false;
     }
+    if (!m_ids.isEmpty() && id <= m_ids.constLast())
+        m_idsAscending = false;
     m_ids.append(id);
     m_pos = recordCount() - 1;
     m_adding = false;

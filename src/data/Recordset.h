@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include "data/SearchCriterion.h"
+
 #include <QObject>
 #include <QSet>
 #include <QSqlRecord>
@@ -128,6 +130,8 @@ private:
     QString canonicalField(const QString& field) const;
     QString idQuery() const;
     bool matchingIds(const QString& criterion, const QVariantList& params, QSet<qint64>* out);
+    bool findInIdOrder(FindFrom from, const QString& criterion, const QVariantList& params, int* found);
+    FieldKind fieldKind(const QString& field) const;
     void fail(const QString& message);
 
     Database& m_db;
@@ -135,6 +139,7 @@ private:
     QString m_source;
     QVariantList m_params;
     QVector<qint64> m_ids;
+    bool m_idsAscending = true; // the set is in ID order (a table's natural order)
     int m_pos = -1;
     bool m_noMatch = false;
     bool m_adding = false;

@@ -131,6 +131,58 @@ bool isBooleanField(const QString& table, const QString& field)
             && field.compare(QLatin1String("Vordruck"), Qt::CaseInsensitive) == 0);
 }
 
+QStringList indexStatements()
+{
+    return {
+        // The lines of one document, on every change of the current document.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Verkauf_a1 ON Verkauf (a1)"),
+        // Sorting the document list by number; the overview's order.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_a7 ON Rechnungen (a7)"),
+        // The search by number as you type: a prefix becomes a range in
+        // this index (see indexableCriterion()).
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_a7_suche ON Rechnungen (a7 COLLATE NOCASE)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_b1 ON Rechnungen (b1)"),
+        // The overview selects a year (characters 7-10 of the date) and
+        // then the month within it. Built-in substr(), not Mid(): an index
+        // must not depend on a function that only our connections know, or
+        // any other program that writes the file would fail.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_jahr ON Rechnungen (substr(a8, 7, 4))"),
+        // Matches the order of SortKunden, so the customer list needs no
+        // sort; also the range of the customer search by name.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Kunden_name ON Kunden (a2 COLLATE NOCASE, a3 COLLATE NOCASE, ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Artikel_a2 ON Artikel (a2 COLLATE NOCASE)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Artikel_a3 ON Artikel (a3 COLLATE NOCASE)"),
+    };
+}
+
+bool ensureIndexes(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery q(db);
+    QStringList missing;
+    for (const QString& statement : indexStatements()) {
+        // "CREATE INDEX IF NOT EXISTS <name> ON ..."
+        const QString name = statement.section(QLatin1Char(' '), 5, 5);
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?"));
+        q.addBindValue(name);
+        if (!q.exec()) {
+            if (error)
+                *error = q.lastError().text();
+            return false;
+        }
+        if (!q.next())
+            missing << statement;
+    }
+    if (missing.isEmpty())
+        return true;
+    return inTransaction(db, error, [&](QSqlQuery& w) {
+        for (const QString& s : std::as_const(missing)) {
+            if (!run(w, s, error))
+                return false;
+        }
+        return true;
+    });
+}
+
 bool createSchema(const QSqlDatabase& db, QString* error)
 {
     const QList<QPair<QString, QStringList>> tables = {
@@ -145,15 +197,11 @@ bool createSchema(const QSqlDatabase& db, QString* error)
             if (!run(q, createTable(t.first, t.second), error))
                 return false;
         }
+        for (const QString& s : indexStatements()) {
+            if (!run(q, s, error))
+                return false;
+        }
         const QStringList statements = {
-            // The lines of one document, on every change of the current document.
-            QStringLiteral("CREATE INDEX Verkauf_a1 ON Verkauf (a1)"),
-            QStringLiteral("CREATE INDEX Rechnungen_a7 ON Rechnungen (a7)"),
-            QStringLiteral("CREATE INDEX Rechnungen_b1 ON Rechnungen (b1)"),
-            // Matches the order of SortKunden, so the customer list needs no sort.
-            QStringLiteral("CREATE INDEX Kunden_name ON Kunden (a2 COLLATE NOCASE, a3 COLLATE NOCASE, ID)"),
-            QStringLiteral("CREATE INDEX Artikel_a2 ON Artikel (a2 COLLATE NOCASE)"),
-            QStringLiteral("CREATE INDEX Artikel_a3 ON Artikel (a3 COLLATE NOCASE)"),
             QStringLiteral("CREATE VIEW SortKunden AS SELECT * FROM Kunden "
                            "ORDER BY a2 COLLATE NOCASE, a3 COLLATE NOCASE, ID"),
             QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId),

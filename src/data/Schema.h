@@ -26,6 +26,14 @@ bool isBooleanField(const QString& table, const QString& field);
 // connection. One transaction; false and nothing created on failure.
 bool createSchema(const QSqlDatabase& db, QString* error);
 
+// The indexes the program's searches, filters and orders need ("CREATE
+// INDEX IF NOT EXISTS ..."), part of createSchema().
+QStringList indexStatements();
+// Adds those of the indexes that a database file lacks (a file made before
+// an index was added), in one transaction; writes nothing when all are
+// there. False and *error on failure, with nothing changed.
+bool ensureIndexes(const QSqlDatabase& db, QString* error);
+
 // Fills a freshly created database as the installation supplies it: the one
 // Einstellungen record with German defaults, one template customer and one
 // template article. Amounts use the given decimal separator.

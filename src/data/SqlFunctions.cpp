@@ -5,6 +5,8 @@
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QStringDecoder>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -29,12 +31,30 @@ QString textOf(sqlite3_value* v)
     return QString::fromUtf8(bytes, sqlite3_value_bytes(v));
 }
 
-// The same without a copy, valid until the value changes; for the hot path
-// of LIKE, which runs once per row and field.
+// The value as UTF-16 in a buffer that is reused from row to row: LIKE runs
+// once per row and field of a search, and letting SQLite translate each
+// value would allocate every time. ASCII, the usual case, is widened
+// directly. Valid until the next call.
 QStringView viewOf(sqlite3_value* v)
 {
-    const auto* chars = static_cast<const char16_t*>(sqlite3_value_text16(v));
-    return QStringView(chars, sqlite3_value_bytes16(v) / 2);
+    thread_local QVarLengthArray<QChar, 256> buffer;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(sqlite3_value_text(v));
+    const int size = sqlite3_value_bytes(v);
+    if (!bytes || size <= 0)
+        return {};
+    // Never more UTF-16 units than UTF-8 bytes.
+    buffer.resize(size);
+    QChar* out = buffer.data();
+    int i = 0;
+    for (; i < size && bytes[i] < 0x80; ++i)
+        out[i] = QChar(char16_t(bytes[i]));
+    if (i == size)
+        return QStringView(out, size);
+    // A byte order mark at the start is part of the text here, not a marker.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QChar* end = decoder.appendToBuffer(out + i, QByteArrayView(bytes + i, size - i));
+    return QStringView(out, end - out);
 }
 
 void resultText(sqlite3_context* ctx, QStringView text)

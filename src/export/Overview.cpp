@@ -107,7 +107,9 @@ QStringList dateEntries(const QDate& today)
 std::optional<RecordSource> monthFilter(const QString& monthEntry, const QString& yearText, PaidState paid)
 {
     const QString year = QString::number(leadingNumber(yearText).toLongLong());
-    const QString yearCondition = QStringLiteral("Mid(a8, 7, 4) = ?");
+    // The built-in substr() rather than Mid(): the year index is on this
+    // very expression (it takes the same characters of a date).
+    const QString yearCondition = QStringLiteral("substr(a8, 7, 4) = ?");
     if (monthEntry == allMonthsEntry()) {
         return RecordSource{kSelect + yearCondition + kNoQuotes + kPaid + kOrder, {year, paidValue(paid)}};
     }

@@ -222,6 +222,37 @@ TEST(DatabaseOpen, OpensReadWriteAndCounts)
     EXPECT_FALSE(t.db().counts().has_value());
 }
 
+TEST(DatabaseOpen, AddsTheIndexesAFileLacksAndOtherwiseWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = makeTemplate(dir);
+    {
+        // Opening a file that has every index leaves it byte for byte alone.
+        const QByteArray before = TempDatabase::readFile(path);
+        Database db;
+        QString message;
+        ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
+        db.close();
+        EXPECT_EQ(TempDatabase::readFile(path), before);
+    }
+    // A file from before the search indexes existed.
+    runOn(path, "DROP INDEX Rechnungen_a7_suche; DROP INDEX Rechnungen_jahr; "
+                "INSERT INTO Rechnungen (a7, a8) VALUES ('1000', '01.03.2024')");
+    Database db;
+    QString message;
+    ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'index' ORDER BY name")));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    for (const QString& statement : schema::indexStatements())
+        EXPECT_TRUE(names.contains(statement.section(QLatin1Char(' '), 5, 5))) << statement.toStdString();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT a7 FROM Rechnungen WHERE substr(a8, 7, 4) = '2024'")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("1000"));
+}
+
 TEST(DatabaseOpen, AFailedOpenKeepsThePreviousDatabaseOpen)
 {
     TempDatabase t;

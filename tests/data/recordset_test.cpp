@@ -436,6 +436,66 @@ TEST(Recordset, FindsInALargeSetByScanningTheWholeTable)
     EXPECT_EQ(rs.text(s("a7")), s("5098"));
 }
 
+// A large set in ID order is searched in ID order, stopping at the first
+// match inside the set; it must find what a search over the whole set finds.
+TEST(Recordset, FindsInALargeSetInIdOrderAsInAnyOtherSet)
+{
+    TempDatabase t;
+    ASSERT_TRUE(t.isValid());
+    QSqlDatabase con = t.connection();
+    con.transaction();
+    for (int i = 0; i < 3000; ++i) {
+        t.addDocument(QString::number(5000 + i), s("01.01.2024"), s("Rechnung"), i % 3 == 0,
+                      {{s("a2"), i % 7 == 0 ? s("Müller GmbH") : s("Schulz")}});
+    }
+    con.commit();
+    // The paid ones: a subset in ID order, with gaps the search must skip.
+    Recordset rs(t.db(), s("Rechnungen"));
+    rs.setRecordSource(s("SELECT * FROM Rechnungen WHERE opt1 = -1"));
+    ASSERT_TRUE(rs.refresh());
+    ASSERT_EQ(rs.recordCount(), 1000);
+
+    // The expected positions, found by walking the set by hand.
+    QList<int> muellerPositions;
+    for (int i = 0; i < rs.recordCount(); ++i) {
+        if (t.field(s("Rechnungen"), rs.idAt(i), s("a2")).toString().startsWith(s("Müller")))
+            muellerPositions << i;
+    }
+    ASSERT_GT(muellerPositions.size(), 3);
+    const QString byName = s("a2 LIKE ? OR a3 LIKE ?");
+    const QVariantList mueller{s("*MÜLLER*"), s("*MÜLLER*")};
+    EXPECT_TRUE(rs.findFirst(byName, mueller));
+    EXPECT_EQ(rs.position(), muellerPositions.at(0));
+    EXPECT_TRUE(rs.findNext(byName, mueller));
+    EXPECT_EQ(rs.position(), muellerPositions.at(1));
+    ASSERT_TRUE(rs.moveLast());
+    EXPECT_TRUE(rs.findPrevious(byName, mueller));
+    EXPECT_EQ(rs.position(), muellerPositions.constLast());
+    EXPECT_TRUE(rs.findNext(byName, mueller) == false);
+    EXPECT_TRUE(rs.noMatch());
+    EXPECT_EQ(rs.position(), muellerPositions.constLast());
+
+    // A prefix search becomes an index range; an unpaid number is not in the set.
+    EXPECT_TRUE(rs.findFirst(s("a7 LIKE ?"), {s("5999*")}));
+    EXPECT_EQ(rs.text(s("a7")), s("5999"));
+    EXPECT_FALSE(rs.findFirst(s("a7 LIKE ?"), {s("5998")}));
+    EXPECT_TRUE(rs.noMatch());
+    EXPECT_EQ(rs.text(s("a7")), s("5999"));
+    EXPECT_TRUE(rs.findFirst(s("a7 LIKE ?"), {s("6*")}));
+    EXPECT_EQ(rs.text(s("a7")), s("6002"));
+    EXPECT_TRUE(rs.findPrevious(s("a7 LIKE ?"), {s("5*")}));
+    EXPECT_EQ(rs.text(s("a7")), s("5999"));
+
+    // After a new record the set is still searched correctly.
+    rs.addNew();
+    rs.setValue(s("a7"), s("77777"));
+    rs.setValue(s("opt1"), true);
+    ASSERT_TRUE(rs.update());
+    ASSERT_TRUE(rs.moveFirst());
+    EXPECT_TRUE(rs.findFirst(s("a7 LIKE ?"), {s("7777*")}));
+    EXPECT_EQ(rs.position(), rs.recordCount() - 1);
+}
+
 TEST_F(Customers, RefreshAndClosingStorePendingEdits)
 {
     {
