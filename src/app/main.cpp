@@ -1,7 +1,9 @@
 #include "app/Application.h"
+#include "app/ReadyReport.h"
 #include "platform/widgets/Translations.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,8 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     if (!displayAvailable()) {
         std::fputs("Quittora braucht eine grafische Oberfläche, es ist aber keine Anzeige vorhanden "
                    "(DISPLAY ist nicht gesetzt).\n",
@@ -35,7 +39,10 @@ int main(int argc, char** argv)
     quittora::installGermanTranslations(app);
 
     quittora::Application quittoraApp;
-    if (!quittoraApp.start())
+    quittora::RechnungWindow* window = quittoraApp.start();
+    if (!window)
         return 0;
+    if (quittora::ready::requested())
+        quittora::ready::exitWhenReady(*window, sinceStart);
     return app.exec();
 }

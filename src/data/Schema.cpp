@@ -142,6 +142,11 @@ QStringList indexStatements()
         // this index (see indexableCriterion()).
         QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_a7_suche ON Rechnungen (a7 COLLATE NOCASE)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_b1 ON Rechnungen (b1)"),
+        // The search by name as you type looks for the text anywhere in the
+        // name and addition lines, which no index range can answer: it reads
+        // every document in ID order until one matches. This index holds
+        // just those fields in that order, a seventh of the table to read.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS Rechnungen_namen ON Rechnungen (ID, a2, a3)"),
         // The overview selects a year (characters 7-10 of the date) and
         // then the month within it. Built-in substr(), not Mid(): an index
         // must not depend on a function that only our connections know, or
