@@ -141,8 +141,10 @@ TEST(SearchCriterion, APrefixRangeSelectsExactlyTheRecordsThePatternSelects)
     const qint64 nullName = t.addCustomer(s("vorläufig"));
     ASSERT_TRUE(t.exec(s("UPDATE Kunden SET a2 = NULL WHERE ID = ?"), {nullName}));
 
+    const QStringList patterns = patternsFor(texts);
+    ASSERT_GT(patterns.size(), 300);
     int rewritten = 0;
-    for (const QString& pattern : patternsFor(texts)) {
+    for (const QString& pattern : patterns) {
         const SearchCriterion c = rewrite(s("a2 LIKE ?"), {pattern});
         if (c.sql != QLatin1String("a2 LIKE ?"))
             ++rewritten;
