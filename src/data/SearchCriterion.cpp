@@ -26,21 +26,25 @@ SearchCriterion indexableCriterion(const QString& criterion, const QVariantList&
                                    const std::function<FieldKind(const QString& field)>& kindOf)
 {
     const SearchCriterion unchanged{criterion, params};
+    // "field LIKE ?" or "IFNULL(field, '') LIKE ?" (a missing value as empty
+    // text, which no pattern with a leading character matches either).
     static const QRegularExpression singleLike(
-        QStringLiteral("^\\s*\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?\\s+LIKE\\s+\\?\\s*$"),
+        QStringLiteral("^\\s*(?:IFNULL\\s*\\(\\s*\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?\\s*,\\s*''\\s*\\)"
+                       "|\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?)\\s+LIKE\\s+\\?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = singleLike.match(criterion);
     if (!m.hasMatch() || params.size() != 1 || params.first().typeId() != QMetaType::QString)
         return unchanged;
-    const QString field = m.captured(1);
+    const QString field = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
     const QString pattern = params.first().toString();
     switch (kindOf(field)) {
     case FieldKind::Text: {
         const auto range = likePrefixRange(pattern);
         if (!range)
             return unchanged;
-        return {field + QStringLiteral(" >= ? COLLATE NOCASE AND ") + field + QStringLiteral(" < ? COLLATE NOCASE AND ")
-                    + field + QStringLiteral(" LIKE ?"),
+        // The criterion itself still decides; the range only narrows.
+        return {field + QStringLiteral(" >= ? COLLATE NOCASE AND ") + field + QStringLiteral(" < ? COLLATE NOCASE AND (")
+                    + criterion.trimmed() + QLatin1Char(')'),
                 {range->low, range->high, pattern},
                 true};
     }

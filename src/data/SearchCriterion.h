@@ -24,11 +24,12 @@ struct SearchCriterion {
 // A search criterion that selects exactly the same records but that an index
 // can answer. Only the forms of search as you type are rewritten; any other
 // criterion comes back unchanged:
-//   textField LIKE ?   with a pattern that begins with literal characters
-//                      ("123*", "Mül*"): the NOCASE range of
-//                      likePrefixRange() is put before the LIKE, which still
-//                      decides, so an index on (field COLLATE NOCASE) takes
-//                      the search to the few candidates;
+//   textField LIKE ?   (also IFNULL(textField, '') LIKE ?) with a pattern
+//                      that begins with literal characters ("123*",
+//                      "Mül*"): the NOCASE range of likePrefixRange() is put
+//                      before the criterion, which still decides, so an
+//                      index on (field COLLATE NOCASE) takes the search to
+//                      the few candidates;
 //   ID LIKE ?          with a whole number without wildcards ("42"): ID = 42,
 //                      a look-up by key (LIKE compares the number's text, and
 //                      no other text of a number reads "42").
