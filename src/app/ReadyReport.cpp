@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -34,6 +35,11 @@ qint64 statusKib(const char* field)
         return ok ? kib : -1;
     }
     return -1;
+}
+
+qint64 peakResidentKib()
+{
+    return std::max(statusKib("VmHWM"), statusKib("VmRSS"));
 }
 
 QString reportLine(qint64 ms, qint64 peakKib, qint64 rssKib, int documents)
@@ -78,7 +84,7 @@ void exitWhenReady(RechnungWindow& window, const QElapsedTimer& sinceStart)
 {
     const Recordset& documents = window.sources().documents();
     whenReady(window, [&documents, sinceStart] {
-        const QString line = reportLine(sinceStart.elapsed(), statusKib("VmHWM"), statusKib("VmRSS"),
+        const QString line = reportLine(sinceStart.elapsed(), peakResidentKib(), statusKib("VmRSS"),
                                         documents.recordCount());
         std::fprintf(stdout, "%s\n", qPrintable(line));
         std::fflush(stdout);

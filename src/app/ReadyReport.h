@@ -30,6 +30,10 @@ void exitWhenReady(RechnungWindow& window, const QElapsedTimer& sinceStart);
 
 // From /proc/self/status ("VmHWM", "VmRSS"): the value in KiB, or -1.
 qint64 statusKib(const char* field);
+// The peak resident memory so far in KiB: VmHWM, or VmRSS where that is
+// higher (the kernel brings VmHWM up to date only now and then); -1 when
+// the system does not tell.
+qint64 peakResidentKib();
 QString reportLine(qint64 ms, qint64 peakKib, qint64 rssKib, int documents);
 
 } // namespace ready
