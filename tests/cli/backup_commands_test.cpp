@@ -1,34 +1,22 @@
 #include "support/QtPrinters.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+using quittora::test::CliRun;
+using quittora::test::fileBytes;
+
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliResult cli(const QStringList& args)
+CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(QUITTORA_CLI), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return quittora::test::runCli(args);
 }
 
 bool execOn(const QString& db, const QString& sql)
@@ -61,14 +49,14 @@ protected:
 TEST_F(BackupCommandsTest, BackupIntoAFolderThenRestoreBringsTheDataBack)
 {
     ASSERT_TRUE(execOn(db, QStringLiteral("INSERT INTO Kunden(a2) VALUES('Gesichert')")));
-    const CliResult backup = cli({QStringLiteral("backup"), db, dir.filePath(QStringLiteral("usb"))});
+    const CliRun backup = cli({QStringLiteral("backup"), db, dir.filePath(QStringLiteral("usb"))});
     ASSERT_EQ(backup.exitCode, 0) << backup.err.toStdString();
     const QString target = dir.filePath(QStringLiteral("usb/Quittora.qtb"));
     EXPECT_TRUE(backup.out.contains(target));
     EXPECT_EQ(cli({QStringLiteral("info"), target}).out, QStringLiteral("Rechnungen: 0\nPositionen: 0\nKunden: 2\nArtikel: 1\n"));
 
     ASSERT_TRUE(execOn(db, QStringLiteral("DELETE FROM Kunden")));
-    const CliResult restore = cli({QStringLiteral("restore"), target, db});
+    const CliRun restore = cli({QStringLiteral("restore"), target, db});
     ASSERT_EQ(restore.exitCode, 0) << restore.err.toStdString();
     EXPECT_TRUE(restore.out.contains(QStringLiteral("Sicherheitskopie")));
     EXPECT_EQ(cli({QStringLiteral("info"), db}).out, QStringLiteral("Rechnungen: 0\nPositionen: 0\nKunden: 2\nArtikel: 1\n"));
@@ -76,8 +64,8 @@ TEST_F(BackupCommandsTest, BackupIntoAFolderThenRestoreBringsTheDataBack)
 
 TEST_F(BackupCommandsTest, RefusalsExitWithTwoAndAGermanMessageAndChangeNothing)
 {
-    const QByteArray before = bytesOf(db);
-    const CliResult missing = cli({QStringLiteral("restore"), dir.filePath(QStringLiteral("usb/Quittora.qtb")), db});
+    const QByteArray before = fileBytes(db);
+    const CliRun missing = cli({QStringLiteral("restore"), dir.filePath(QStringLiteral("usb/Quittora.qtb")), db});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.startsWith(QStringLiteral("Datei nicht gefunden !"))) << missing.err.toStdString();
 
@@ -86,15 +74,15 @@ TEST_F(BackupCommandsTest, RefusalsExitWithTwoAndAGermanMessageAndChangeNothing)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("SQLite format 3\0 aber sonst nichts", 34);
     f.close();
-    const CliResult damaged = cli({QStringLiteral("restore"), broken, db});
+    const CliRun damaged = cli({QStringLiteral("restore"), broken, db});
     EXPECT_EQ(damaged.exitCode, 2);
     EXPECT_TRUE(damaged.err.startsWith(QStringLiteral("Die Sicherungsdatei ist beschädigt"))) << damaged.err.toStdString();
 
-    const CliResult same = cli({QStringLiteral("backup"), db, db.toUpper()});
+    const CliRun same = cli({QStringLiteral("backup"), db, db.toUpper()});
     EXPECT_EQ(same.exitCode, 2);
     EXPECT_TRUE(same.err.startsWith(QStringLiteral("Sicherungspfad identisch mit Programmpfad !")));
 
     EXPECT_EQ(cli({QStringLiteral("backup"), db}).exitCode, 1);
-    EXPECT_EQ(bytesOf(db), before);
+    EXPECT_EQ(fileBytes(db), before);
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("daten"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Quittora.qtb")});
 }

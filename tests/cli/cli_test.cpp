@@ -1,34 +1,19 @@
 #include <gtest/gtest.h>
+#include "support/CliRunner.h"
 
-#include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-namespace {
+using quittora::test::CliRun;
+using quittora::test::fileHash;
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+namespace {
 
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(QUITTORA_CLI), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    return quittora::test::runCli(args);
 }
 
 class CliTest : public ::testing::Test {

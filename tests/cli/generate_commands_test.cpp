@@ -1,10 +1,12 @@
 #include "data/Database.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+
+using quittora::test::CliRun;
 
 namespace {
 
@@ -13,21 +15,9 @@ QString s(const char* text)
     return QString::fromUtf8(text);
 }
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(s("LC_ALL"), s("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QUITTORA_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return quittora::test::runCli(args, quittora::test::cLocale());
 }
 
 class GenerateCli : public ::testing::Test {

@@ -1,38 +1,23 @@
 #include "tools/PostalCodeLookup.h"
+#include "support/CliRunner.h"
 
 #include "support/PostalCodeFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 
 using namespace quittora;
 using quittora::test::PostalCodeFixture;
 
-namespace {
+using quittora::test::CliRun;
+using quittora::test::fileHash;
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+namespace {
 
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(QUITTORA_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    return quittora::test::runCli(args);
 }
 
 QStringList importArgs(const QString& target, const PostalCodeFixture& files)

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// Runs the built quittora-cli as its own process, the way a scheduled job or a
+// shell script would, and hands back what it said.
+namespace quittora::test {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Extra variables are set on top of the test's own environment.
+inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra = {}, int timeoutMs = 60000)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : extra.keys())
+        env.insert(key, extra.value(key));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QUITTORA_CLI), args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, QString(), QStringLiteral("quittora-cli did not finish in time")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A plain C locale, so messages and number formats do not follow the machine.
+inline QProcessEnvironment cLocale()
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return env;
+}
+
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace quittora::test
