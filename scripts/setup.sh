@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-liberation2
   poppler-utils
   xvfb xauth
+  xdg-utils
 )
 
 missing=()

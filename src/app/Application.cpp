@@ -3,8 +3,10 @@
 #include "app/AppInfo.h"
 #include "app/MenuWiring.h"
 #include "app/Startup.h"
+#include "safety/Backup.h"
 #include "safety/widgets/BackupWindow.h"
 #include "workspace/DataSources.h"
+#include "workspace/DocumentNavigator.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
@@ -17,6 +19,7 @@
 #include "workspace/widgets/RechnungWindow.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace quittora {
 
@@ -68,6 +71,7 @@ RechnungWindow* Application::start()
     // user is told why and asked for the file at once.
     QString message;
     if (startup::openStartDatabase(*m_ctx, m_db, &message)) {
+        markDatabase();
         m_window->rebind();
     } else {
         m_ctx->prompts.critical(QStringLiteral("Fehler"), message);
@@ -81,9 +85,17 @@ void Application::openBackup()
     // Backup and above all restore replace the database file: nothing may
     // hold it open meanwhile, and no edit may be left unstored.
     m_window->sources().storeAll();
+    // Deferred work of the main window (going to the last document,
+    // following the current one, loading a clicked line) would reach for the
+    // closed database; reopening schedules it anew.
+    m_window->navigator().loadTimer()->stop();
+    m_window->navigator().syncTimer()->stop();
+    if (auto* lineLoad = m_window->findChild<QTimer*>(QStringLiteral("Timer6")))
+        lineLoad->stop();
     BackupWindow backup(*m_ctx);
     m_window->hide();
     m_db.close();
+    markDatabase();
     bool done = false;
     QObject::connect(&backup, &BackupWindow::backToProgram, &backup, [this, &done] {
         reopenAfterBackup();
@@ -104,6 +116,7 @@ void Application::reopenAfterBackup()
     m_window->show();
     QString message;
     if (m_db.open(m_ctx->state.databasePath, &message)) {
+        markDatabase();
         m_window->rebind();
     } else {
         m_ctx->prompts.critical(QStringLiteral("Fehler"), message);
@@ -113,8 +126,17 @@ void Application::reopenAfterBackup()
 
 void Application::chooseDatabase()
 {
-    if (startup::Pfad_suchen(*m_ctx, m_db))
+    if (startup::Pfad_suchen(*m_ctx, m_db)) {
+        markDatabase();
         m_window->rebind();
+    }
+}
+
+void Application::markDatabase()
+{
+    m_mark.reset();
+    if (m_db.isOpen())
+        m_mark = std::make_unique<safety::InUseMark>(m_db.path());
 }
 
 } // namespace quittora

@@ -15,6 +15,9 @@ class SpecialFolders;
 class LocaleInfo;
 class Clipboard;
 class RechnungWindow;
+namespace safety {
+class InUseMark;
+}
 
 // Owns the adapters, the program-wide state and the database for one run, and
 // brings the program from start to its main window.
@@ -38,6 +41,8 @@ private:
     void chooseDatabase();
     void openBackup();
     void reopenAfterBackup();
+    // Marks the open database as in use (or drops the mark when none is open).
+    void markDatabase();
 
     std::unique_ptr<Prompts> m_prompts;
     std::unique_ptr<SettingsStore> m_settings;
@@ -49,6 +54,7 @@ private:
     ProgramState m_state;
     std::unique_ptr<AppContext> m_ctx;
     Database m_db;
+    std::unique_ptr<safety::InUseMark> m_mark;
     std::unique_ptr<RechnungWindow> m_window;
 };
 

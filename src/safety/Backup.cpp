@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlDriver>
 #include <QStorageInfo>
 #include <QTemporaryFile>
@@ -514,6 +515,40 @@ FileOps& systemFileOps()
     return ops;
 }
 
+// --- in-use mark -------------------------------------------------------------
+
+QString inUseMarkPath(const QString& databaseFile)
+{
+    const QFileInfo info(databaseFile);
+    return info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".lock");
+}
+
+InUseMark::InUseMark(const QString& databaseFile)
+    : m_lock(std::make_unique<QLockFile>(inUseMarkPath(databaseFile)))
+{
+    // A program that runs for days must not see its own mark taken for stale.
+    m_lock->setStaleLockTime(0);
+    m_lock->tryLock(0);
+}
+
+InUseMark::~InUseMark() = default;
+
+bool InUseMark::held() const { return m_lock->isLocked(); }
+
+bool isMarkedInUse(const QString& databaseFile)
+{
+    const QString path = inUseMarkPath(databaseFile);
+    if (!QFileInfo::exists(path))
+        return false;
+    QLockFile probe(path);
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock(); // a mark left by a program that is gone
+        return false;
+    }
+    return probe.error() == QLockFile::LockFailedError;
+}
+
 // --- backup and restore ----------------------------------------------------
 
 Result backupDatabase(const QString& databaseFile, const QString& targetFile, FileOps& ops)
@@ -569,7 +604,11 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
     const bool replacing = target.exists();
 
     // Whoever still holds the database open would go on writing into the
-    // replaced file; refuse while a connection holds a lock on it.
+    // replaced file; refuse while a running program has marked it or a
+    // connection holds a lock on it.
+    if (replacing && isMarkedInUse(databaseFile))
+        return fail(Failure::InUse, QStringLiteral("Quittora hat die Datendatei %1 gerade geöffnet.")
+                                        .arg(QDir::toNativeSeparators(databaseFile)));
     if (replacing) {
         Handle probe;
         QString error;

@@ -9,6 +9,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QLockFile;
 
 namespace quittora::safety {
 
@@ -106,10 +109,34 @@ inline Result backupDatabase(const Database& db, const QString& targetFile, File
     return backupDatabase(db.connection(), targetFile, ops);
 }
 
+// The program marks the database file it works on, so that a restore from
+// elsewhere (a scheduled command) does not replace the file under it: edits
+// made afterwards would go to the replaced file and be lost. The mark is a
+// hidden lock file beside the database; it counts only while the process
+// that made it is alive, so a crash leaves nothing that blocks.
+QString inUseMarkPath(const QString& databaseFile); // ".Quittora.qtb.lock" beside it
+class InUseMark {
+public:
+    explicit InUseMark(const QString& databaseFile);
+    ~InUseMark();
+    InUseMark(const InUseMark&) = delete;
+    InUseMark& operator=(const InUseMark&) = delete;
+    // False when another running program holds the mark or none could be made.
+    bool held() const;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};
+// True while a running program (another one, or another mark in this one)
+// holds the mark of the file.
+bool isMarkedInUse(const QString& databaseFile);
+
 // Replaces the (closed) database file by the backup. The backup is checked
 // first; a missing or unsound backup changes nothing. The replaced file is
 // kept as safetyCopyPath(databaseFile, now) and the new file takes its place
 // in one step. A missing database file is simply created from the backup.
+// A database file that a running program has open (see InUseMark) is not
+// replaced: Failure::InUse.
 Result restoreDatabase(const QString& backupFile, const QString& databaseFile, const QDateTime& now,
                        FileOps& ops = systemFileOps());
 

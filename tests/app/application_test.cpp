@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace quittora;
@@ -58,6 +60,61 @@ TEST(Application, CancelledChoiceKeepsTheWindowOnItsDatabase)
     window->findChild<QAction*>(QStringLiteral("mnuOeffnen"))->trigger();
     EXPECT_EQ(app.database().path(), before);
     EXPECT_EQ(window->sources().customers().recordCount(), 1);
+}
+
+// A web server on loopback that answers every request with one version text.
+class OneVersionServer {
+public:
+    explicit OneVersionServer(const QByteArray& version)
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, version] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, version] {
+                    if (!socket->readAll().contains("\r\n\r\n"))
+                        return;
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                                  + QByteArray::number(version.size()) + "\r\nConnection: close\r\n\r\n" + version);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+        qputenv(update::kUrlVariable,
+                QStringLiteral("http://127.0.0.1:%1/version.txt").arg(m_server.serverPort()).toUtf8());
+    }
+    ~OneVersionServer() { qputenv(update::kUrlVariable, QByteArray()); }
+
+private:
+    QTcpServer m_server;
+};
+
+// A newer version at start: the question comes before any window; Yes opens
+// the download page and the program ends without its main window, No starts
+// as usual.
+TEST(Application, NewerVersionAtStartEndsTheProgramOnlyAfterYes)
+{
+    OneVersionServer server("Version 3.09");
+    {
+        TestContext t;
+        Application app(t.ctx);
+        t.prompts.answerMessage(Prompts::Yes);
+        EXPECT_EQ(app.start(), nullptr);
+        EXPECT_EQ(t.prompts.last().title, QStringLiteral("eine neue Version steht zur Verfügung"));
+        EXPECT_TRUE(t.prompts.last().text.startsWith(QStringLiteral(" auf dem Server Version 3.09 --- installiert Version 3.08")));
+        EXPECT_EQ(t.shell.opened(), QStringList{update::downloadPageUrl().toString()});
+        EXPECT_TRUE(t.shell.started().isEmpty());
+        EXPECT_FALSE(app.database().isOpen());
+    }
+    {
+        TestContext t;
+        Application app(t.ctx);
+        t.prompts.answerMessage(Prompts::No);
+        RechnungWindow* window = app.start();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(t.state.newestVersion, QStringLiteral("Version 3.09"));
+        EXPECT_TRUE(t.shell.opened().isEmpty());
+    }
 }
 
 } // namespace

@@ -11,9 +11,17 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStorageInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+#endif
 
 using namespace quittora;
 using namespace quittora::safety;
@@ -56,6 +64,39 @@ public:
             return Result{Failure::WriteFailed, QStringLiteral("simulated"), {}};
         return FileOps::replace(from, to);
     }
+};
+
+// A small RAM disk mounted on a folder, for a medium that really runs full.
+// It needs root; the mount lives in a mount namespace of this thread's own,
+// so nothing of it is visible outside the test and a crash leaves no mount.
+class SmallMedium {
+public:
+    SmallMedium(const QString& folder, int kib) : m_folder(folder)
+    {
+#ifdef Q_OS_LINUX
+        static const bool privateNamespace = [] {
+            return ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0
+                   && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        }();
+        const QByteArray options = "size=" + QByteArray::number(kib) + "k";
+        m_mounted = privateNamespace
+                    && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+#else
+        Q_UNUSED(kib);
+#endif
+    }
+    ~SmallMedium()
+    {
+#ifdef Q_OS_LINUX
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+#endif
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
 };
 
 class BackupTest : public ::testing::Test {
@@ -231,6 +272,80 @@ TEST_F(BackupTest, FullMediumAsksToChangeTheDiskAndOkRetries)
     EXPECT_EQ(inspectDatabaseFile(target), FileState::Sound);
 }
 
+// The medium really runs full while the copy is written (the free space is
+// not known beforehand, as on some network shares): the write failure is
+// recognised as a full medium, nothing half-written stays behind, and OK
+// after making room writes the backup.
+TEST_F(BackupTest, MediumThatRunsFullWhileWritingAsksAndOkRetriesAfterMakingRoom)
+{
+    const QString medium = dir.filePath(s("stick"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(s("stick")));
+    SmallMedium stick(medium, 512);
+    if (!stick.mounted())
+        GTEST_SKIP() << "kein kleines tmpfs einzuhängen (braucht root)";
+    const QString backup = medium + s("/Quittora.qtb");
+    ASSERT_TRUE(backupDatabase(database, backup).ok());
+    const QByteArray oldBackup = bytesOf(backup);
+
+    // Enough data for about 300 KB, and the stick nearly filled up.
+    ASSERT_TRUE(testfiles::execOn(database, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                            "INSERT INTO Kunden(a1) SELECT printf('%.100c%d', 'x', i) FROM n"));
+    const QString filler = medium + s("/Fotos.bin");
+    const qint64 free = QStorageInfo(medium).bytesAvailable();
+    ASSERT_GT(free, 150 * 1024);
+    writeBytes(filler, QByteArray(int(free - 100 * 1024), 'f'));
+
+    ScriptedFileOps ops;
+    ops.freeAnswers = {-1, -1}; // the first attempt cannot ask for the free space
+    FakePrompts prompts;
+    QStringList onStickWhenAsked;
+    prompts.onShown([&](const FakePrompts::Shown&) {
+        onStickWhenAsked = QDir(medium).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        QFile::remove(filler); // the user makes room
+    });
+    prompts.answerMessage(Prompts::Ok);
+    Result last;
+    EXPECT_EQ(runWithRetry(prompts, Operation::Backup, [&] { return backupDatabase(database, backup, ops); }, &last),
+              Outcome::Done);
+    ASSERT_EQ(prompts.count(), 1);
+    EXPECT_EQ(prompts.last().title, s("Achtung !"));
+    EXPECT_EQ(prompts.last().text, s("Diskette voll - wechseln oder abbrechen"));
+    EXPECT_EQ(onStickWhenAsked, (QStringList{s("Fotos.bin"), s("Quittora.qtb")})) << "no partial copy left";
+    EXPECT_NE(bytesOf(backup), oldBackup);
+    EXPECT_EQ(inspectDatabaseFile(backup), FileState::Sound);
+    EXPECT_EQ(namesIn(backup).size(), 3003);
+    EXPECT_EQ(QDir(medium).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{s("Quittora.qtb")});
+}
+
+TEST_F(BackupTest, MediumThatRunsFullKeepsTheOldBackupOnCancel)
+{
+    const QString medium = dir.filePath(s("stick"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(s("stick")));
+    SmallMedium stick(medium, 256);
+    if (!stick.mounted())
+        GTEST_SKIP() << "kein kleines tmpfs einzuhängen (braucht root)";
+    const QString backup = medium + s("/Quittora.qtb");
+    ASSERT_TRUE(backupDatabase(database, backup).ok());
+    const QByteArray oldBackup = bytesOf(backup);
+    ASSERT_TRUE(testfiles::execOn(database, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                            "INSERT INTO Kunden(a1) SELECT printf('%.100c%d', 'x', i) FROM n"));
+
+    // Even with the free space known the copy does not fit: refused before
+    // writing, and the real write (free space unknown) fails the same way.
+    for (const QList<qint64>& free : {QList<qint64>{}, QList<qint64>{-1, -1}}) {
+        ScriptedFileOps ops;
+        ops.freeAnswers = free;
+        FakePrompts prompts;
+        prompts.answerMessage(Prompts::Cancel);
+        Result last;
+        EXPECT_EQ(runWithRetry(prompts, Operation::Backup, [&] { return backupDatabase(database, backup, ops); }, &last),
+                  Outcome::Stopped);
+        EXPECT_EQ(last.failure, Failure::DiskFull) << last.detail.toStdString();
+        EXPECT_EQ(bytesOf(backup), oldBackup);
+        EXPECT_EQ(QDir(medium).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{s("Quittora.qtb")});
+    }
+}
+
 TEST_F(BackupTest, CancelOnAFullMediumKeepsTheOldBackup)
 {
     ASSERT_TRUE(backupDatabase(database, target).ok());
@@ -351,6 +466,40 @@ TEST_F(BackupTest, RestoreRefusesWhileTheDatabaseIsHeldOpen)
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
     EXPECT_EQ(bytesOf(database), before);
+}
+
+// A scheduled restore while the program works on the file would leave the
+// program writing into the replaced file; the program's mark prevents it.
+TEST_F(BackupTest, RestoreRefusesWhileAProgramHasTheDatabaseMarkedInUse)
+{
+    ASSERT_TRUE(backupDatabase(database, target).ok());
+    execOn(database, "INSERT INTO Kunden(a1) VALUES('Neu')");
+    const QByteArray before = bytesOf(database);
+    {
+        InUseMark mark(database);
+        ASSERT_TRUE(mark.held());
+        EXPECT_TRUE(isMarkedInUse(database));
+        EXPECT_FALSE(InUseMark(database).held()) << "one program at a time";
+        const Result r = restoreDatabase(target, database, now);
+        EXPECT_EQ(r.failure, Failure::InUse);
+        EXPECT_EQ(bytesOf(database), before);
+        // Backing up reads a consistent state and is allowed meanwhile.
+        EXPECT_TRUE(backupDatabase(database, dir.filePath(s("usb/zweite.qtb"))).ok());
+    }
+    EXPECT_FALSE(isMarkedInUse(database));
+    EXPECT_TRUE(restoreDatabase(target, database, now).ok());
+    EXPECT_EQ(namesIn(database).size(), 3);
+}
+
+TEST_F(BackupTest, MarkLeftByAProgramThatIsGoneDoesNotBlock)
+{
+    ASSERT_TRUE(backupDatabase(database, target).ok());
+    // What a crashed program leaves: its process number, name and host.
+    writeBytes(inUseMarkPath(database), "2147483000\nquittora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    EXPECT_FALSE(isMarkedInUse(database));
+    EXPECT_TRUE(restoreDatabase(target, database, now).ok());
+    InUseMark mark(database);
+    EXPECT_TRUE(mark.held());
 }
 
 TEST_F(BackupTest, RestoreKeepsACrashLeftJournalWithTheSafetyCopyOnly)

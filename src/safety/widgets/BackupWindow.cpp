@@ -284,7 +284,25 @@ void BackupWindow::mailDatabase()
         m_ctx.prompts.message(QStringLiteral("Fehler !"), QStringLiteral("Datei nicht gefunden !\n") + database, Prompts::Icon::Critical);
         return;
     }
-    const safety::MailCommand mail = safety::supportMailCommand(database);
+    // The mail program reads the attachment only when the mail goes out,
+    // perhaps after work has gone on in the file: it gets a checked copy of
+    // its own in the private temporary folder.
+    QString attachment = database;
+    if (!m_ctx.state.tempFolder.isEmpty()) {
+        attachment = QDir(m_ctx.state.tempFolder).filePath(safety::backupFileName());
+        safety::Result copied;
+        {
+            WaitCursor wait;
+            copied = safety::backupDatabase(database, attachment, m_ops);
+        }
+        if (!copied.ok()) {
+            m_ctx.prompts.message(QStringLiteral("Fehler !"),
+                                  QStringLiteral("Die Datendatei kann nicht für die E-Mail kopiert werden.\n") + copied.detail,
+                                  Prompts::Icon::Critical);
+            return;
+        }
+    }
+    const safety::MailCommand mail = safety::supportMailCommand(attachment);
     if (!m_ctx.shell.start(mail.program, mail.arguments))
         m_ctx.prompts.message(QStringLiteral("Fehler"),
                               QStringLiteral("Das E-Mail-Programm konnte nicht gestartet werden.\nBitte senden Sie die Datei ") + database

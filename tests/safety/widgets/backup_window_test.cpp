@@ -357,7 +357,11 @@ TEST_F(BackupWindowTest, SendingTheDataFileComposesAMailOnlyAfterYes)
     EXPECT_EQ(mail.program, s("xdg-email"));
     const int attach = mail.arguments.indexOf(s("--attach"));
     ASSERT_GE(attach, 0);
-    EXPECT_EQ(mail.arguments.value(attach + 1), database);
+    // A checked copy of the data file in the private temporary folder.
+    const QString attached = mail.arguments.value(attach + 1);
+    EXPECT_EQ(attached, QDir(t.state.tempFolder).filePath(s("Quittora.qtb")));
+    EXPECT_EQ(safety::inspectDatabaseFile(attached), safety::FileState::Sound);
+    EXPECT_EQ(testfiles::namesIn(attached), (QStringList{s("Müller"), s("Schmidt")}));
     EXPECT_EQ(mail.arguments.value(mail.arguments.indexOf(s("--subject")) + 1), s("Quittora - Daten"));
     EXPECT_EQ(mail.arguments.last(), safety::supportAddress());
 
