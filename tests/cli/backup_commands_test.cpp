@@ -1,3 +1,4 @@
+#include "safety/Backup.h"
 #include "support/QtPrinters.h"
 #include "support/CliRunner.h"
 
@@ -85,4 +86,24 @@ TEST_F(BackupCommandsTest, RefusalsExitWithTwoAndAGermanMessageAndChangeNothing)
     EXPECT_EQ(cli({QStringLiteral("backup"), db}).exitCode, 1);
     EXPECT_EQ(fileBytes(db), before);
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("daten"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Quittora.qtb")});
+}
+
+// A scheduled restore while the program has the database open is refused;
+// a backup meanwhile is fine.
+TEST_F(BackupCommandsTest, RestoreWaitsUntilTheProgramHasClosedTheDatabase)
+{
+    const QString target = dir.filePath(QStringLiteral("usb/Quittora.qtb"));
+    ASSERT_EQ(cli({QStringLiteral("backup"), db, target}).exitCode, 0);
+    ASSERT_TRUE(execOn(db, QStringLiteral("INSERT INTO Kunden(a2) VALUES('Nach der Sicherung')")));
+    const QByteArray before = bytesOf(db);
+    {
+        quittora::safety::InUseMark program(db);
+        ASSERT_TRUE(program.held());
+        const CliResult refused = cli({QStringLiteral("restore"), target, db});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Die Datendatei wird gerade benutzt."))) << refused.err.toStdString();
+        EXPECT_EQ(bytesOf(db), before);
+        EXPECT_EQ(cli({QStringLiteral("backup"), db, target}).exitCode, 0);
+    }
+    EXPECT_EQ(cli({QStringLiteral("restore"), target, db}).exitCode, 0);
 }
