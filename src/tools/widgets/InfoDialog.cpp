@@ -29,6 +29,7 @@ constexpr int kNameLeft = 1320 / kTwipsPerPixel;
 constexpr int kNameTop = 240 / kTwipsPerPixel;
 constexpr int kShadowOffset = 15 / kTwipsPerPixel;
 constexpr int kPictureSize = 64;
+constexpr int kWidth = 440;
 
 // A text that opens an address when clicked, like a link in a browser: a
 // press and release of the left button on it, or Space/Enter when it has the
@@ -151,7 +152,12 @@ InfoDialog::InfoDialog(AppContext& ctx, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
 
-    setFixedWidth(440);
+    setFixedWidth(kWidth);
+    // A wrapped text asks its layout for height only at the width it had
+    // before the window was sized; give it the lines it needs at the width
+    // it gets, so that none is cut off.
+    const QMargins margins = layout->contentsMargins();
+    disclaimer->setMinimumHeight(disclaimer->heightForWidth(kWidth - margins.left() - margins.right()));
     adjustSize();
     ok->setFocus();
 }

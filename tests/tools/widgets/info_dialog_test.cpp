@@ -58,6 +58,25 @@ TEST_F(InfoDialogTest, ShowsNameVersionDateAndTheDisclaimerWordForWord)
     EXPECT_FALSE(Qt::mightBeRichText(label(d, "Label4")->text()));
 }
 
+// Every line of every text is visible: wrapped texts get the height their
+// lines need, nothing is cut at the top or bottom.
+TEST_F(InfoDialogTest, NoTextIsCutOff)
+{
+    InfoDialog d(t.ctx);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    for (QLabel* l : d.findChildren<QLabel*>()) {
+        if (l->text().isEmpty())
+            continue;
+        EXPECT_TRUE(d.rect().contains(QRect(l->mapTo(&d, QPoint(0, 0)), l->size()))) << qPrintable(l->objectName());
+        if (l->wordWrap()) {
+            EXPECT_GE(l->height(), l->heightForWidth(l->width())) << qPrintable(l->objectName());
+        } else {
+            EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());
+        }
+    }
+}
+
 TEST_F(InfoDialogTest, TheProductNameHasItsShadowOnePixelLowerRight)
 {
     InfoDialog d(t.ctx);
