@@ -95,14 +95,14 @@ TEST_F(BackupCommandsTest, RestoreWaitsUntilTheProgramHasClosedTheDatabase)
     const QString target = dir.filePath(QStringLiteral("usb/Quittora.qtb"));
     ASSERT_EQ(cli({QStringLiteral("backup"), db, target}).exitCode, 0);
     ASSERT_TRUE(execOn(db, QStringLiteral("INSERT INTO Kunden(a2) VALUES('Nach der Sicherung')")));
-    const QByteArray before = bytesOf(db);
+    const QByteArray before = fileBytes(db);
     {
         quittora::safety::InUseMark program(db);
         ASSERT_TRUE(program.held());
-        const CliResult refused = cli({QStringLiteral("restore"), target, db});
+        const CliRun refused = cli({QStringLiteral("restore"), target, db});
         EXPECT_EQ(refused.exitCode, 2);
         EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Die Datendatei wird gerade benutzt."))) << refused.err.toStdString();
-        EXPECT_EQ(bytesOf(db), before);
+        EXPECT_EQ(fileBytes(db), before);
         EXPECT_EQ(cli({QStringLiteral("backup"), db, target}).exitCode, 0);
     }
     EXPECT_EQ(cli({QStringLiteral("restore"), target, db}).exitCode, 0);
