@@ -31,6 +31,7 @@ constexpr double kFrameRightX = 200.0;
 constexpr double kIntroY = 107.0;
 constexpr double kReminderX = 23.0;
 constexpr double kReminderTopY = 92.0;
+constexpr double kReminderGap = 1.5;
 // Where the reference line of a reminder begins when it fits.
 constexpr double kReferenceX = 170.0;
 // Space kept between a text and the figures beside it.
@@ -398,7 +399,7 @@ void DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext)
     setFont(p, 14, false);
     const QStringList lines = p.WrapText(Mahntext, mm(kTextRightX - kReminderX));
     const double lineHeight = p.TextHeight().value();
-    const double y = std::max(kReminderTopY, kIntroY - 0.5 - double(lines.size()) * lineHeight);
+    const double y = std::max(kReminderTopY, kIntroY - kReminderGap - double(lines.size()) * lineHeight);
     p.CurrentX = mm(kReminderX);
     p.CurrentY = mm(y);
     p.Print(lines.join(QLatin1Char('\n')));

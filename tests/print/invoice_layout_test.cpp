@@ -378,6 +378,29 @@ TEST(InvoiceCopies, EachCopyIsADocumentOfItsOwnAndOnlyTheFirstCarriesTheReminder
     EXPECT_EQ(allTexts(second).size() + 2, allTexts(first).size());
 }
 
+TEST(InvoiceCopies, ALongReminderTextWrapsAndStaysAboveTheIntroLines)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung, spätestens "
+                               "innerhalb von sieben Tagen nach Erhalt dieses Schreibens.");
+    const std::vector<PageModel> docs =
+        invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 1, reminder);
+    ASSERT_EQ(docs.size(), 1u);
+    QStringList parts;
+    double bottom = 0;
+    for (const TextItem* t : docs[0].page(0).texts()) {
+        if (t->style.sizePt != 14)
+            continue;
+        parts << t->text;
+        EXPECT_EQ(t->x.value(), 23);
+        EXPECT_GE(t->y.value(), 92.0);
+        EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+        bottom = t->y.value() + 14 * 25.4 / 72;
+    }
+    ASSERT_GE(parts.size(), 2);
+    EXPECT_EQ(parts.join(QLatin1Char(' ')), reminder);
+    EXPECT_LE(bottom, 107.0);
+}
+
 TEST(InvoiceCopies, PlainCopiesAreIdentical)
 {
     const std::vector<PageModel> docs =
