@@ -209,6 +209,8 @@ void OutputController::printReminder(ReminderKind kind)
     if (!askReminderText(m_ctx.prompts, kind, head->number, head->name, m_ctx.state))
         return;
     printInvoice();
+    // However the print ended, the text belonged to this print only.
+    m_ctx.state.Mahntext.clear();
 }
 
 void OutputController::openPrinterDialog()
