@@ -27,9 +27,11 @@ constexpr double kUnitPriceColumnX = 163.0;
 // The right end of the frame's rules.
 constexpr double kFrameRightX = 200.0;
 // The first intro line, and the reminder text above it, which keeps clear of
-// the date (at 87 mm without letterhead).
+// the date: below "Datum:" at 78 mm with the letterhead, below the date alone
+// at 87 mm without.
 constexpr double kIntroY = 107.0;
 constexpr double kReminderX = 23.0;
+constexpr double kReminderTopWithLetterheadY = 83.0;
 constexpr double kReminderTopY = 92.0;
 constexpr double kReminderGap = 1.5;
 // Where the reference line of a reminder begins when it fits.
@@ -156,7 +158,7 @@ private:
     void tableHead(PrintCursor& p, double y) const;
     void printDate(PrintCursor& p, const QString& date) const;
     void referenceLine(PrintCursor& p) const;
-    void printReminderText(PrintCursor& p, const QString& Mahntext) const;
+    double printReminderText(PrintCursor& p, const QString& Mahntext) const;
     double descriptionEnd(PrintCursor& p, const DocumentLine& line) const;
     QStringList printedDescription(PrintCursor& p, const DocumentLine& line) const;
     void printItems(PrintCursor& p);
@@ -393,16 +395,19 @@ void DocumentPrinter::printClosingBlock(PrintCursor& p)
 // The reminder text stands above the intro lines. At its nominal place,
 // y 110, it would print across both of them, so its last line ends just
 // above the first intro line; a long text wraps and grows upwards into the
-// free space below the date.
-void DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext) const
+// free space below the date. Returns where the intro lines may begin: one
+// too long even for that space pushes them down rather than print over them.
+double DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext) const
 {
     setFont(p, 14, false);
     const QStringList lines = p.WrapText(Mahntext, mm(kTextRightX - kReminderX));
     const double lineHeight = p.TextHeight().value();
-    const double y = std::max(kReminderTopY, kIntroY - kReminderGap - double(lines.size()) * lineHeight);
+    const double top = m_letterhead ? kReminderTopWithLetterheadY : kReminderTopY;
+    const double y = std::max(top, kIntroY - kReminderGap - double(lines.size()) * lineHeight);
     p.CurrentX = mm(kReminderX);
     p.CurrentY = mm(y);
     p.Print(lines.join(QLatin1Char('\n')));
+    return std::max(kIntroY, p.CurrentY.value() + kReminderGap);
 }
 
 void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
@@ -412,15 +417,16 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
     const bool reminder = !Mahntext.isEmpty();
     firstPageFrame(p);
 
-    if (reminder)
-        printReminderText(p, Mahntext);
+    const double introY = reminder ? printReminderText(p, Mahntext) : kIntroY;
     setFont(p, 12, false);
     p.PrintAt(135_mm, 70_mm, m_head.kind + QStringLiteral(" Nr. ") + m_head.number);
 
     setFont(p, 10.5, false);
     // A first intro line that wraps pushes the second down.
-    const double afterFirst = printWrapped(p, 20, 107, setting(m_company, m_quote ? "Memo4" : "Memo1"), kTextRightX);
-    printWrapped(p, 20, std::max(112.0, afterFirst), setting(m_company, m_quote ? "Memo5" : "Memo2"), kTextRightX);
+    const double afterFirst =
+        printWrapped(p, 20, introY, setting(m_company, m_quote ? "Memo4" : "Memo1"), kTextRightX);
+    printWrapped(p, 20, std::max(introY + 5.0, afterFirst), setting(m_company, m_quote ? "Memo5" : "Memo2"),
+                 kTextRightX);
 
     p.PrintAt(23_mm, 53_mm, m_head.salutation);
     p.PrintAt(23_mm, 58_mm, m_head.name);

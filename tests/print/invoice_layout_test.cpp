@@ -399,6 +399,38 @@ TEST(InvoiceCopies, ALongReminderTextWrapsAndStaysAboveTheIntroLines)
     ASSERT_GE(parts.size(), 2);
     EXPECT_EQ(parts.join(QLatin1Char(' ')), reminder);
     EXPECT_LE(bottom, 107.0);
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 20, 107), u("Vielen Dank für Ihren Auftrag."));
+}
+
+TEST(InvoiceCopies, AReminderTooLongForItsRoomPushesTheIntroLinesDown)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung bis spätestens zum "
+                               "Ende dieses Monats, andernfalls müssen wir leider weitere Schritte einleiten und "
+                               "Ihnen die entstehenden Kosten in Rechnung stellen.");
+    for (const bool letterhead : {true, false}) {
+        CompanySettings company = layoutCompany();
+        company.setValue(u("Vordruck"), letterhead ? -1 : 0);
+        const std::vector<PageModel> docs =
+            invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1, reminder);
+        ASSERT_EQ(docs.size(), 1u);
+        const Page& page = docs[0].page(0);
+        double top = 1000;
+        double bottom = 0;
+        for (const TextItem* t : page.texts()) {
+            if (t->style.sizePt == 14) {
+                top = std::min(top, t->y.value());
+                bottom = std::max(bottom, t->y.value() + 14 * 25.4 / 72);
+            }
+        }
+        // Clear of the date, which is at 78 with the letterhead and at 87
+        // (alone) without.
+        EXPECT_GE(top, letterhead ? 83.0 : 92.0) << letterhead;
+        const TextItem* intro1 = page.findText(u("Vielen Dank für Ihren Auftrag."));
+        const TextItem* intro2 = page.findText(u("Wir berechnen Ihnen:"));
+        ASSERT_TRUE(intro1 && intro2);
+        EXPECT_GE(intro1->y.value(), bottom) << letterhead;
+        EXPECT_GE(intro2->y.value(), intro1->y.value() + 4) << letterhead;
+    }
 }
 
 TEST(InvoiceCopies, PlainCopiesAreIdentical)
