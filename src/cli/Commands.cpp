@@ -22,9 +22,11 @@ const QList<Command>& commands()
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},
-        {"print", "print DATEI --document ID --out DATEI.pdf [--lieferschein]\n"
-                  "                        druckt ein Dokument (oder seinen Lieferschein) in eine PDF-Datei",
+        {"pdf", "pdf DATEI --document ID --out DATEI.pdf [--lieferschein] [--mahntext TEXT]\n"
+                "                        druckt ein Dokument (oder seinen Lieferschein, mit --mahntext als\n"
+                "                        Zahlungserinnerung oder Mahnung) in eine PDF-Datei",
          &runPrint},
+        {"print", "print                 wie pdf (älterer Name)", &runPrint},
         {"backup", "backup DATEI ZIEL     sichert die Datenbank DATEI nach ZIEL (Datei oder Ordner)", &runBackup},
         {"restore", "restore SICHERUNG DATEI\n"
                     "                        schreibt die Sicherung auf die Datenbank DATEI zurück",

@@ -13,13 +13,16 @@ namespace quittora::cli {
 
 namespace {
 
-const char* const kPrintUsage = "Aufruf: quittora-cli print DATEI --document ID --out DATEI.pdf [--lieferschein]\n";
+const char* const kPrintUsage =
+    "Aufruf: quittora-cli pdf DATEI --document ID --out DATEI.pdf [--lieferschein] [--mahntext TEXT]\n";
 
 struct PrintCall {
     QString file;
     QString document;
     QString out;
     bool deliveryNote = false;
+    bool hasMahntext = false;
+    QString mahntext;
 };
 
 bool parsePrintCall(const QStringList& args, PrintCall* call)
@@ -31,6 +34,13 @@ bool parsePrintCall(const QStringList& args, PrintCall* call)
             if (i + 1 >= args.size() || !target.isEmpty())
                 return false;
             target = args.at(++i);
+        } else if (a == QLatin1String("--mahntext")) {
+            // An empty text is a call without reminder, as an emptied input
+            // box is in the program.
+            if (i + 1 >= args.size() || call->hasMahntext)
+                return false;
+            call->hasMahntext = true;
+            call->mahntext = args.at(++i);
         } else if (a == QLatin1String("--lieferschein")) {
             call->deliveryNote = true;
         } else if (a.startsWith(QLatin1String("--")) || !call->file.isEmpty()) {
@@ -62,7 +72,7 @@ PrintEnvironment systemPrintEnvironment()
 
 bool needsFonts(const QString& command)
 {
-    return command == QLatin1String("print");
+    return command == QLatin1String("pdf") || command == QLatin1String("print");
 }
 
 int runPrint(const QStringList& args, Io& io)
@@ -87,7 +97,7 @@ int runPrint(const QStringList& args, Io& io)
     }
     PrintJob job;
     const PrintedDocument what = call.deliveryNote ? PrintedDocument::DeliveryNote : PrintedDocument::Invoice;
-    if (!printToPdf(db, id, what, systemPrintEnvironment(), call.out, &job, &message)) {
+    if (!printToPdf(db, id, what, systemPrintEnvironment(), call.out, &job, &message, call.mahntext)) {
         io.err << message << '\n';
         return kRefused;
     }

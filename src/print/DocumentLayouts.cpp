@@ -8,6 +8,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace quittora {
 
 namespace {
@@ -16,6 +18,26 @@ using namespace literals;
 using namespace layout;
 
 constexpr Millimetres mm(double v) { return Millimetres(v); }
+
+// Free texts end here at the latest: the right edge of the totals column.
+constexpr double kTextRightX = 197.0;
+// Heads of the first figure columns of the item table.
+constexpr double kVatColumnX = 143.0;
+constexpr double kUnitPriceColumnX = 163.0;
+// The right end of the frame's rules.
+constexpr double kFrameRightX = 200.0;
+// The first intro line, and the reminder text above it, which keeps clear of
+// the date: below "Datum:" at 78 mm with the letterhead, below the date alone
+// at 87 mm without.
+constexpr double kIntroY = 107.0;
+constexpr double kReminderX = 23.0;
+constexpr double kReminderTopWithLetterheadY = 83.0;
+constexpr double kReminderTopY = 92.0;
+constexpr double kReminderGap = 1.5;
+// Where the reference line of a reminder begins when it fits.
+constexpr double kReferenceX = 170.0;
+// Space kept between a text and the figures beside it.
+constexpr double kColumnGap = 2.0;
 
 // Copies beyond this are certainly a typing slip; reading them as a number of
 // that size must not overflow.
@@ -37,17 +59,47 @@ void setFont(PrintCursor& p, double size, bool bold)
     p.ForeColor = Qt::black;
 }
 
+// Prints a free text of the settings or the user at (x, y), wrapped so that
+// no line passes `right`; its own line breaks stay. Returns the y below its
+// last line.
+double printWrapped(PrintCursor& p, double x, double y, const QString& text, double right)
+{
+    const QStringList lines = p.WrapText(text, Millimetres(right - x));
+    p.CurrentX = Millimetres(x);
+    p.CurrentY = Millimetres(y);
+    p.Print(lines.join(QLatin1Char('\n')));
+    return p.CurrentY.value();
+}
+
 void rule(PrintCursor& p, double y) { p.Line(14_mm, mm(y), 200_mm, mm(y)); }
+
+// A footer line from its caption and values. The settings dialog keeps
+// them in boxes of their own, so a caption is typed without a trailing
+// blank ("Steuernummer", "IBAN / BIC"): one blank goes between two parts
+// unless the first already ends in one.
+QString footerText(const CompanySettings& c, std::initializer_list<const char*> fields)
+{
+    QString out;
+    for (const char* field : fields) {
+        const QString part = setting(c, field);
+        if (part.isEmpty())
+            continue;
+        if (!out.isEmpty() && !out.back().isSpace() && !part.front().isSpace())
+            out += QLatin1Char(' ');
+        out += part;
+    }
+    return out;
+}
 
 void printFooter(PrintCursor& p, const CompanySettings& c)
 {
     p.FontName = QStringLiteral("Arial");
     p.FontSize = 7.5;
     p.FontBold = false;
-    p.PrintAt(21_mm, 273_mm, setting(c, "Einst23") + setting(c, "Einst6"));
-    p.PrintAt(21_mm, 276_mm, setting(c, "Einst24") + setting(c, "frei5"));
-    p.PrintAt(60_mm, 273_mm, setting(c, "Einst26") + setting(c, "Bank"));
-    p.PrintAt(60_mm, 276_mm, setting(c, "Einst25") + setting(c, "Einst27") + setting(c, "Einst28"));
+    p.PrintAt(21_mm, 273_mm, footerText(c, {"Einst23", "Einst6"}));
+    p.PrintAt(21_mm, 276_mm, footerText(c, {"Einst24", "frei5"}));
+    p.PrintAt(60_mm, 273_mm, footerText(c, {"Einst26", "Bank"}));
+    p.PrintAt(60_mm, 276_mm, footerText(c, {"Einst25", "Einst27", "Einst28"}));
 }
 
 int copiesFrom(const Decimal& value)
@@ -92,6 +144,11 @@ private:
     {
         return printedAmount(value, m_env.decimalSeparator, m_company.currency());
     }
+    QString vatLabel() const
+    {
+        return m_env.basis == PriceBasis::Gross ? QStringLiteral("enthaltene MwSt.")
+                                                : QStringLiteral("zuzüglich MwSt.");
+    }
     double descriptionX() const
     {
         return m_kind == Kind::Invoice ? kInvoiceDescriptionX : kDeliveryDescriptionX;
@@ -101,7 +158,11 @@ private:
     void tableHead(PrintCursor& p, double y) const;
     void printDate(PrintCursor& p, const QString& date) const;
     void referenceLine(PrintCursor& p) const;
+    double printReminderText(PrintCursor& p, const QString& Mahntext) const;
+    double descriptionEnd(PrintCursor& p, const DocumentLine& line) const;
+    QStringList printedDescription(PrintCursor& p, const DocumentLine& line) const;
     void printItems(PrintCursor& p);
+    void printClosingBlock(PrintCursor& p);
     void printItemColumns(PrintCursor& p, const DocumentLine& line, double y);
     void pageBreak(PrintCursor& p);
 
@@ -157,7 +218,11 @@ void DocumentPrinter::printDate(PrintCursor& p, const QString& date) const
 void DocumentPrinter::referenceLine(PrintCursor& p) const
 {
     setFont(p, 12, false);
-    p.PrintAt(170_mm, 74_mm, QStringLiteral(" Nr. ") + m_head.number + QStringLiteral(" vom ") + m_head.date);
+    const QString text = QStringLiteral(" Nr. ") + m_head.number + QStringLiteral(" vom ") + m_head.date;
+    // At 170 mm the line would run off the paper: it ends at the right edge
+    // of the frame at the latest.
+    const double x = std::min(kReferenceX, kFrameRightX - p.TextWidth(text).value());
+    p.PrintAt(mm(x), 74_mm, text);
 }
 
 void DocumentPrinter::printItemColumns(PrintCursor& p, const DocumentLine& line, double y)
@@ -177,6 +242,45 @@ void DocumentPrinter::printItemColumns(PrintCursor& p, const DocumentLine& line,
         m_carryOver += *value;
 }
 
+// Where the description of the line must end: before the first figure the
+// line prints to its right, and never beyond the head of the first figure
+// column, so descriptions form one column; a line without figures (a text
+// line, every line of a delivery note) may use the width up to the totals'
+// right edge.
+double DocumentPrinter::descriptionEnd(PrintCursor& p, const DocumentLine& line) const
+{
+    if (m_kind != Kind::Invoice)
+        return kTextRightX;
+    setFont(p, 10.5, false);
+    double end = kTextRightX + kColumnGap;
+    bool figures = false;
+    const auto figure = [&](const QString& text, double right) {
+        end = std::min(end, right - p.TextWidth(text).value());
+        figures = true;
+    };
+    if (m_twoRates && !isBlank(line.rate))
+        figure(line.rate + QLatin1Char('%'), 151);
+    if (!isBlank(line.unitPrice))
+        figure(amount(line.unitPrice), 172);
+    if (!isBlank(line.amount))
+        figure(amount(line.amount), 196);
+    if (!figures)
+        return kTextRightX;
+    return std::min(end, m_twoRates ? kVatColumnX : kUnitPriceColumnX) - kColumnGap;
+}
+
+// The description's printed lines: its own lines, each wrapped to the width
+// its column leaves.
+QStringList DocumentPrinter::printedDescription(PrintCursor& p, const DocumentLine& line) const
+{
+    const double width = descriptionEnd(p, line) - descriptionX();
+    setFont(p, 10.5, false);
+    QStringList out;
+    for (const QString& own : descriptionLines(line.description))
+        out << p.WrapText(own, mm(width));
+    return out;
+}
+
 void DocumentPrinter::printItems(PrintCursor& p)
 {
     const double x = descriptionX();
@@ -188,7 +292,7 @@ void DocumentPrinter::printItems(PrintCursor& p)
     };
 
     for (const DocumentLine& line : m_lines) {
-        const QStringList text = descriptionLines(line.description);
+        const QStringList text = printedDescription(p, line);
         y += kItemPitch;
         // A description of several lines moves to the next page as a whole
         // when it does not fit below the items already there but would fit
@@ -257,6 +361,55 @@ void DocumentPrinter::pageBreak(PrintCursor& p)
     p.FontBold = false;
 }
 
+// The closing text at (20, 242) and, in two-rate mode, the VAT breakdown at
+// (20, 249), between the rules at 235 and 256. The closing text wraps inside
+// the room it has: up to the totals' right edge, or in two-rate mode up to
+// the labels of the totals beside it. A closing text of several lines pushes
+// the breakdown below it, and where the room below 242 is too small it starts
+// higher, at most up to just below the rule at 235.
+void DocumentPrinter::printClosingBlock(PrintCursor& p)
+{
+    setFont(p, 10.5, false);
+    double right = kTextRightX;
+    if (m_twoRates)
+        right = 170.0 - std::max(p.TextWidth(QStringLiteral("Netto")), p.TextWidth(vatLabel())).value() - 3.0;
+    QStringList lines = p.WrapText(setting(m_company, m_quote ? "Memo6" : "Memo3"), mm(right - 20.0));
+    while (lines.size() > 1 && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+
+    const double lineHeight = p.TextHeight().value();
+    double y = 242.0;
+    if (lines.size() > 1) {
+        const double rows = double(lines.size() + (m_twoRates ? 1 : 0));
+        constexpr double kBottom = 255.5; // clear of the rule at 256
+        constexpr double kTop = 236.0;    // clear of the rule at 235
+        if (y + rows * lineHeight > kBottom)
+            y = std::max(kTop, kBottom - rows * lineHeight);
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        p.PrintAt(20_mm, mm(y + double(i) * lineHeight), lines.at(i));
+    if (m_twoRates)
+        p.PrintAt(20_mm, mm(std::max(249.0, y + double(lines.size()) * lineHeight)), m_head.vatSummary);
+}
+
+// The reminder text stands above the intro lines. At its nominal place,
+// y 110, it would print across both of them, so its last line ends just
+// above the first intro line; a long text wraps and grows upwards into the
+// free space below the date. Returns where the intro lines may begin: one
+// too long even for that space pushes them down rather than print over them.
+double DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext) const
+{
+    setFont(p, 14, false);
+    const QStringList lines = p.WrapText(Mahntext, mm(kTextRightX - kReminderX));
+    const double lineHeight = p.TextHeight().value();
+    const double top = m_letterhead ? kReminderTopWithLetterheadY : kReminderTopY;
+    const double y = std::max(top, kIntroY - kReminderGap - double(lines.size()) * lineHeight);
+    p.CurrentX = mm(kReminderX);
+    p.CurrentY = mm(y);
+    p.Print(lines.join(QLatin1Char('\n')));
+    return std::max(kIntroY, p.CurrentY.value() + kReminderGap);
+}
+
 void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
 {
     m_page = 1;
@@ -264,16 +417,16 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
     const bool reminder = !Mahntext.isEmpty();
     firstPageFrame(p);
 
-    if (reminder) {
-        setFont(p, 14, false);
-        p.PrintAt(23_mm, 110_mm, Mahntext);
-    }
+    const double introY = reminder ? printReminderText(p, Mahntext) : kIntroY;
     setFont(p, 12, false);
     p.PrintAt(135_mm, 70_mm, m_head.kind + QStringLiteral(" Nr. ") + m_head.number);
 
     setFont(p, 10.5, false);
-    p.PrintAt(20_mm, 107_mm, setting(m_company, m_quote ? "Memo4" : "Memo1"));
-    p.PrintAt(20_mm, 112_mm, setting(m_company, m_quote ? "Memo5" : "Memo2"));
+    // A first intro line that wraps pushes the second down.
+    const double afterFirst =
+        printWrapped(p, 20, introY, setting(m_company, m_quote ? "Memo4" : "Memo1"), kTextRightX);
+    printWrapped(p, 20, std::max(introY + 5.0, afterFirst), setting(m_company, m_quote ? "Memo5" : "Memo2"),
+                 kTextRightX);
 
     p.PrintAt(23_mm, 53_mm, m_head.salutation);
     p.PrintAt(23_mm, 58_mm, m_head.name);
@@ -301,17 +454,13 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
         p.PrintRight(amount(m_head.net), 198_mm, 240_mm);
         p.PrintRight(QStringLiteral("Netto"), 170_mm, 240_mm);
         p.PrintRight(amount(m_head.vatTotal), 198_mm, 249_mm);
-        p.PrintRight(m_env.basis == PriceBasis::Gross ? QStringLiteral("enthaltene MwSt.")
-                                                      : QStringLiteral("zuzüglich MwSt."),
-                     170_mm, 249_mm);
-        p.PrintAt(20_mm, 249_mm, m_head.vatSummary);
+        p.PrintRight(vatLabel(), 170_mm, 249_mm);
     }
     p.FontBold = true;
     p.PrintRight(amount(m_head.gross), 197_mm, 260_mm);
     p.FontBold = false;
 
-    setFont(p, 10.5, false);
-    p.PrintAt(20_mm, 242_mm, setting(m_company, m_quote ? "Memo6" : "Memo3"));
+    printClosingBlock(p);
 
     p.DrawWidth = 3;
     for (const double y : {235.0, 256.0, 269.0, 270.0})
@@ -330,7 +479,7 @@ void DocumentPrinter::printDeliveryNote(PrintCursor& p, const QString& Mahntext)
     setFont(p, 12, true);
     p.PrintAt(20_mm, 105_mm, QStringLiteral("Lieferschein"));
     setFont(p, 10.5, false);
-    p.PrintAt(20_mm, 112_mm, setting(m_company, "Memo7"));
+    printWrapped(p, 20, 112, setting(m_company, "Memo7"), kTextRightX);
 
     // Name and town stand out in bold; street and town are always one line
     // apart.
@@ -362,7 +511,7 @@ void DocumentPrinter::printDeliveryNote(PrintCursor& p, const QString& Mahntext)
     if (m_env.receiptConfirmation) {
         p.Line(120_mm, 260_mm, 185_mm, 260_mm);
         setFont(p, 10.5, false);
-        p.PrintAt(120_mm, 242_mm, setting(m_company, "Memo8"));
+        printWrapped(p, 120, 242, setting(m_company, "Memo8"), kTextRightX);
     }
     p.EndDoc();
 }

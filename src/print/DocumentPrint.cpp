@@ -328,7 +328,7 @@ bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printe
 }
 
 bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document, const PrintEnvironment& env,
-                const QString& path, PrintJob* job, QString* error)
+                const QString& path, PrintJob* job, QString* error, const QString& Mahntext)
 {
     PrintJob local;
     PrintJob& j = job ? *job : local;
@@ -341,7 +341,7 @@ bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document,
     }
     if (!storePrintChanges(db, j, error))
         return false;
-    return renderToPdf(printJobDocuments(j, env), path, MarginValues{}, error);
+    return renderToPdf(printJobDocuments(j, env, Mahntext), path, MarginValues{}, error);
 }
 
 namespace {
@@ -381,8 +381,10 @@ PrintRun runPrint(const Database& db, qint64 documentId, PrintedDocument documen
 
     const bool matched = choosePrinter(printers, state);
     if (document == PrintedDocument::Invoice || !matched) {
+        // Cancelling the dialog cancels the print, the delivery note's too:
+        // a user who cancels does not expect paper to come out.
         const bool accepted = printDialog ? printDialog(state) : true;
-        if (!accepted && document == PrintedDocument::Invoice) {
+        if (!accepted) {
             run.status = PrintRun::Status::Cancelled;
             return run;
         }

@@ -127,10 +127,11 @@ bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printe
               QString* error);
 
 // The whole print into a PDF file (quittora-cli): prepare, store, one copy,
-// rendered without margins. False with a German *error; *job tells what was
-// prepared (and stored).
+// rendered without margins; a non-empty Mahntext makes the invoice a
+// reminder. False with a German *error; *job tells what was prepared (and
+// stored).
 bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document, const PrintEnvironment& env,
-                const QString& path, PrintJob* job, QString* error);
+                const QString& path, PrintJob* job, QString* error, const QString& Mahntext = {});
 
 // --- The whole command ---------------------------------------------------------
 
@@ -142,7 +143,7 @@ struct PrintRun {
     enum class Status {
         Printed,
         Refused,   // prepare refused, or the changes could not be stored: nothing printed
-        Cancelled, // print dialog cancelled: nothing printed (an assigned number stays)
+        Cancelled, // print dialog cancelled: nothing printed (an assigned number stays, Mahntext is gone)
         Failed,    // the printer refused (an assigned number stays)
     };
     Status status = Status::Refused;
@@ -161,7 +162,7 @@ PrintRun runInvoicePrint(const Database& db, qint64 documentId, const AppContext
 
 // "Lieferschein drucken": as above without number; the print dialog is shown
 // only when no installed printer matches Druckerauswahl, and cancelling it
-// prints on the current printer all the same.
+// cancels the delivery note.
 PrintRun runDeliveryNotePrint(const Database& db, qint64 documentId, const AppContext& ctx, Printers& printers,
                               const PrintDialog& printDialog);
 

@@ -118,6 +118,52 @@ Millimetres PrintCursor::TextWidth(const QString& text) const
     return widest;
 }
 
+QStringList PrintCursor::WrapText(const QString& text, Millimetres width) const
+{
+    const TextStyle st = style();
+    const auto fits = [&](const QString& line) { return line.isEmpty() || textWidth(st, line) <= width; };
+    QStringList out;
+    // Pushes the line, first breaking off the longest leading pieces that fit
+    // while it is too wide (at least one character each, so this ends).
+    const auto pushBroken = [&](QString line) {
+        while (!fits(line) && line.size() > 1) {
+            qsizetype lo = 1;
+            qsizetype hi = line.size() - 1;
+            while (lo < hi) {
+                const qsizetype mid = (lo + hi + 1) / 2;
+                if (fits(line.left(mid)))
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            out << line.left(lo);
+            line = line.mid(lo);
+        }
+        return line;
+    };
+    for (const QString& paragraph : splitLines(text)) {
+        const QStringList words = paragraph.split(QLatin1Char(' '));
+        QString current = pushBroken(words.first());
+        for (qsizetype i = 1; i < words.size(); ++i) {
+            const QString candidate = current + QLatin1Char(' ') + words.at(i);
+            if (fits(candidate)) {
+                current = candidate;
+            } else if (words.at(i).isEmpty()) {
+                // Blanks at a break vanish with it.
+                continue;
+            } else if (current.trimmed().isEmpty()) {
+                // An indented word too wide for the line: no empty line before it.
+                current = pushBroken(candidate);
+            } else {
+                out << current;
+                current = pushBroken(words.at(i));
+            }
+        }
+        out << current;
+    }
+    return out;
+}
+
 Millimetres PrintCursor::TextHeight() const
 {
     return lineHeight(style());

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -76,6 +77,11 @@ public:
     // multi-line text), and the line height of the current font.
     Millimetres TextWidth(const QString& text) const;
     Millimetres TextHeight() const;
+    // The text broken into lines no wider than width in the current font: at
+    // its own line breaks first, then between words; a word wider than the
+    // width on its own is broken between characters. An empty paragraph stays
+    // an empty line. Always at least one entry.
+    QStringList WrapText(const QString& text, Millimetres width) const;
     // Number of the current page of the current document, from 1.
     int Page() const;
 

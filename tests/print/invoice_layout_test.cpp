@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quittora;
 using namespace quittora::testing;
 
@@ -103,8 +105,10 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
     EXPECT_EQ(textAt(page, 21, 273)->style.sizePt, 7.5);
 
     // No reminder on a normal print, and page 1 has no page number.
-    EXPECT_EQ(textAt(page, 23, 110), nullptr);
-    EXPECT_EQ(textAt(page, 170, 74), nullptr);
+    for (const TextItem* t : page.texts()) {
+        EXPECT_FALSE(t->text.contains(u(" vom "))) << t->text.toStdString();
+        EXPECT_FALSE(t->text.contains(u("Seite"))) << t->text.toStdString();
+    }
 }
 
 TEST(InvoiceLayout, QuoteUsesQuoteTextsAndPrintsWhateverNumberItHas)
@@ -348,22 +352,85 @@ TEST(InvoiceCopies, EachCopyIsADocumentOfItsOwnAndOnlyTheFirstCarriesTheReminder
     ASSERT_EQ(docs.size(), 2u);
 
     const Page& first = docs[0].page(0);
-    const TextItem* text = textAt(first, 23, 110);
+    const TextItem* text = first.findText(reminder);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->text, reminder);
     EXPECT_EQ(text->style.sizePt, 14);
+    // Above the intro lines, clear of the first one at 107 and of the date.
+    EXPECT_EQ(text->x.value(), 23);
+    const double reminderLine = 14 * 25.4 / 72; // at least the font's size
+    EXPECT_LE(text->y.value() + reminderLine, 107.0);
+    EXPECT_GE(text->y.value(), 92.0);
+    EXPECT_EQ(textAtOrEmpty(first, 20, 107), u("Vielen Dank für Ihren Auftrag."));
     EXPECT_EQ(textAtOrEmpty(first, 135, 78), u("Datum: 02.05.2024"));
-    const TextItem* reference = textAt(first, 170, 74);
+    const TextItem* reference = first.findText(u(" Nr. 1001 vom 15.03.2024"));
     ASSERT_NE(reference, nullptr);
-    EXPECT_EQ(reference->text, u(" Nr. 1001 vom 15.03.2024"));
     EXPECT_EQ(reference->style.sizePt, 12);
+    EXPECT_EQ(reference->y.value(), 74);
+    // It begins at 170 where it fits, and never runs off the paper.
+    EXPECT_LE(reference->x.value(), 170);
+    EXPECT_NEAR((reference->x + reference->width).value(), 200, 1e-6);
 
     const Page& second = docs[1].page(0);
-    EXPECT_EQ(textAt(second, 23, 110), nullptr);
-    EXPECT_EQ(textAt(second, 170, 74), nullptr);
+    EXPECT_EQ(second.findText(reminder), nullptr);
+    EXPECT_EQ(second.findText(u(" Nr. 1001 vom 15.03.2024")), nullptr);
     EXPECT_EQ(textAtOrEmpty(second, 135, 78), u("Datum: 15.03.2024"));
     // Otherwise the copies are the same invoice.
     EXPECT_EQ(allTexts(second).size() + 2, allTexts(first).size());
+}
+
+TEST(InvoiceCopies, ALongReminderTextWrapsAndStaysAboveTheIntroLines)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung, spätestens "
+                               "innerhalb von sieben Tagen nach Erhalt dieses Schreibens.");
+    const std::vector<PageModel> docs =
+        invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 1, reminder);
+    ASSERT_EQ(docs.size(), 1u);
+    QStringList parts;
+    double bottom = 0;
+    for (const TextItem* t : docs[0].page(0).texts()) {
+        if (t->style.sizePt != 14)
+            continue;
+        parts << t->text;
+        EXPECT_EQ(t->x.value(), 23);
+        EXPECT_GE(t->y.value(), 92.0);
+        EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+        bottom = t->y.value() + 14 * 25.4 / 72;
+    }
+    ASSERT_GE(parts.size(), 2);
+    EXPECT_EQ(parts.join(QLatin1Char(' ')), reminder);
+    EXPECT_LE(bottom, 107.0);
+    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 20, 107), u("Vielen Dank für Ihren Auftrag."));
+}
+
+TEST(InvoiceCopies, AReminderTooLongForItsRoomPushesTheIntroLinesDown)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung bis spätestens zum "
+                               "Ende dieses Monats, andernfalls müssen wir leider weitere Schritte einleiten und "
+                               "Ihnen die entstehenden Kosten in Rechnung stellen.");
+    for (const bool letterhead : {true, false}) {
+        CompanySettings company = layoutCompany();
+        company.setValue(u("Vordruck"), letterhead ? -1 : 0);
+        const std::vector<PageModel> docs =
+            invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1, reminder);
+        ASSERT_EQ(docs.size(), 1u);
+        const Page& page = docs[0].page(0);
+        double top = 1000;
+        double bottom = 0;
+        for (const TextItem* t : page.texts()) {
+            if (t->style.sizePt == 14) {
+                top = std::min(top, t->y.value());
+                bottom = std::max(bottom, t->y.value() + 14 * 25.4 / 72);
+            }
+        }
+        // Clear of the date, which is at 78 with the letterhead and at 87
+        // (alone) without.
+        EXPECT_GE(top, letterhead ? 83.0 : 92.0) << letterhead;
+        const TextItem* intro1 = page.findText(u("Vielen Dank für Ihren Auftrag."));
+        const TextItem* intro2 = page.findText(u("Wir berechnen Ihnen:"));
+        ASSERT_TRUE(intro1 && intro2);
+        EXPECT_GE(intro1->y.value(), bottom) << letterhead;
+        EXPECT_GE(intro2->y.value(), intro1->y.value() + 4) << letterhead;
+    }
 }
 
 TEST(InvoiceCopies, PlainCopiesAreIdentical)
@@ -394,4 +461,214 @@ TEST(InvoiceCopies, CopiesSettingIsReadAsTheDocumentKindReadsIt)
     EXPECT_EQ(deliveryNoteCopies(u("1,5")), 1); // the comma ends the leading number
     EXPECT_EQ(deliveryNoteCopies(u("2x")), 2);
     EXPECT_EQ(deliveryNoteCopies(u("x")), 0);
+}
+
+// --- Texts that are wider than their room ------------------------------------
+
+namespace {
+
+QString longText(int words)
+{
+    QStringList out;
+    for (int i = 0; i < words; ++i)
+        out << (i % 3 == 0 ? u("Ausführung") : i % 3 == 1 ? u("nach") : u("Absprache"));
+    return out.join(QLatin1Char(' '));
+}
+
+// Texts of the page whose top lies in [top, bottom).
+std::vector<const TextItem*> textsBetween(const Page& page, double top, double bottom)
+{
+    std::vector<const TextItem*> out;
+    for (const TextItem* t : page.texts()) {
+        if (t->y.value() >= top - 1e-6 && t->y.value() < bottom - 1e-6)
+            out.push_back(t);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(WideTexts, ADescriptionTooWideForItsColumnWrapsAndPushesTheNextItemDown)
+{
+    const QString wide = longText(14);
+    const QList<DocumentLine> lines = {
+        item(u("1"), wide, u("300,00"), u("300,00")),
+        item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
+        item({}, wide, {}, {}, {}, {}), // a text line has the width up to the totals' edge
+    };
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+
+    const TextItem* spachtel = page.findText(u("Spachtel"));
+    ASSERT_NE(spachtel, nullptr);
+    const double spachtelY = spachtel->y.value();
+    QStringList first;
+    QStringList textLine;
+    double widest = 0;
+    for (const TextItem* t : textsBetween(page, 130, 235)) {
+        if (t->x.value() != 55 || t == spachtel)
+            continue;
+        if (t->y.value() < spachtelY) {
+            // 5 mm apart, clear of the rate column of the two-rate mode (its head at 143).
+            EXPECT_NEAR(t->y.value(), 130 + 5 * double(first.size()), 1e-6);
+            EXPECT_LE((t->x + t->width).value(), 141.0 + 1e-6) << t->text.toStdString();
+            first << t->text;
+        } else {
+            textLine << t->text;
+            widest = std::max(widest, (t->x + t->width).value());
+        }
+    }
+    ASSERT_GE(first.size(), 2);
+    EXPECT_EQ(first.join(QLatin1Char(' ')), wide);
+    // The next item moved down by the continuation lines.
+    EXPECT_EQ(spachtelY, 130 + 5 * double(first.size()));
+    EXPECT_EQ(textEndingAtOrEmpty(page, 27, spachtelY), u("2"));
+
+    EXPECT_EQ(textLine.join(QLatin1Char(' ')), wide);
+    EXPECT_LT(textLine.size(), first.size());
+    EXPECT_LE(widest, 197.0 + 1e-6);
+    EXPECT_GT(widest, 141.0);
+}
+
+TEST(WideTexts, AWordWiderThanTheColumnIsBrokenInsideIt)
+{
+    const QString word = QString(60, QLatin1Char('W'));
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), {item(u("1"), word, u("1,00"), u("1,00"))},
+                                                          layoutCompany(), layoutEnvironment(), 1));
+    QString joined;
+    for (const TextItem* t : textsBetween(doc.page(0), 130, 230)) {
+        if (t->x.value() == 55) {
+            joined += t->text;
+            EXPECT_LE((t->x + t->width).value(), 141.0 + 1e-6);
+        }
+    }
+    EXPECT_EQ(joined, word);
+}
+
+TEST(WideTexts, TheDeliveryNoteWrapsItsDescriptionsUpToTheRightEdge)
+{
+    const QString wide = longText(20);
+    const std::vector<PageModel> docs =
+        deliveryNoteDocuments(layoutHead(), {item(u("1"), wide, {}, {}), item(u("2"), u("Spachtel"), {}, {})},
+                              layoutCompany(), layoutEnvironment(), 1);
+    ASSERT_EQ(docs.size(), 1u);
+    const Page& page = docs[0].page(0);
+    QStringList parts;
+    for (const TextItem* t : textsBetween(page, 130, 230)) {
+        if (t->x.value() == 70 && t->text != u("Spachtel")) {
+            parts << t->text;
+            EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+        }
+    }
+    ASSERT_GE(parts.size(), 2);
+    EXPECT_EQ(parts.join(QLatin1Char(' ')), wide);
+    EXPECT_EQ(textAtOrEmpty(page, 70, 130 + 5 * double(parts.size())), u("Spachtel"));
+}
+
+TEST(WideTexts, ALongClosingTextWrapsBesideTheTotalsBetweenTheRules)
+{
+    CompanySettings company = layoutCompany();
+    const QString closing = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf "
+                              "unser unten genanntes Konto. Wir bedanken uns für die gute Zusammenarbeit.");
+    company.setValue(u("Memo3"), closing);
+    const PageModel doc =
+        singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+
+    QStringList parts;
+    const TextItem* summary = nullptr;
+    const TextItem* netLabel = textEndingAt(page, 170, 240);
+    const TextItem* vatLabel = textEndingAt(page, 170, 249);
+    ASSERT_TRUE(netLabel && vatLabel);
+    double last = 0;
+    for (const TextItem* t : textsBetween(page, 235, 256)) {
+        if (t->x.value() != 20)
+            continue;
+        if (t->text == layoutHead().vatSummary) {
+            summary = t;
+            continue;
+        }
+        parts << t->text;
+        // Left of the totals' labels, below the rule at 235.
+        EXPECT_LT((t->x + t->width).value(), std::min(netLabel->x.value(), vatLabel->x.value()));
+        EXPECT_GT(t->y.value(), 235.0);
+        last = t->y.value();
+    }
+    ASSERT_GE(parts.size(), 2);
+    EXPECT_EQ(parts.join(QLatin1Char(' ')), closing);
+    // The VAT breakdown follows below the closing text, and all of it stays
+    // above the rule at 256.
+    ASSERT_NE(summary, nullptr);
+    EXPECT_GT(summary->y.value(), last);
+    EXPECT_LE(summary->y.value() + 10.5 * 25.4 / 72, 256.0);
+
+    // With one VAT rate nothing stands beside it: it uses the width.
+    company.setValue(u("frei9"), u("0"));
+    const PageModel single = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    QStringList wide;
+    for (const TextItem* t : textsBetween(single.page(0), 235, 256)) {
+        wide << t->text;
+        EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+    }
+    EXPECT_EQ(wide.join(QLatin1Char(' ')), closing);
+    EXPECT_LT(wide.size(), parts.size() + 1);
+    EXPECT_EQ(textAtOrEmpty(single.page(0), 20, 242), wide.first());
+}
+
+TEST(WideTexts, ClosingTextKeepsItsOwnLineBreaksAndAShortOneItsPlace)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("Memo3"), u("Zahlbar sofort.\nDanke!"));
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    const TextItem* first = page.findText(u("Zahlbar sofort."));
+    const TextItem* second = page.findText(u("Danke!"));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->y.value(), 242);
+    EXPECT_GT(second->y.value(), first->y.value());
+    EXPECT_EQ(second->x.value(), 20);
+    const TextItem* summary = page.findText(layoutHead().vatSummary);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_GT(summary->y.value(), second->y.value());
+}
+
+TEST(WideTexts, IntroAndDeliveryTextsWrapAndPushTheirFollowersDown)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("Memo1"), longText(24));
+    company.setValue(u("Memo8"), longText(12));
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+    const TextItem* second = page.findText(u("Wir berechnen Ihnen:"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_GT(second->y.value(), 112.0);
+    for (const TextItem* t : textsBetween(page, 107, 121))
+        EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+
+    const std::vector<PageModel> notes = deliveryNoteDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1);
+    ASSERT_EQ(notes.size(), 1u);
+    QStringList receipt;
+    for (const TextItem* t : textsBetween(notes[0].page(0), 242, 260)) {
+        if (t->x.value() == 120) {
+            receipt << t->text;
+            EXPECT_LE((t->x + t->width).value(), 197.0 + 1e-6);
+        }
+    }
+    EXPECT_EQ(receipt.join(QLatin1Char(' ')), longText(12));
+}
+
+TEST(WideTexts, FooterCaptionsAndValuesAreKeptApart)
+{
+    CompanySettings company = layoutCompany();
+    company.setValue(u("Einst23"), u("Steuernummer"));
+    company.setValue(u("Einst25"), u("IBAN / BIC"));
+    company.setValue(u("Einst27"), u("DE00 1234"));
+    company.setValue(u("Einst28"), u("MUSTDEFF"));
+    company.setValue(u("Einst26"), QString());
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), threeItems(), company, layoutEnvironment(), 1));
+    EXPECT_EQ(textAtOrEmpty(doc.page(0), 21, 273), u("Steuernummer 123/456"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(0), 60, 276), u("IBAN / BIC DE00 1234 MUSTDEFF"));
+    EXPECT_EQ(textAtOrEmpty(doc.page(0), 60, 273), u("Musterbank"));
+    // A caption that ends in a blank gets no second one.
+    EXPECT_EQ(textAtOrEmpty(doc.page(0), 21, 276), u("USt-IdNr. DE123"));
 }

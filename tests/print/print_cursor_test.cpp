@@ -131,6 +131,50 @@ TEST(PrintCursor, LineBreaksInATextStartTheirLinesAtTheSameX)
     EXPECT_EQ(p.TextWidth(QStringLiteral("kurz\nviel längere Zeile")), p.TextWidth(QStringLiteral("viel längere Zeile")));
 }
 
+TEST(PrintCursor, WrapTextBreaksBetweenWordsWithinTheWidthAndKeepsItsOwnBreaks)
+{
+    PrintCursor p;
+    p.FontSize = 10.5;
+    const QString paragraph = QStringLiteral("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen "
+                                             "ohne Abzug auf unser unten genanntes Konto.");
+    const Millimetres width = 60_mm;
+    const QStringList lines = p.WrapText(paragraph + QStringLiteral("\n\nDanke!"), width);
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines.at(lines.size() - 2), QString());
+    EXPECT_EQ(lines.last(), QStringLiteral("Danke!"));
+    const QStringList wrapped = lines.mid(0, lines.size() - 2);
+    EXPECT_EQ(wrapped.join(QLatin1Char(' ')), paragraph);
+    for (qsizetype i = 0; i < wrapped.size(); ++i) {
+        EXPECT_LE(p.TextWidth(wrapped.at(i)), width) << wrapped.at(i).toStdString();
+        // Greedy: the next word would not have fitted.
+        if (i + 1 < wrapped.size()) {
+            const QString next = wrapped.at(i) + QLatin1Char(' ') + wrapped.at(i + 1).section(QLatin1Char(' '), 0, 0);
+            EXPECT_GT(p.TextWidth(next), width) << next.toStdString();
+        }
+    }
+    // A wider font gives more lines.
+    p.FontSize = 14;
+    EXPECT_GT(p.WrapText(paragraph, width).size(), wrapped.size());
+}
+
+TEST(PrintCursor, WrapTextBreaksAnOverlongWordAndLeavesShortTextsAlone)
+{
+    PrintCursor p;
+    const QString word(80, QLatin1Char('M'));
+    const QStringList pieces = p.WrapText(QStringLiteral("  ") + word, 30_mm);
+    ASSERT_GE(pieces.size(), 3);
+    EXPECT_EQ(pieces.join(QString()), QStringLiteral("  ") + word);
+    for (const QString& piece : pieces) {
+        EXPECT_FALSE(piece.isEmpty());
+        EXPECT_LE(p.TextWidth(piece), 30_mm);
+    }
+    EXPECT_EQ(p.WrapText(QStringLiteral("kurz"), 30_mm), QStringList{QStringLiteral("kurz")});
+    EXPECT_EQ(p.WrapText(QString(), 30_mm), QStringList{QString()});
+    // Even a width too small for one character ends, a character a line.
+    EXPECT_EQ(p.WrapText(QStringLiteral("abc"), 0.1_mm), (QStringList{QStringLiteral("a"), QStringLiteral("b"),
+                                                                     QStringLiteral("c")}));
+}
+
 TEST(PrintCursor, TextsCarryTheFontStateOfTheirMoment)
 {
     PrintCursor p;

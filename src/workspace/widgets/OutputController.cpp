@@ -89,6 +89,10 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     connect(toolbar.revenue(), &QToolButton::clicked, this, &OutputController::openOverview);
     connect(menus.rechnungDrucken, &QAction::triggered, this, &OutputController::printInvoiceAsked);
     connect(menus.lieferscheinDrucken, &QAction::triggered, this, &OutputController::printDeliveryNote);
+    // Designed unavailable (they stay disabled), yet complete.
+    connect(menus.zahlungserinnerung, &QAction::triggered, this,
+            [this] { printReminder(ReminderKind::PaymentReminder); });
+    connect(menus.mahnung, &QAction::triggered, this, [this] { printReminder(ReminderKind::Dunning); });
     connect(menus.drucker, &QAction::triggered, this, &OutputController::openPrinterDialog);
     connect(menus.rechnungEmail, &QAction::triggered, this, &OutputController::createEmail);
     connect(menus.umsatz, &QAction::triggered, this, &OutputController::openOverview);
@@ -192,6 +196,21 @@ void OutputController::printDeliveryNote()
     const qint64 id = docs.currentId();
     runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
     afterPrint(id);
+}
+
+void OutputController::printReminder(ReminderKind kind)
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const std::optional<email::Head> head = email::loadHead(m_db, docs.currentId());
+    if (!head)
+        return;
+    if (!askReminderText(m_ctx.prompts, kind, head->number, head->name, m_ctx.state))
+        return;
+    printInvoice();
+    // However the print ended, the text belonged to this print only.
+    m_ctx.state.Mahntext.clear();
 }
 
 void OutputController::openPrinterDialog()

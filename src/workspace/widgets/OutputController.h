@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/DocumentPrint.h"
+#include "print/Reminder.h"
 
 #include <QObject>
 
@@ -38,6 +39,10 @@ public:
     void printInvoice();       // Command8
     void printInvoiceAsked();  // menu "Rechnung drucken"
     void printDeliveryNote();  // menu "Lieferschein drucken"
+    // "Zahlungserinnerung drucken" / "Mahnung drucken": asks for the text and
+    // prints the current invoice with it. Their menu items are not offered,
+    // but the commands are complete.
+    void printReminder(ReminderKind kind);
     void openPrinterDialog();  // menu "&Drucker"
     void createEmail();        // Command18, menu "Rechnung als E-Mail generieren"
     void openOverview();       // Command21, menu "Umsatz"

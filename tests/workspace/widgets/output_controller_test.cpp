@@ -154,6 +154,58 @@ TEST_F(OutputControllerTest, DeliveryNotePrintsWithoutANumber)
     EXPECT_EQ(dialogs, 1); // no installed printer matches an empty choice
 }
 
+TEST_F(OutputControllerTest, ReminderCommandsAskForTheTextAndPrintTheInvoiceWithIt)
+{
+    // Designed unavailable: the items are not offered.
+    EXPECT_FALSE(action("mnuZahlungserinnerung")->isEnabled());
+    EXPECT_FALSE(action("mnuMahnung")->isEnabled());
+
+    goTo(fresh);
+    t.clock.setToday(QDate(2024, 4, 20));
+    t.prompts.answerInput(u("Bitte zahlen Sie bis Freitag."));
+    window->output().printReminder(ReminderKind::PaymentReminder);
+    const FakePrompts::Shown asked = t.prompts.last();
+    EXPECT_EQ(asked.title, u("Zahlungserinnerung drucken"));
+    // The prompt was built before the print numbered the invoice.
+    EXPECT_EQ(asked.text, u("Rechnung Nr. an Hans Müller\r\r\rFolgender Text wird der Rechnung zugefügt:"));
+    EXPECT_EQ(asked.defaultText, u("Zahlungserinnerung ! - Wir bitten um Begleichung dieser Rechnung"));
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_EQ(printers->jobs.size(), 1u);
+    const Page& page = printers->jobs[0].documents.at(0).page(0);
+    const auto has = [&page](const QString& text) {
+        for (const TextItem* item : page.texts()) {
+            if (item->text == text)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(has(u("Bitte zahlen Sie bis Freitag.")));
+    EXPECT_TRUE(has(u("Datum: 20.04.2024")));
+    EXPECT_TRUE(has(u(" Nr. 1000 vom 05.03.2024")));
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+
+    // Cancelling the input box prints nothing.
+    t.prompts.answerInput(std::nullopt);
+    window->output().printReminder(ReminderKind::Dunning);
+    EXPECT_EQ(t.prompts.last().title, u("Mahnung drucken"));
+    EXPECT_EQ(t.prompts.last().text, u("Rechnung Nr.1000 an Hans Müller\r\r\rFolgender Text wird der Rechnung zugefügt:"));
+    EXPECT_EQ(printers->jobs.size(), 1u);
+    EXPECT_EQ(dialogs, 1);
+
+    // A dunning letter whose print dialog is cancelled leaves no reminder
+    // behind for the next print.
+    window->output().setPrintDialog([this](ProgramState&) {
+        ++dialogs;
+        return false;
+    });
+    t.prompts.answerInput(u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung"));
+    window->output().printReminder(ReminderKind::Dunning);
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(printers->jobs.size(), 1u);
+    EXPECT_TRUE(t.state.Mahntext.isEmpty());
+}
+
 TEST_F(OutputControllerTest, PrinterDialogOpensFromTheMenu)
 {
     QString opened;
