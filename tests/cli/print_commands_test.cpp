@@ -1,4 +1,5 @@
 #include "print/PdfWords.h"
+#include "support/CliRunner.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
@@ -6,10 +7,10 @@
 #include <QDate>
 #include <cmath>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace quittora;
+using quittora::test::CliRun;
 using quittora::test::TempDatabase;
 using quittora::testing::findWord;
 using quittora::testing::pdfWords;
@@ -17,12 +18,6 @@ using quittora::testing::pdfWords;
 namespace {
 
 QString s(const char* text) { return QString::fromUtf8(text); }
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // quittora-cli with its own settings folder and a German locale.
 class PrintCli : public ::testing::Test {
@@ -39,16 +34,12 @@ protected:
 
     CliRun cli(const QStringList& args) const
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env;
         env.insert(s("XDG_CONFIG_HOME"), home.filePath(s("config")));
         env.insert(s("XDG_RUNTIME_DIR"), home.path());
         env.insert(s("LC_ALL"), s("de_DE.UTF-8"));
-        env.remove(s("QT_QPA_PLATFORM")); // the command picks the offscreen platform itself
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUITTORA_CLI), args);
-        p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        // The command picks the offscreen platform itself.
+        return quittora::test::runCli(args, env, {s("QT_QPA_PLATFORM")});
     }
 
     QTemporaryDir home;

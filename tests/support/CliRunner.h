@@ -18,11 +18,15 @@ struct CliRun {
     QString err;
 };
 
-// Extra variables are set on top of the test's own environment.
-inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra = {}, int timeoutMs = 60000)
+// Extra variables are set on top of the test's own environment; the names in
+// unset are taken out of it.
+inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra = {}, const QStringList& unset = {},
+                     int timeoutMs = 60000)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : unset)
+        env.remove(key);
     for (const QString& key : extra.keys())
         env.insert(key, extra.value(key));
     p.setProcessEnvironment(env);
