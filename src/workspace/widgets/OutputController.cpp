@@ -263,8 +263,19 @@ void OutputController::createEmail()
 
 void OutputController::openOverview()
 {
-    RechnungenWindow overview(m_ctx, m_db, *m_printers, m_window.sources().documents().recordCount() > 0, &m_window);
-    overview.exec();
+    // The overview stores the paid flag straight into the table. What the
+    // main window still holds unstored goes in first, and the current
+    // document is read again afterwards: a stale edit stored later would
+    // undo what was ticked or unticked in the overview.
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending())
+        return;
+    {
+        RechnungenWindow overview(m_ctx, m_db, *m_printers, docs.recordCount() > 0, &m_window);
+        overview.exec();
+    }
+    if (docs.hasCurrent())
+        docs.reloadCurrent();
 }
 
 void OutputController::showCustomerDocuments()

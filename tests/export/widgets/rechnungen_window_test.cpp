@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <memory>
@@ -67,6 +69,14 @@ protected:
         return out;
     }
     QString total() const { return find<QLabel>("lblSumme")->text(); }
+    // A click on the box itself, where the user ticks it.
+    static void clickBox(QCheckBox* box)
+    {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
+    }
 
     test::TempDatabase db;
     test::SampleDocuments sample{db};
@@ -123,6 +133,40 @@ TEST_F(RechnungenWindowTest, PaidBoxStoresTheFlagAtOnce)
     EXPECT_FALSE(paid->isChecked());
     paid->click();
     EXPECT_EQ(db.field(u("Rechnungen"), sample.doc4, u("opt1")).toInt(), -1);
+}
+
+TEST_F(RechnungenWindowTest, PaidBoxTickedAndUntickedLeavesTheInvoiceOpen)
+{
+    open();
+    ASSERT_EQ(window->documents().currentId(), sample.doc4);
+    auto* paid = find<QCheckBox>("chkBezahlt");
+    clickBox(paid);
+    ASSERT_TRUE(paid->isChecked());
+    ASSERT_EQ(db.field(u("Rechnungen"), sample.doc4, u("opt1")).toInt(), -1);
+    clickBox(paid);
+    EXPECT_FALSE(paid->isChecked());
+    EXPECT_EQ(db.field(u("Rechnungen"), sample.doc4, u("opt1")).toInt(), 0);
+    // Ticked again, then the record is left: the stored state follows the box.
+    clickBox(paid);
+    window->documents().moveNext();
+    window->documents().moveFirst();
+    EXPECT_TRUE(paid->isChecked());
+    EXPECT_EQ(db.field(u("Rechnungen"), sample.doc4, u("opt1")).toInt(), -1);
+}
+
+TEST_F(RechnungenWindowTest, PaidBoxUntickedInThePaidSelectionStoresOpenAndKeepsTheRow)
+{
+    open();
+    QTest::mouseClick(find<QRadioButton>("optBezahlt"), Qt::LeftButton);
+    ASSERT_EQ(window->documents().currentId(), sample.doc2);
+    auto* paid = find<QCheckBox>("chkBezahlt");
+    ASSERT_TRUE(paid->isChecked());
+    clickBox(paid);
+    EXPECT_FALSE(paid->isChecked());
+    EXPECT_EQ(db.field(u("Rechnungen"), sample.doc2, u("opt1")).toInt(), 0);
+    EXPECT_EQ(numbers(), QStringList{u("1002")}); // until the next filter run
+    QTest::mouseClick(find<QRadioButton>("optBezahlt"), Qt::LeftButton);
+    EXPECT_TRUE(numbers().isEmpty());
 }
 
 TEST_F(RechnungenWindowTest, HeuteShowsTodaysInvoicesAndKeepsTheDateList)
@@ -184,4 +228,30 @@ TEST_F(RechnungenWindowTest, PrintedListAsksFirstAndGoesToThePrinter)
     QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(printers.jobs[0].documents.size(), 1u);
+}
+
+TEST_F(RechnungenWindowTest, PickingDatesAgainAndAgainKeepsSixtyOneDates)
+{
+    t.clock.setToday(QDate(2024, 3, 4));
+    open();
+    auto* date = find<QComboBox>("cboDatum");
+    ASSERT_EQ(date->count(), 61);
+    EXPECT_EQ(date->itemText(0), u("04.03.2024"));
+    EXPECT_EQ(date->itemText(60), u("04.01.2024"));
+    for (int pick : {3, 0, 60, 3}) {
+        date->setCurrentIndex(pick);
+        Q_EMIT date->activated(pick);
+        EXPECT_EQ(date->count(), 61);
+        EXPECT_EQ(date->currentText(), date->itemText(pick));
+        EXPECT_EQ(find<QComboBox>("cboMonat")->currentText(), u("Monatsübersicht wählen"));
+    }
+    // 01.03.2024 (index 3): the open invoice 1001 only; the quote stays out.
+    EXPECT_EQ(numbers(), QStringList{u("1001")});
+    EXPECT_EQ(total(), u("32,00"));
+    // Choosing a month again returns to the month filter.
+    auto* month = find<QComboBox>("cboMonat");
+    month->setCurrentIndex(2);
+    Q_EMIT month->activated(2);
+    EXPECT_EQ(numbers(), (QStringList{u("1003"), u("1001")}));
+    EXPECT_EQ(date->currentText(), u("Datum wählen"));
 }

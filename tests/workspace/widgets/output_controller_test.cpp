@@ -1,6 +1,7 @@
 #include "workspace/widgets/OutputController.h"
 
 #include "data/Recordset.h"
+#include "export/widgets/RechnungenWindow.h"
 #include "export/EmailExport.h"
 #include "print/DocumentPrint.h"
 #include "print/FakePrinters.h"
@@ -14,11 +15,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -306,4 +312,86 @@ TEST_F(OutputControllerTest, RevenueButtonOpensTheOverview)
     QTest::mouseClick(find<QToolButton>("Command21"), Qt::LeftButton);
     EXPECT_TRUE(*done);
     EXPECT_EQ(opened, u("Rechnungen/Umsatz"));
+}
+
+TEST_F(OutputControllerTest, RevenueMenuOpensTheOverviewOfTheCurrentMonth)
+{
+    QString opened;
+    int rows = -1;
+    auto done = whenModalOpens([&](QWidget* w) {
+        opened = w->objectName() + u("/") + w->windowTitle();
+        if (auto* grid = w->findChild<QTableView*>(u("DBGrid1")))
+            rows = grid->model()->rowCount();
+        w->close();
+    });
+    action("mnuUmsatz")->trigger();
+    EXPECT_TRUE(*done);
+    EXPECT_EQ(opened, u("Rechnungen/Umsatz"));
+    EXPECT_EQ(rows, 3); // the open invoices of March 2024, the fresh one included
+}
+
+TEST_F(OutputControllerTest, HtmlMenuItemPressesTheBlankLineButton)
+{
+    // The item is designed unavailable; what it would do is still wired.
+    QAction* html = action("mnuRechnungHtml");
+    ASSERT_FALSE(html->isEnabled());
+    auto* blankLine = find<QPushButton>("Command17");
+    QSignalSpy pressed(blankLine, &QPushButton::clicked);
+    html->trigger();
+    EXPECT_EQ(pressed.count(), 0);
+    html->setEnabled(true);
+    html->trigger();
+    EXPECT_EQ(pressed.count(), 1);
+    EXPECT_FALSE(QFile::exists(t.state.tempFolder + u("Quittora.eml")));
+}
+
+namespace {
+
+void clickCheckBox(QCheckBox* box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    QTest::mouseClick(box, Qt::LeftButton, {},
+                      box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center());
+}
+
+} // namespace
+
+TEST_F(OutputControllerTest, OverviewUntickingAnInvoiceTickedOnTheMainWindowLeavesItOpen)
+{
+    // Ticked on the main window, then opened in the overview and unticked
+    // there: the invoice is open, in the table and on the main window.
+    goTo(sample.doc4);
+    auto* mainPaid = find<QCheckBox>("Check1");
+    ASSERT_FALSE(mainPaid->isChecked());
+    clickCheckBox(mainPaid);
+    ASSERT_TRUE(mainPaid->isChecked());
+
+    bool untickedThere = false;
+    auto done = whenModalOpens([&](QWidget* w) {
+        auto* overview = qobject_cast<RechnungenWindow*>(w);
+        auto* box = w->findChild<QCheckBox*>(u("chkBezahlt"));
+        if (overview && box) {
+            // Wherever the invoice is listed, the box ends unticked.
+            if (!overview->documents().moveToId(sample.doc4)) {
+                QTest::mouseClick(w->findChild<QRadioButton*>(u("optBezahlt")), Qt::LeftButton);
+                overview->documents().moveToId(sample.doc4);
+            }
+            if (!box->isChecked())
+                clickCheckBox(box);
+            clickCheckBox(box);
+            untickedThere = overview->documents().currentId() == sample.doc4 && !box->isChecked();
+        }
+        w->close();
+    });
+    QTest::mouseClick(find<QToolButton>("Command21"), Qt::LeftButton);
+    ASSERT_TRUE(*done);
+    ASSERT_TRUE(untickedThere);
+    EXPECT_FALSE(mainPaid->isChecked());
+    // Leaving the record stores nothing that would undo it.
+    docs().moveFirst();
+    settle();
+    EXPECT_EQ(stored(sample.doc4, "opt1").toInt(), 0);
+    goTo(sample.doc4);
+    EXPECT_FALSE(mainPaid->isChecked());
 }
