@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/Recordset.h"
+#include "data/RecordsetModel.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "export/ExportFile.h"
 #include "platform/Clock.h"
@@ -11,12 +12,14 @@
 #include "print/OverviewList.h"
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
+#include "tools/widgets/ProportionalScaler.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -103,10 +106,15 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
                                this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_grid->setGeometry(10, 84, 450, 380);
-    m_grid->setColumnWidth(0, 60);
-    m_grid->setColumnWidth(1, 200);
-    m_grid->setColumnWidth(2, 90);
-    m_grid->setColumnWidth(3, 80);
+    // The four columns fit beside the row heads and the scroll bar, so the
+    // amounts are never hidden behind a horizontal scroll.
+    m_grid->setColumnWidth(0, 56);
+    m_grid->setColumnWidth(1, 178);
+    m_grid->setColumnWidth(2, 82);
+    m_grid->setColumnWidth(3, 84);
+    m_grid->recordsetModel()->setColumnAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    // The name takes what a larger window gives.
+    m_grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
     m_number = boxLabel(this, "lblNummer", QRect(470, 84, 160, 22));
     m_name = boxLabel(this, "lblName", QRect(470, 110, 160, 22));
@@ -147,6 +155,9 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     connect(m_data1, &Recordset::reloaded, this, &RechnungenWindow::showCurrent);
     connect(m_data1, &Recordset::writeFailed, this,
             [this](const QString& message) { m_ctx.prompts.critical(QStringLiteral("Fehler"), message); });
+
+    // A larger window gives the list more room.
+    new ProportionalScaler(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -254,4 +255,20 @@ TEST_F(RechnungenWindowTest, PickingDatesAgainAndAgainKeepsSixtyOneDates)
     Q_EMIT month->activated(2);
     EXPECT_EQ(numbers(), (QStringList{u("1003"), u("1001")}));
     EXPECT_EQ(date->currentText(), u("Datum wählen"));
+}
+
+TEST_F(RechnungenWindowTest, TheListShowsEveryColumnAndGrowsWithTheWindow)
+{
+    open();
+    RecordsetGrid* grid = window->grid();
+    QTest::qWait(50);
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0); // amounts are never scrolled away
+    const int amountAlignment = grid->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt();
+    EXPECT_TRUE(amountAlignment & Qt::AlignRight);
+
+    const QSize before = grid->size();
+    window->resize(window->width() * 3 / 2, window->height() * 3 / 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->width() > before.width(); }, 2000));
+    EXPECT_GT(grid->height(), before.height());
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
 }
