@@ -3,6 +3,8 @@
 #include "data/Numbers.h"
 #include "print/PrintCursor.h"
 
+#include <algorithm>
+
 namespace quittora {
 
 namespace {
@@ -19,6 +21,22 @@ void printAmount(PrintCursor& p, const QString& text)
     p.Print(text);
     p.FontBold = false;
     p.FontName = QStringLiteral("Arial");
+}
+
+// A column's text on one line and short enough to end before the next
+// column: a long name would otherwise run into the amount and make both
+// unreadable.
+QString fitted(const PrintCursor& p, QString text, Millimetres room)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (p.TextWidth(text) <= room)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    while (!text.isEmpty() && p.TextWidth(text + ellipsis) > room)
+        text.chop(1);
+    return text.trimmed() + ellipsis;
 }
 
 } // namespace
@@ -51,17 +69,25 @@ namespace overviewlist {
 QString printQuestion() { return QStringLiteral("Die angezeigten Rechnugsaufstellung drucken ?"); }
 QString printTitle() { return QStringLiteral("Achtung !"); }
 
-QString listAmount(const QString& storedAmount, QChar decimalSeparator)
+QString listAmount(const QString& storedAmount, QChar decimalSeparator, int width)
 {
     const auto value = localeNumber(storedAmount, decimalSeparator);
     const QString text = value ? amountText(*value, decimalSeparator) : storedAmount;
-    return text.rightJustified(kAmountWidth, QLatin1Char(' '));
+    return text.rightJustified(std::max(width, kAmountWidth), QLatin1Char(' '));
 }
 
 std::vector<PageModel> documents(const QList<overview::Row>& rows, Decimal total, QChar decimalSeparator)
 {
     if (rows.isEmpty())
         return {};
+    // The amounts and the total are right-aligned in a fixed-width font; a
+    // total (or an amount) wider than the usual seven characters widens the
+    // whole column, so the figures still stand under each other.
+    const QString totalText = amountText(total, decimalSeparator);
+    int width = static_cast<int>(totalText.size());
+    for (const overview::Row& row : rows)
+        width = std::max(width, static_cast<int>(listAmount(row.amount, decimalSeparator).size()));
+
     PrintCursor p;
     Rechnungsaufstellung_drucken(p);
     for (const overview::Row& row : rows) {
@@ -70,18 +96,18 @@ std::vector<PageModel> documents(const QList<overview::Row>& rows, Decimal total
             Rechnungsaufstellung_drucken(p);
         }
         p.CurrentX = 20_mm;
-        p.Print(row.date, PrintCursor::LineEnd::No);
+        p.Print(fitted(p, row.date, 24_mm), PrintCursor::LineEnd::No);
         p.CurrentX = 45_mm;
-        p.Print(row.number, PrintCursor::LineEnd::No);
+        p.Print(fitted(p, row.number, 16_mm), PrintCursor::LineEnd::No);
         p.CurrentX = 62_mm;
-        p.Print(row.name, PrintCursor::LineEnd::No);
-        printAmount(p, listAmount(row.amount, decimalSeparator));
+        p.Print(fitted(p, row.name, 66_mm), PrintCursor::LineEnd::No);
+        printAmount(p, listAmount(row.amount, decimalSeparator, width));
         p.Print();
     }
     p.Print();
     p.CurrentX = 45_mm;
     p.Print(QStringLiteral("Gesamtsumme"), PrintCursor::LineEnd::No);
-    printAmount(p, amountText(total, decimalSeparator).rightJustified(kAmountWidth, QLatin1Char(' ')));
+    printAmount(p, totalText.rightJustified(std::max(width, kAmountWidth), QLatin1Char(' ')));
     return p.takeDocuments();
 }
 

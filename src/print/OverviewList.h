@@ -27,9 +27,9 @@ QString printQuestion(); // "Die angezeigten Rechnugsaufstellung drucken ?"
 QString printTitle();    // "Achtung !"
 
 // An amount of the list: the stored amount as two-decimal text (as it
-// stands when it is no number), right-aligned in 7 characters; printed in
-// a fixed-width font, so the column lines up.
-QString listAmount(const QString& storedAmount, QChar decimalSeparator);
+// stands when it is no number), right-aligned in 7 characters (or in width,
+// when that is more); printed in a fixed-width font, so the column lines up.
+QString listAmount(const QString& storedAmount, QChar decimalSeparator, int width = 7);
 
 // The list, one document: the page heading on every page, one row per
 // document (date, number, name, amount), then "Gesamtsumme" with the total.

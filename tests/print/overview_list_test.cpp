@@ -154,3 +154,45 @@ TEST(OverviewList, QuestionAndAmountColumn)
     EXPECT_EQ(overviewlist::listAmount(u("123456,78"), QLatin1Char(',')), u("123456,78"));
     EXPECT_EQ(overviewlist::listAmount({}, QLatin1Char(',')), u("       "));
 }
+
+TEST(OverviewList, LongValuesEndBeforeTheNextColumnAndStayOnTheirLine)
+{
+    QList<overview::Row> list = rows(1);
+    list[0].name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH");
+    list[0].number = u("2024-000123456789");
+    list[0].date = u("Datum\r\nfehlt");
+    const std::vector<PageModel> docs = overviewlist::documents(list, Decimal::fromInt(1), QLatin1Char(','));
+    ASSERT_EQ(docs.size(), 1u);
+    const Page& page = docs[0].page(0);
+    const TextItem* name = textAt(page, 62, 30);
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(name->text.startsWith(u("Großhandelsgesellschaft für"))) << name->text.toStdString();
+    EXPECT_TRUE(name->text.endsWith(QChar(0x2026)));
+    EXPECT_LT((name->x + name->width).value(), 130.0);
+    const TextItem* number = textAt(page, 45, 30);
+    ASSERT_NE(number, nullptr);
+    EXPECT_LT((number->x + number->width).value(), 62.0);
+    const TextItem* date = textAt(page, 20, 30);
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(date->text, u("Datum fehlt"));
+    // Short values stay whole.
+    EXPECT_EQ(textsOnLine(overviewlist::documents(rows(1), Decimal(), QLatin1Char(','))[0].page(0), 30).at(2),
+              u("Kunde 1"));
+}
+
+TEST(OverviewList, AWideTotalWidensTheAmountColumnSoTheFiguresStayAligned)
+{
+    const QList<overview::Row> list = rows(3); // 1,50 2,50 3,50
+    const std::vector<PageModel> docs = overviewlist::documents(list, Decimal::fromInt(123456), QLatin1Char(','));
+    ASSERT_EQ(docs.size(), 1u);
+    const Page& page = docs[0].page(0);
+    const TextItem* first = textAt(page, 130, 30);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text, u("     1,50"));
+    const TextItem* total = textStartingWith(page, u("Gesamtsumme"));
+    ASSERT_NE(total, nullptr);
+    const TextItem* sum = textAt(page, 130, total->y.value());
+    ASSERT_NE(sum, nullptr);
+    EXPECT_EQ(sum->text, u("123456,00"));
+    EXPECT_NEAR((first->x + first->width).value(), (sum->x + sum->width).value(), 0.01);
+}
