@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -394,4 +395,29 @@ TEST_F(OutputControllerTest, OverviewUntickingAnInvoiceTickedOnTheMainWindowLeav
     EXPECT_EQ(stored(sample.doc4, "opt1").toInt(), 0);
     goTo(sample.doc4);
     EXPECT_FALSE(mainPaid->isChecked());
+}
+
+TEST_F(OutputControllerTest, ShowingTheListPutsTheFocusIntoItsSearchBoxHidingItIntoTheArticleSearch)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* listButton = find<QToolButton>("Command11");
+    auto* listSearch = find<QLineEdit>("Text33");
+    auto* articleSearch = find<QLineEdit>("Text22");
+    QTest::mouseClick(listButton, Qt::LeftButton);
+    EXPECT_TRUE(window->documentList().isOpen());
+    EXPECT_EQ(QApplication::focusWidget(), listSearch);
+    QTest::mouseClick(listButton, Qt::LeftButton);
+    EXPECT_FALSE(window->documentList().isOpen());
+    EXPECT_EQ(QApplication::focusWidget(), articleSearch);
+
+    QTest::mouseClick(listButton, Qt::LeftButton);
+    find<QPushButton>("Command10")->click(); // "Liste Ausblenden"
+    EXPECT_FALSE(window->documentList().isOpen());
+    EXPECT_EQ(QApplication::focusWidget(), articleSearch);
+
+    // The unpaid invoices open the list with its search box ready.
+    window->output().showUnpaidDocuments();
+    EXPECT_TRUE(window->documentList().isOpen());
+    EXPECT_EQ(QApplication::focusWidget(), listSearch);
 }
