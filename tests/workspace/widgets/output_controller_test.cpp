@@ -421,3 +421,26 @@ TEST_F(OutputControllerTest, ShowingTheListPutsTheFocusIntoItsSearchBoxHidingItI
     EXPECT_TRUE(window->documentList().isOpen());
     EXPECT_EQ(QApplication::focusWidget(), listSearch);
 }
+
+TEST_F(OutputControllerTest, EmailOfAnInvoiceWithoutAddressGoesToTheCustomerAndTheInvoiceKeepsIt)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a40 = ? WHERE ID = ?"), {u("baeckerei@example.de"), sample.mueller}));
+    goTo(sample.doc1);
+    ASSERT_EQ(stored(sample.doc1, "b10"), QString());
+    t.clipboard.setText(u("vorher"));
+    action("mnuRechnungEmail")->trigger();
+    const QString path = t.state.tempFolder + u("Quittora.eml");
+    ASSERT_EQ(t.shell.opened(), QStringList{path});
+    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <baeckerei@example.de>\r\n"));
+    EXPECT_EQ(stored(sample.doc1, "b10"), u("baeckerei@example.de"));
+    EXPECT_EQ(find<QLabel>("Label30")->text(), u("baeckerei@example.de"));
+    EXPECT_EQ(t.clipboard.text(), u("baeckerei@example.de"));
+    EXPECT_EQ(stored(sample.doc1, "a7"), u("1001")); // a numbered invoice keeps its number
+
+    // Neither the document nor the customer has one: the clipboard stays.
+    goTo(sample.doc4);
+    t.clipboard.setText(u("vorher"));
+    action("mnuRechnungEmail")->trigger();
+    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <>\r\n"));
+    EXPECT_EQ(t.clipboard.text(), u("vorher"));
+}
