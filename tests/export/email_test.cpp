@@ -354,3 +354,16 @@ print(json.dumps({'to': str(msg['To']), 'unsent': str(msg['X-Unsent']), 'parts':
     EXPECT_TRUE(text.contains(s("(169,05 €)")));
     EXPECT_TRUE(text.contains(s("------=_NextPart_000_0009_01C4FBB5.C0466DF0--")));
 }
+
+TEST_F(EmailDatabase, AQuoteWithoutNumberStaysWithoutAndKeepsTheNextInvoiceNumber)
+{
+    ASSERT_TRUE(t.exec(s("UPDATE Rechnungen SET a156 = ? WHERE ID = ?"), {s("Angebot"), document}));
+    const auto r = email::exportDocument(t.db(), document, email::Environment{}, out);
+    ASSERT_EQ(r.status, email::ExportResult::Status::Written) << r.message.toStdString();
+    EXPECT_EQ(t.field(s("Rechnungen"), document, s("a7")).toString(), s(""));
+    EXPECT_EQ(t.setting(s("Rechnungsnummer")).toString(), s("1001"));
+    const QString body = decodedHtml(TempDatabase::readFile(out));
+    EXPECT_TRUE(body.contains(s("Angebot-Nr.:<BR>Datum: 01.03.2024")));
+    // The customer's address is taken for a quote too.
+    EXPECT_EQ(t.field(s("Rechnungen"), document, s("b10")).toString(), s("kunde@example.de"));
+}
