@@ -272,3 +272,14 @@ TEST_F(RechnungenWindowTest, TheListShowsEveryColumnAndGrowsWithTheWindow)
     EXPECT_GT(grid->height(), before.height());
     EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
 }
+
+TEST_F(RechnungenWindowTest, WithoutATemporaryFolderTheTextListIsRefusedWithAMessageAndNothingOpens)
+{
+    open();
+    t.state.tempFolder = db.filePath(u("fehlt/"));
+    QTest::mouseClick(find<QPushButton>("cmdEditor"), Qt::LeftButton);
+    EXPECT_EQ(t.prompts.last().title, u("Fehler"));
+    EXPECT_TRUE(t.prompts.last().text.contains(u("Plan.txt"))) << t.prompts.last().text.toStdString();
+    QTest::qWait(100);
+    EXPECT_TRUE(t.shell.opened().isEmpty());
+}
