@@ -29,8 +29,9 @@ struct AppContext;
 class RechnungenWindow : public QDialog {
     Q_OBJECT
 public:
-    // mainHasDocuments: whether the main window's document source holds any
-    // record; without one the month filter leaves the whole table shown.
+    // mainHasDocuments: whether there are documents at all (the main
+    // window's list, or the table when that list is narrowed to nothing);
+    // without any the month filter leaves the whole table shown.
     RechnungenWindow(AppContext& ctx, Database& db, Printers& printers, bool mainHasDocuments,
                      QWidget* parent = nullptr);
     ~RechnungenWindow() override;

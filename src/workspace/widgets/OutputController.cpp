@@ -31,6 +31,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QStyle>
 #include <QToolButton>
 
@@ -51,6 +52,12 @@ bool systemPrintDialog(ProgramState& state, QWidget* parent)
         return false;
     state.currentPrinter = printer.printerName();
     return true;
+}
+
+bool hasDocuments(const Database& db)
+{
+    QSqlQuery q(db.connection());
+    return q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Rechnungen)")) && q.next() && q.value(0).toInt() != 0;
 }
 
 void setButtonColour(QPushButton* button, const QColor& colour)
@@ -271,7 +278,10 @@ void OutputController::openOverview()
     if (!storePending())
         return;
     {
-        RechnungenWindow overview(m_ctx, m_db, *m_printers, docs.recordCount() > 0, &m_window);
+        // The main list may be narrowed to a customer without documents;
+        // the overview still filters as long as there are any.
+        const bool anyDocuments = docs.recordCount() > 0 || hasDocuments(m_db);
+        RechnungenWindow overview(m_ctx, m_db, *m_printers, anyDocuments, &m_window);
         overview.exec();
     }
     if (docs.hasCurrent())

@@ -444,3 +444,21 @@ TEST_F(OutputControllerTest, EmailOfAnInvoiceWithoutAddressGoesToTheCustomerAndT
     EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <>\r\n"));
     EXPECT_EQ(t.clipboard.text(), u("vorher"));
 }
+
+TEST_F(OutputControllerTest, OverviewFiltersAlsoWhileTheListShowsACustomerWithoutDocuments)
+{
+    const qint64 nobody = db.addCustomer(u("Neukunde"));
+    window->sources().customers().refresh();
+    ASSERT_TRUE(window->sources().customers().moveToId(nobody));
+    find<QPushButton>("Command25")->click();
+    ASSERT_EQ(docs().recordCount(), 0);
+    int rows = -1;
+    auto done = whenModalOpens([&](QWidget* w) {
+        if (auto* grid = w->findChild<QTableView*>(u("DBGrid1")))
+            rows = grid->model()->rowCount();
+        w->close();
+    });
+    action("mnuUmsatz")->trigger();
+    ASSERT_TRUE(*done);
+    EXPECT_EQ(rows, 3); // the open invoices of March 2024, not the whole table
+}
