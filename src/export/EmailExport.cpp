@@ -3,6 +3,7 @@
 #include "data/CompanySettings.h"
 #include "data/Database.h"
 #include "export/ExportFile.h"
+#include "workspace/DocumentChanges.h"
 #include "workspace/InvoiceNumber.h"
 
 #include <QSqlError>
@@ -156,40 +157,12 @@ bool storeChanges(const Database& db, qint64 documentId, const CompanySettings& 
             *error = preparation.message;
         return false;
     }
-    if (preparation.documentChanges.isEmpty() && preparation.nextInvoiceNumber.isEmpty())
-        return true;
-    QSqlDatabase con = db.connection();
-    const QString failed = QStringLiteral("Die Rechnung konnte nicht gespeichert werden:\n%1");
-    if (!con.transaction()) {
-        if (error)
-            *error = failed.arg(con.lastError().text());
-        return false;
-    }
-    QSqlQuery q(con);
-    bool ok = true;
-    if (!preparation.documentChanges.isEmpty()) {
-        QStringList assignments;
-        QVariantList params;
-        for (auto it = preparation.documentChanges.cbegin(); it != preparation.documentChanges.cend(); ++it) {
-            assignments << it.key() + QStringLiteral(" = ?");
-            params << it.value();
-        }
-        params << documentId;
-        ok = execPrepared(q, QStringLiteral("UPDATE Rechnungen SET ") + assignments.join(QStringLiteral(", "))
-                                 + QStringLiteral(" WHERE ID = ?"),
-                          params)
-            && q.numRowsAffected() == 1;
-    }
-    if (ok && !preparation.nextInvoiceNumber.isEmpty()) {
-        ok = execPrepared(q, QStringLiteral("UPDATE Einstellungen SET Rechnungsnummer = ? WHERE ID = ?"),
-                          {preparation.nextInvoiceNumber, settings.id()})
-            && q.numRowsAffected() == 1;
-    }
-    if (ok && con.commit())
+    QString reason;
+    if (storeDocumentChanges(db, documentId, preparation.documentChanges, settings.id(),
+                             preparation.nextInvoiceNumber, &reason))
         return true;
     if (error)
-        *error = failed.arg(q.lastError().text().isEmpty() ? con.lastError().text() : q.lastError().text());
-    con.rollback();
+        *error = QStringLiteral("Die Rechnung konnte nicht gespeichert werden:\n%1").arg(reason);
     return false;
 }
 

@@ -9,10 +9,9 @@
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "tools/SettingsRules.h"
+#include "workspace/DocumentChanges.h"
 #include "workspace/InvoiceNumber.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <optional>
 
@@ -162,15 +161,6 @@ std::optional<LoadedDocument> loadDocument(const Database& db, qint64 documentId
     return d;
 }
 
-bool execPrepared(QSqlQuery& q, const QString& sql, const QVariantList& params)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& p : params)
-        q.addBindValue(p);
-    return q.exec();
-}
-
 } // namespace
 
 PrintEnvironment printEnvironment(const AppContext& ctx)
@@ -260,47 +250,13 @@ bool storePrintChanges(const Database& db, const PrintJob& job, QString* error)
             *error = job.message;
         return false;
     }
-    if (job.documentChanges.isEmpty() && job.nextInvoiceNumber.isEmpty())
+    QString reason;
+    if (storeDocumentChanges(db, job.documentId, job.documentChanges, job.company.id(), job.nextInvoiceNumber,
+                             &reason))
         return true;
-    QSqlDatabase con = db.connection();
-    const QString failed = QStringLiteral("Die Rechnung konnte nicht gespeichert werden, es wurde nichts "
-                                          "gedruckt:\n%1");
-    if (!con.transaction()) {
-        if (error)
-            *error = failed.arg(con.lastError().text());
-        return false;
-    }
-    QSqlQuery q(con);
-    bool ok = true;
-    if (!job.documentChanges.isEmpty()) {
-        QStringList assignments;
-        QVariantList params;
-        for (auto it = job.documentChanges.cbegin(); it != job.documentChanges.cend(); ++it) {
-            assignments << it.key() + QStringLiteral(" = ?");
-            params << it.value();
-        }
-        params << job.documentId;
-        ok = execPrepared(q, QStringLiteral("UPDATE Rechnungen SET ") + assignments.join(QStringLiteral(", "))
-                                 + QStringLiteral(" WHERE ID = ?"),
-                          params)
-            && q.numRowsAffected() == 1;
-    }
-    if (ok && !job.nextInvoiceNumber.isEmpty()) {
-        ok = execPrepared(q, QStringLiteral("UPDATE Einstellungen SET Rechnungsnummer = ? WHERE ID = ?"),
-                          {job.nextInvoiceNumber, job.company.id()})
-            && q.numRowsAffected() == 1;
-    }
-    if (ok && con.commit())
-        return true;
-    if (error) {
-        QString reason = q.lastError().text();
-        if (reason.isEmpty())
-            reason = con.lastError().text();
-        if (reason.isEmpty())
-            reason = QStringLiteral("Das Dokument oder die Einstellungen wurden nicht gefunden.");
-        *error = failed.arg(reason);
-    }
-    con.rollback();
+    if (error)
+        *error = QStringLiteral("Die Rechnung konnte nicht gespeichert werden, es wurde nichts gedruckt:\n%1")
+                     .arg(reason);
     return false;
 }
 
