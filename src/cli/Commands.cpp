@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/BackupCommands.h"
+#include "cli/CustomerListCommands.h"
 #include "cli/ExportCommands.h"
 #include "cli/GenerateCommands.h"
 #include "cli/PlzCommands.h"
@@ -22,6 +23,12 @@ const QList<Command>& commands()
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},
+        {"customers-txt", "customers-txt DATEI AUSGABE\n"
+                          "                        schreibt die Adressliste aller Kunden (wie \"Kundenliste  ausgeben\")",
+         &runCustomersTxt},
+        {"customers-csv", "customers-csv DATEI AUSGABE\n"
+                          "                        schreibt die Serienbrief-Steuerdatei aller Kunden (wie \"Serienbrief - Steuerdatei\")",
+         &runCustomersCsv},
         {"pdf", "pdf DATEI --document ID --out DATEI.pdf [--lieferschein] [--mahntext TEXT]\n"
                 "                        druckt ein Dokument (oder seinen Lieferschein, mit --mahntext als\n"
                 "                        Zahlungserinnerung oder Mahnung) in eine PDF-Datei",

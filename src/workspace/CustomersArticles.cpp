@@ -127,10 +127,10 @@ namespace articles {
 std::optional<QString> changedPrice(const QString& price, std::optional<Decimal> percent,
                                     std::optional<Decimal> amount, QChar decimalSeparator)
 {
-    if (!(leadingNumber(price) > Decimal()))
-        return std::nullopt;
-    std::optional<Decimal> p = localeNumber(price, decimalSeparator);
-    if (!p)
+    // Read as the user wrote it: a price below 1 such as 0,50 is changed too.
+    // Empty, zero, negative and unreadable prices are left alone.
+    const std::optional<Decimal> p = localeNumber(price, decimalSeparator);
+    if (!p || !(*p > Decimal()))
         return std::nullopt;
     Decimal value = *p;
     if (percent) {

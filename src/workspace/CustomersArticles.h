@@ -62,11 +62,10 @@ inline const QStringList& kArticleSearchFields = kCustomerSearchFields;
 
 namespace articles {
 
-// The quick price change of one price text. Only a price whose leading
-// number is above 0 is changed ("0,50" reads 0 and stays); the price is
-// then read in the locale's format. The percentage comes first
-// (p + p × q / 100, to the cent), then the amount is added. nullopt: leave
-// the price as it is (not above 0, or not readable).
+// The quick price change of one price text, read in the locale's format.
+// Only a price above 0 is changed ("0,50" is; empty and "0,00" are not).
+// The percentage comes first (p + p × q / 100, to the cent), then the amount
+// is added. nullopt: leave the price as it is (not above 0, or not readable).
 std::optional<QString> changedPrice(const QString& price, std::optional<Decimal> percent,
                                     std::optional<Decimal> amount, QChar decimalSeparator);
 

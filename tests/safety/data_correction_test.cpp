@@ -70,6 +70,34 @@ TEST_F(DataCorrection, ArticlesBeyondTheNumberOfCustomersAreCorrectedToo)
     EXPECT_EQ(t.count(s("Artikel"), s("a2 = ''")), 0);
 }
 
+TEST_F(DataCorrection, FewerArticlesThanCustomersEndsTheArticleWalkAtTheLastArticle)
+{
+    // Six customers, the last ones broken, and the template article alone.
+    qint64 lastCustomer = 0;
+    for (int i = 0; i < 5; ++i)
+        lastCustomer = t.addCustomer(s(""), s("Kunde"));
+    ASSERT_TRUE(t.exec(s("UPDATE Artikel SET a2 = ''")));
+    ASSERT_EQ(t.count(s("Artikel")), 1);
+    Recordset customers(t.db(), s("Kunden"));
+    Recordset articles(t.db(), s("Artikel"));
+    ASSERT_TRUE(customers.refresh());
+    ASSERT_TRUE(articles.refresh());
+    prompts.answerMessage(Prompts::Ok);
+    const datacorrection::Result r = datacorrection::run(customers, articles, prompts, kTitle);
+    EXPECT_EQ(r.status, datacorrection::Result::Status::Corrected);
+    EXPECT_EQ(r.customersCorrected, 5);
+    EXPECT_EQ(r.articlesCorrected, 1);
+    EXPECT_EQ(key("Kunden", lastCustomer), s(" "));
+    EXPECT_EQ(t.count(s("Kunden"), s("a2 = ''")), 0);
+    EXPECT_EQ(t.count(s("Artikel"), s("a2 = ' '")), 1);
+    EXPECT_EQ(t.count(s("Artikel")), 1);
+    EXPECT_EQ(prompts.last().text, datacorrection::doneMessage());
+    // Both lists stand on their first records, the single article included.
+    EXPECT_EQ(customers.position(), 0);
+    EXPECT_EQ(articles.position(), 0);
+    EXPECT_EQ(articles.text(s("a2")), s(" "));
+}
+
 TEST_F(DataCorrection, EmptyTables)
 {
     // No customers at all: the articles are still corrected.

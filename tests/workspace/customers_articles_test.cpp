@@ -91,10 +91,20 @@ TEST(PriceChange, PercentThenAmountInExactCents)
               QStringLiteral("22.00"));
 }
 
+TEST(PriceChange, PricesBelowOneAreChangedLikeAnyOther)
+{
+    const QChar comma(QLatin1Char(','));
+    EXPECT_EQ(articles::changedPrice(QStringLiteral("0,50"), num("10"), std::nullopt, comma), QStringLiteral("0,55"));
+    EXPECT_EQ(articles::changedPrice(QStringLiteral("0,50"), std::nullopt, num("1"), comma), QStringLiteral("1,50"));
+    EXPECT_EQ(articles::changedPrice(QStringLiteral("0.50"), num("10"), num("5"), QLatin1Char('.')),
+              QStringLiteral("5.55"));
+}
+
 TEST(PriceChange, PricesNotAboveZeroStay)
 {
     const QChar comma(QLatin1Char(','));
-    EXPECT_FALSE(articles::changedPrice(QStringLiteral("0,50"), num("10"), std::nullopt, comma));
+    EXPECT_FALSE(articles::changedPrice(QStringLiteral("0,00"), num("10"), num("1"), comma));
+    EXPECT_FALSE(articles::changedPrice(QStringLiteral("0"), num("10"), num("1"), comma));
     EXPECT_FALSE(articles::changedPrice(QString(), num("10"), num("1"), comma));
     EXPECT_FALSE(articles::changedPrice(QStringLiteral("abc"), num("10"), std::nullopt, comma));
     EXPECT_FALSE(articles::changedPrice(QStringLiteral("-3,00"), num("10"), std::nullopt, comma));
