@@ -2,6 +2,7 @@
 
 #include "data/Recordset.h"
 #include "data/widgets/FieldBinding.h"
+#include "data/widgets/RecordsetGrid.h"
 #include "export/CustomerLists.h"
 #include "platform/Clipboard.h"
 #include "platform/Context.h"
@@ -84,6 +85,11 @@ CustomersController::CustomersController(RechnungWindow& window, AppContext& ctx
             m_enterAlias.insert(combo->lineEdit(), w);
         }
     }
+    // Picking a customer in the grid goes on with the search as you type;
+    // the double action (DocumentController) takes the customer over.
+    connect(m_window.workTabs().grid(2), &QAbstractItemView::clicked, this,
+            [this] { m_window.statusPanel().searchBox()->setFocus(Qt::MouseFocusReason); });
+
     // The caption "Plz / Ort" opens the lookup.
     auto* plz = find<QWidget>("Text29");
     for (QLabel* l : plz->parentWidget()->findChildren<QLabel*>()) {

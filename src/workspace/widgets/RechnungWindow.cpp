@@ -295,6 +295,8 @@ void RechnungWindow::sortArticles(bool byNumber)
     articles.setRecordSource(mainwindow::articleSource(byNumber));
     articles.refresh();
     mainwindow::writeArticleSortByNumber(m_ctx.settings, byNumber);
+    // A range selection may have counted fewer.
+    updateArticleCount();
     m_status->searchBox()->setFocus(Qt::OtherFocusReason);
 }
 

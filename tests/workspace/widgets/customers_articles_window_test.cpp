@@ -75,7 +75,8 @@ protected:
     CustomersController* controller() const { return window->findChild<CustomersController*>(); }
     void click(const char* name)
     {
-        auto* b = find<QPushButton>(name);
+        auto* b = find<QAbstractButton>(name);
+        ASSERT_NE(b, nullptr);
         ASSERT_TRUE(b->isEnabled()) << name;
         b->click();
     }
@@ -175,6 +176,38 @@ TEST_F(CustomersArticlesWindowTest, LastCustomerStaysAsTemplate)
     EXPECT_EQ(rows("Kunden"), 1);
 }
 
+TEST_F(CustomersArticlesWindowTest, WithTwoCustomersOneIsDeletedThenTheOtherStays)
+{
+    exec(QStringLiteral("DELETE FROM Kunden WHERE a2 NOT IN ('Mustermann', 'Schmidt')"));
+    window->rebind();
+    settle();
+    setTab(1);
+    ASSERT_TRUE(customers().moveToId(sample.schmidt));
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command9");
+    EXPECT_EQ(t.prompts.last().text, QStringLiteral("den Kunden Eva Schmidt wirklich löschen ?"));
+    EXPECT_EQ(rows("Kunden"), 1);
+    EXPECT_EQ(find<QLabel>("Label25")->text(), mainwindow::customerCountText(1));
+    EXPECT_EQ(customers().text(QStringLiteral("a2")), QStringLiteral("Mustermann"));
+
+    click("Command9");
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Achtung !"));
+    EXPECT_EQ(rows("Kunden"), 1);
+}
+
+TEST_F(CustomersArticlesWindowTest, ANewCustomerBesideTheLastOneIsStoredNotRefused)
+{
+    exec(QStringLiteral("DELETE FROM Kunden WHERE a2 <> 'Mustermann'"));
+    window->rebind();
+    settle();
+    setTab(1);
+    click("Command7");
+    type("Text18", QStringLiteral("Neu"));
+    click("Command9");
+    EXPECT_EQ(t.prompts.last().text, QStringLiteral("Den Kunden können Sie erst jetzt nach Speicherung löschen"));
+    EXPECT_EQ(rows("Kunden"), 2);
+}
+
 TEST_F(CustomersArticlesWindowTest, EnterWalksTheAddressFields)
 {
     setTab(1);
@@ -249,6 +282,94 @@ TEST_F(CustomersArticlesWindowTest, SearchAcrossAllFieldsAndItsEnd)
     // Cancelled: every customer contains the empty text.
     click("Command23");
     EXPECT_EQ(customers().recordCount(), 4);
+}
+
+TEST_F(CustomersArticlesWindowTest, ASearchWithAQuoteFindsWhatContainsIt)
+{
+    exec(QStringLiteral("UPDATE Kunden SET a2 = 'O''Neill' WHERE a2 = 'Abele'"));
+    window->rebind();
+    settle();
+    setTab(1);
+    t.prompts.answerInput(QStringLiteral("'nei"));
+    click("Command23");
+    ASSERT_EQ(customers().recordCount(), 1);
+    EXPECT_EQ(customers().currentId(), sample.abele);
+    EXPECT_EQ(find<QLabel>("Label58")->text(), QStringLiteral("1 Kunden selektiert nach \"'nei\""));
+
+    // The search as you type takes it as a character too.
+    click("Command24");
+    type("Text22", QStringLiteral("o'n"));
+    EXPECT_EQ(customers().currentId(), sample.abele);
+}
+
+TEST_F(CustomersArticlesWindowTest, TheListButtonsExportTheCurrentSelection)
+{
+    setTab(1);
+    // All customers: the hint first, then the file opened.
+    click("Command27");
+    ASSERT_EQ(t.prompts.count(), 1);
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Hinweis !"));
+    ASSERT_EQ(t.shell.opened().size(), 1);
+    const QString txt = t.shell.opened().at(0);
+    EXPECT_TRUE(txt.endsWith(QStringLiteral("/Kundenliste.txt")));
+    EXPECT_TRUE(test::TempDatabase::readFile(txt).startsWith(QByteArray("\r\nAbele\r\n")));
+
+    // A selection: no hint, only the selected customers.
+    t.prompts.answerInput(QStringLiteral("schmidt"));
+    click("Command23");
+    t.prompts.answerMessage(Prompts::Ok);
+    const int before = t.prompts.count();
+    click("Command28");
+    ASSERT_EQ(t.prompts.count(), before + 2);
+    EXPECT_EQ(t.prompts.shown().at(before).title, QStringLiteral("Info"));
+    EXPECT_EQ(t.prompts.last().text,
+              QStringLiteral("Wählen Sie '' Datei - speichern unter ... '' und geben Sie einen Speicherort an. "
+                             "Wählen Sie diese Datei als Steuerdatei Ihres Word-Serienbriefes."));
+    ASSERT_EQ(t.shell.opened().size(), 2);
+    EXPECT_EQ(test::TempDatabase::readFile(t.shell.opened().at(1)),
+              QStringLiteral("Anrede;Name;Vorname;Zusatz;Straße;PLZ/Ort\r\n;Schmidt;Eva;;;\r\n").toUtf8());
+}
+
+TEST_F(CustomersArticlesWindowTest, AClickInTheCustomerGridReturnsToTheSearchBox)
+{
+    setTab(1);
+    activate();
+    find<QWidget>("Text18")->setFocus();
+    auto* grid = find<QTableView>("DBGrid2");
+    const QRect cell = grid->visualRect(grid->model()->index(1, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(customers().position(), 1);
+    EXPECT_TRUE(find<QLineEdit>("Text22")->hasFocus());
+}
+
+TEST_F(CustomersArticlesWindowTest, DoubleActionInTheGridAndEnterInTheSearchBoxTakeTheCustomerOver)
+{
+    // A new document has no name yet, so nothing is asked.
+    click("Command4");
+    settle();
+    const qint64 doc = window->sources().documents().currentId();
+    setTab(1);
+    activate();
+    auto* grid = find<QTableView>("DBGrid2");
+    ASSERT_TRUE(customers().moveToId(sample.schmidt));
+    const QRect cell = grid->visualRect(grid->model()->index(customers().position(), 0));
+    // The user's double action: a click, then the double click on the row.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QSqlQuery q(db.connection());
+    q.exec(QStringLiteral("SELECT a2 FROM Rechnungen WHERE ID = ") + QString::number(doc));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Eva Schmidt"));
+
+    click("Command4");
+    const qint64 second = window->sources().documents().currentId();
+    setTab(1);
+    type("Text22", QStringLiteral("abe"));
+    QTest::keyClick(find<QLineEdit>("Text22"), Qt::Key_Return);
+    q.exec(QStringLiteral("SELECT a2, b1 FROM Rechnungen WHERE ID = ") + QString::number(second));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Abele"));
+    EXPECT_EQ(q.value(1).toString(), QString::number(sample.abele));
 }
 
 TEST_F(CustomersArticlesWindowTest, PostalCodeCaptionOpensTheLookup)
@@ -379,6 +500,60 @@ TEST_F(CustomersArticlesWindowTest, LastArticleIsNeverDeleted)
     EXPECT_EQ(rows("Artikel"), 1);
 }
 
+TEST_F(CustomersArticlesWindowTest, WithTwoArticlesOneIsDeletedThenTheOtherStays)
+{
+    exec(QStringLiteral("DELETE FROM Artikel WHERE a2 NOT IN ('100', '200')"));
+    window->rebind();
+    settle();
+    setTab(2);
+    ASSERT_EQ(articles().recordCount(), 2);
+    type("Text22", QStringLiteral("Ber"));
+    ASSERT_EQ(articles().text(QStringLiteral("a2")), QStringLiteral("200"));
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command6");
+    EXPECT_EQ(t.prompts.last().text, QStringLiteral("den Artikel Beratung wirklich löschen ?"));
+    EXPECT_EQ(rows("Artikel"), 1);
+    EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(1));
+
+    click("Command6");
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Achtung !"));
+    EXPECT_EQ(rows("Artikel"), 1);
+}
+
+TEST_F(CustomersArticlesWindowTest, ASortAfterARangeSelectionListsAndCountsAllArticles)
+{
+    setTab(2);
+    type("Text38", QStringLiteral("100"));
+    type("Text39", QStringLiteral("199"));
+    click("Command19");
+    ASSERT_EQ(articles().recordCount(), 1);
+    EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(1));
+    setTab(0);
+    find<QRadioButton>("Option4")->click();
+    EXPECT_EQ(articles().recordCount(), 4);
+    EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(4));
+    EXPECT_FALSE(mainwindow::articleSortByNumber(t.settings));
+}
+
+TEST_F(CustomersArticlesWindowTest, SelectionTextsWithAQuoteAreJustText)
+{
+    exec(QStringLiteral("UPDATE Artikel SET a3 = 'Rock''n''Roll' WHERE a2 = '300'"));
+    window->rebind();
+    settle();
+    setTab(2);
+    t.prompts.answerInput(QStringLiteral("k'n'r"));
+    click("Command19");
+    ASSERT_EQ(articles().recordCount(), 1);
+    EXPECT_EQ(articles().text(QStringLiteral("a2")), QStringLiteral("300"));
+
+    type("Text38", QStringLiteral("1'"));
+    type("Text39", QStringLiteral("3'"));
+    click("Command19");
+    // "1'" sorts before "100", "3'" before "300": 100 and 200 lie between.
+    ASSERT_EQ(articles().recordCount(), 2);
+    EXPECT_EQ(articles().text(QStringLiteral("a2")), QStringLiteral("100"));
+}
+
 TEST_F(CustomersArticlesWindowTest, RangeSelectionAndSpecialSearch)
 {
     setTab(2);
@@ -404,6 +579,8 @@ TEST_F(CustomersArticlesWindowTest, RangeSelectionAndSpecialSearch)
 TEST_F(CustomersArticlesWindowTest, PriceChangeByPercentAndAmount)
 {
     exec(QStringLiteral("UPDATE Artikel SET a4 = '0,50' WHERE a2 = '300'"));
+    exec(QStringLiteral("INSERT INTO Artikel (a2, a3, a4) VALUES ('400', 'ohne Preis', '')"));
+    exec(QStringLiteral("INSERT INTO Artikel (a2, a3, a4) VALUES ('500', 'gratis', '0,00')"));
     window->rebind();
     settle();
     setTab(2);
@@ -414,7 +591,9 @@ TEST_F(CustomersArticlesWindowTest, PriceChangeByPercentAndAmount)
     EXPECT_EQ(t.prompts.last().text, QStringLiteral("Preise aller sichtbaren Artikel jetzt ändern ?"));
     EXPECT_EQ(articlePrice("100"), QStringLiteral("8,85"));  // 3,50 + 0,35 + 5
     EXPECT_EQ(articlePrice("200"), QStringLiteral("93,00")); // 80 + 8 + 5
-    EXPECT_EQ(articlePrice("300"), QStringLiteral("0,50"));  // not above 0 as read
+    EXPECT_EQ(articlePrice("300"), QStringLiteral("5,55"));  // 0,50 + 0,05 + 5
+    EXPECT_EQ(articlePrice("400"), QStringLiteral(""));      // no price stays no price
+    EXPECT_EQ(articlePrice("500"), QStringLiteral("0,00"));
     EXPECT_EQ(articlePrice("Stk."), QStringLiteral("16,00"));
 }
 
