@@ -95,6 +95,10 @@ CustomersController::CustomersController(RechnungWindow& window, AppContext& ctx
     for (QLabel* l : plz->parentWidget()->findChildren<QLabel*>()) {
         if (l->text() == QStringLiteral("Plz / Ort")) {
             m_plzCaption = l;
+            // Underlined like a link, so the user sees that it opens something.
+            QFont linkFont = l->font();
+            linkFont.setUnderline(true);
+            l->setFont(linkFont);
             l->setCursor(Qt::PointingHandCursor);
             l->setToolTip(QStringLiteral("Postleitzahl oder Ort suchen"));
             l->installEventFilter(this);
@@ -274,6 +278,8 @@ void CustomersController::lookupPostalCode()
         return;
     c.setValue(QStringLiteral("a5"), *place);
     m_window.workTabs().customerBinding().showCurrent();
+    // The postal code first: a long town would otherwise push it out of view.
+    find<QLineEdit>("Text29")->setCursorPosition(0);
 }
 
 bool CustomersController::eventFilter(QObject* watched, QEvent* event)

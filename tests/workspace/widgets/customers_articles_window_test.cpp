@@ -386,8 +386,13 @@ TEST_F(CustomersArticlesWindowTest, PostalCodeCaptionOpensTheLookup)
         if (l->text() == QStringLiteral("Plz / Ort") && l->parentWidget()->objectName() == QStringLiteral("TabKunden"))
             caption = l;
     ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->font().underline());
+    // The lookup starts from what the field holds, typed just now included.
+    type("Text29", QStringLiteral("80331"));
     QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_EQ(asked, QStringLiteral("80331"));
     EXPECT_EQ(find<QLineEdit>("Text29")->text(), QStringLiteral("80331 München"));
+    EXPECT_EQ(find<QLineEdit>("Text29")->cursorPosition(), 0);
     click("Command15");
     QSqlQuery q(db.connection());
     q.exec(QStringLiteral("SELECT a5 FROM Kunden WHERE ID = ") + QString::number(sample.schmidt));
