@@ -455,6 +455,19 @@ TEST_F(CustomersArticlesWindowTest, ArrowsStopAtTheEndsAndEnterGoesToQuantity)
     EXPECT_EQ(articles().position(), 1);
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_TRUE(find<QLineEdit>("Text12")->hasFocus());
+
+    // On " Kunden" the same keys move through the customers.
+    setTab(1);
+    box->setFocus();
+    customers().moveLast();
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(customers().position(), customers().recordCount() - 1);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(customers().position(), customers().recordCount() - 2);
+    customers().moveFirst();
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(customers().position(), 0);
+    EXPECT_TRUE(box->hasFocus());
 }
 
 // --- articles ---
@@ -478,6 +491,31 @@ TEST_F(CustomersArticlesWindowTest, NewArticleThenDeleteStoresFirstAndDeletesSec
     EXPECT_EQ(t.prompts.last().text, QStringLiteral("den Artikel Neuware wirklich löschen ?"));
     EXPECT_EQ(rows("Artikel"), 4);
     EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(4));
+}
+
+TEST_F(CustomersArticlesWindowTest, EnterWalksTheArticleEditorAndThePriceTakesNumbersOnly)
+{
+    setTab(2);
+    activate();
+    find<QWidget>("Text24")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(find<QWidget>("Text25")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(find<QWidget>("Text26")->hasFocus());
+
+    auto* price = find<QLineEdit>("Text26");
+    price->selectAll();
+    QTest::keyClicks(price, QStringLiteral("12.5"));
+    EXPECT_EQ(price->text(), QStringLiteral("12,5"));
+    const int shown = t.prompts.count();
+    QTest::keyClicks(price, QStringLiteral("x"));
+    EXPECT_EQ(price->text(), QStringLiteral("12,5"));
+    ASSERT_EQ(t.prompts.count(), shown + 1);
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Fehler"));
+    EXPECT_EQ(t.prompts.last().text, QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
+
+    QTest::keyClick(price, Qt::Key_Return);
+    EXPECT_TRUE(find<QWidget>("Text28")->hasFocus());
 }
 
 TEST_F(CustomersArticlesWindowTest, SaveClearsTheFlagAndCounts)
