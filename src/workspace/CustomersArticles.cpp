@@ -1,5 +1,6 @@
 #include "workspace/CustomersArticles.h"
 
+#include "data/Database.h"
 #include "data/JetLike.h"
 #include "data/Numbers.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSqlQuery>
 #include <QStandardPaths>
 
 namespace quittora {
@@ -107,6 +109,14 @@ std::optional<Address> readExchangeFile(const QString& path)
 }
 
 } // namespace customers
+
+std::optional<qint64> storedCount(const Database& db, const QString& table)
+{
+    QSqlQuery q(db.connection());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !q.next())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
 
 AllFieldsSearch allFieldsSearch(const QStringList& fields, const QString& text)
 {

@@ -10,6 +10,8 @@
 
 namespace quittora {
 
+class Database;
+
 // What the " Kunden" and " Artikel" tabs compute without a window.
 namespace customers {
 
@@ -46,6 +48,11 @@ bool writeExchangeFile(const QString& path, const Address& a);
 std::optional<Address> readExchangeFile(const QString& path);
 
 } // namespace customers
+
+// How many records the table holds, whatever a list shows of it; nullopt
+// when it cannot be read. The last customer and the last article stay as
+// templates, also when a selection lists just one of many.
+std::optional<qint64> storedCount(const Database& db, const QString& table);
 
 // Search over every text field of a table: a record is selected when any of
 // the fields contains text. The text only travels as parameters.

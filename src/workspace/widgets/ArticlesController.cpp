@@ -153,14 +153,15 @@ void ArticlesController::remove()
         updateCount();
         return;
     }
-    if (a.recordCount() == 1) {
+    // The last article of the table stays, not the last one a selection lists.
+    if (a.recordCount() == 1 && storedCount(a.database(), a.baseTable()).value_or(1) <= 1) {
         m_ctx.prompts.information(
             QStringLiteral("Achtung !"),
             QStringLiteral("Diesen Artikel können Sie erst nach dem Zufügen eines neuen Artikels löschen. Eine "
                            "Artikel muß als Mustersatz im Datenbestand erhalten bleiben."));
         return;
     }
-    if (a.recordCount() > 1 && a.hasCurrent()) {
+    if (a.hasCurrent()) {
         if (!m_ctx.prompts.question(QStringLiteral("Artikel löschen"), QStringLiteral("den Artikel ")
                                                                            + a.text(QStringLiteral("a3"))
                                                                            + QStringLiteral(" wirklich löschen ?")))

@@ -141,7 +141,10 @@ void CustomersController::store()
 void CustomersController::remove()
 {
     Recordset& c = rs();
-    if (c.recordCount() == 1 && !c.isAdding()) {
+    // The template rule is about the customer table: a selection that lists
+    // one of many customers does not make it the last one.
+    if (c.recordCount() == 1 && !c.isAdding()
+        && storedCount(c.database(), c.baseTable()).value_or(1) <= 1) {
         m_ctx.prompts.information(
             QStringLiteral("Achtung !"),
             QStringLiteral("Diesen Kunden können Sie erst nach dem Zufügen eines neuen Kunden löschen. Eine Kunde "
@@ -164,6 +167,8 @@ void CustomersController::remove()
         return;
     c.deleteCurrent();
     updateCount();
+    if (m_selection)
+        showSelectionLabel();
 }
 
 namespace {
@@ -244,10 +249,8 @@ void CustomersController::search()
         return;
     }
     m_selection = true;
-    auto* label = find<QLabel>("Label58");
-    label->setText(QString::number(c.recordCount()) + QStringLiteral(" Kunden selektiert nach \"") + text
-                   + QLatin1Char('"'));
-    label->show();
+    m_selectionText = text;
+    showSelectionLabel();
     find<QWidget>("Command24")->show();
     if (c.recordCount() == 0) {
         m_ctx.prompts.information(QStringLiteral("Selektion nach ") + text,
@@ -255,6 +258,14 @@ void CustomersController::search()
                                       + QStringLiteral("'' enthält !"));
         endSelection();
     }
+}
+
+void CustomersController::showSelectionLabel()
+{
+    auto* label = find<QLabel>("Label58");
+    label->setText(QString::number(rs().recordCount()) + QStringLiteral(" Kunden selektiert nach \"")
+                   + m_selectionText + QLatin1Char('"'));
+    label->show();
 }
 
 void CustomersController::endSelection()

@@ -52,6 +52,7 @@ private:
     T* find(const char* name) const;
     Recordset& rs() const;
     void updateCount();
+    void showSelectionLabel();
 
     RechnungWindow& m_window;
     AppContext& m_ctx;
@@ -59,6 +60,7 @@ private:
     Lookup m_lookup;
     QWidget* m_plzCaption = nullptr;
     bool m_selection = false;
+    QString m_selectionText;
     QList<QObject*> m_enterOrder;
     QHash<QObject*, QObject*> m_enterAlias;
 };

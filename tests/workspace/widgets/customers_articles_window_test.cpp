@@ -208,6 +208,19 @@ TEST_F(CustomersArticlesWindowTest, ANewCustomerBesideTheLastOneIsStoredNotRefus
     EXPECT_EQ(rows("Kunden"), 2);
 }
 
+TEST_F(CustomersArticlesWindowTest, TheOnlyCustomerOfASelectionCanBeDeleted)
+{
+    setTab(1);
+    t.prompts.answerInput(QStringLiteral("schmidt"));
+    click("Command23");
+    ASSERT_EQ(customers().recordCount(), 1);
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command9");
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Kunden löschen"));
+    EXPECT_EQ(rows("Kunden"), 3);
+    EXPECT_EQ(find<QLabel>("Label58")->text(), QStringLiteral("0 Kunden selektiert nach \"schmidt\""));
+}
+
 TEST_F(CustomersArticlesWindowTest, EnterWalksTheAddressFields)
 {
     setTab(1);
@@ -561,6 +574,20 @@ TEST_F(CustomersArticlesWindowTest, WithTwoArticlesOneIsDeletedThenTheOtherStays
     click("Command6");
     EXPECT_EQ(t.prompts.last().title, QStringLiteral("Achtung !"));
     EXPECT_EQ(rows("Artikel"), 1);
+}
+
+TEST_F(CustomersArticlesWindowTest, TheOnlyArticleOfARangeSelectionCanBeDeleted)
+{
+    setTab(2);
+    type("Text38", QStringLiteral("200"));
+    type("Text39", QStringLiteral("200"));
+    click("Command19");
+    ASSERT_EQ(articles().recordCount(), 1);
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command6");
+    EXPECT_EQ(t.prompts.last().text, QStringLiteral("den Artikel Beratung wirklich löschen ?"));
+    EXPECT_EQ(rows("Artikel"), 3);
+    EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(0));
 }
 
 TEST_F(CustomersArticlesWindowTest, ASortAfterARangeSelectionListsAndCountsAllArticles)
