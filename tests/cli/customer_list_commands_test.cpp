@@ -1,11 +1,14 @@
+#include "support/CliRunner.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 
 using namespace quittora;
+using quittora::test::CliRun;
+using quittora::test::cLocale;
+using quittora::test::runCli;
 using quittora::test::TempDatabase;
 
 namespace {
@@ -15,18 +18,9 @@ QString s(const char* text)
     return QString::fromUtf8(text);
 }
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(QUITTORA_CLI), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return runCli(args, cLocale());
 }
 
 class CustomerListCli : public ::testing::Test {
