@@ -4,6 +4,7 @@
 #include "data/widgets/FieldBinding.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "platform/Clock.h"
+#include "platform/LocaleInfo.h"
 #include "platform/Prompts.h"
 #include "platform/widgets/FieldMarks.h"
 #include "platform/widgets/NumericKeyFilter.h"
@@ -415,23 +416,20 @@ bool DocumentController::berechnen()
     if (!docs.hasCurrent())
         return false;
     const CompanySettings& company = m_window.companySettings();
-    TotalsInput in;
+    // The same inputs as printing and the e-mail file take, so the sentence
+    // on the window is the one on the paper.
+    TotalsInput in = totalsInputFromSettings(
+        company, m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net, m_ctx.state.decimalSeparator,
+        m_ctx.locale.shortDateFormat());
     QString error;
     in.lines = documentlines::readTotalsLines(m_db, docs.currentId(), &error);
     if (!error.isEmpty()) {
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return false;
     }
-    in.vatRate1 = company.vatRate1();
-    in.vatRate2 = company.vatRate2();
-    in.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
-    in.skontoDays = company.skontoDays();
-    in.skontoPercent = company.skontoPercent();
     if (auto* skonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35")))
         in.customerSkonto = skonto->text();
     in.documentDate = docs.text(QStringLiteral("a8"));
-    in.currency = company.currency();
-    in.decimalSeparator = m_ctx.state.decimalSeparator;
     in.storedMw1 = docs.text(QStringLiteral("a19"));
     in.storedMw2 = docs.text(QStringLiteral("a20"));
     in.storedMw3 = docs.text(QStringLiteral("a21"));

@@ -1,10 +1,12 @@
 #include "data/Recordset.h"
 #include "data/RecordsetModel.h"
+#include "print/FakePrinters.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
 #include "support/Typing.h"
 #include "tools/widgets/ProportionalScaler.h"
 #include "workspace/DataSources.h"
+#include "workspace/widgets/OutputController.h"
 #include "workspace/widgets/RechnungMenus.h"
 #include "workspace/widgets/RechnungWindow.h"
 
@@ -475,7 +477,7 @@ TEST_F(RechnungWindowTest, ControlsAreEnabledWhereTheirWorkIsWired)
 
 // Pressing Command8 now prints and opens the print dialog; the test needs a
 // printer seam before it can press it again.
-TEST_F(RechnungWindowTest, DISABLED_HoverCaptionNamesTheButtonUnderTheMouse)
+TEST_F(RechnungWindowTest, HoverCaptionNamesTheButtonUnderTheMouse)
 {
     auto* label = find<QLabel>("Bezeichnung12");
     auto* shape = find<QFrame>("HoverShape");
@@ -526,10 +528,23 @@ TEST_F(RechnungWindowTest, DISABLED_HoverCaptionNamesTheButtonUnderTheMouse)
     EXPECT_EQ(label->pos(), QPoint(at.x(), at.y() + blank->height() + 2));
     EXPECT_EQ(shape->x(), at.x() - 8);
 
-    // The picture presses the print button, which is not yet available.
+    // The picture presses the print button: the print dialog comes up, and
+    // the user cancels it here.
+    auto printers = std::make_unique<quittora::testing::FakePrinters>();
+    printers->installed = {QStringLiteral("Laser")};
+    printers->defaultPrinter = QStringLiteral("Laser");
+    quittora::testing::FakePrinters* jobs = printers.get();
+    window->output().setPrinters(std::move(printers));
+    int dialogs = 0;
+    window->output().setPrintDialog([&dialogs](ProgramState&) {
+        ++dialogs;
+        return false;
+    });
     QSignalSpy printed(print, &QToolButton::clicked);
     QTest::mouseClick(find<QLabel>("Picture1"), Qt::LeftButton);
-    EXPECT_EQ(printed.count(), 0);
+    EXPECT_EQ(printed.count(), 1);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(jobs->jobs.empty());
 }
 
 TEST_F(RechnungWindowTest, TabChangeShowsThePriceFrameOnlyWithArticlesAndStoresNewRecords)
