@@ -1,4 +1,5 @@
 #include "data/Recordset.h"
+#include "platform/widgets/FieldMarks.h"
 #include "support/ModalHelper.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
@@ -86,6 +87,15 @@ protected:
         edit("Text12")->setText(quantity);
     }
     QString lastText() const { return t.prompts.last().text; }
+    // What a window system delivers for a double click (QTest::mouseDClick
+    // alone sends only the double-click event).
+    static void userDoubleClicks(QWidget* w, QPoint at)
+    {
+        QTest::mouseClick(w, Qt::LeftButton, {}, at);
+        QTest::mousePress(w, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    }
     // The middle of the designation cell of the first line (the first column,
     // the document's ID, is hidden).
     static QPoint lineCell(QTableView* grid)
@@ -272,6 +282,131 @@ TEST_F(DocumentControllerTest, ALinePickedInTheGridIsChangedAndDeleted)
     EXPECT_EQ(take->text(), QStringLiteral("Artikel in Rechnung &übernehmen"));
 }
 
+TEST_F(DocumentControllerTest, APickedArticleFillsTheEntryAndTheQuantityKeysWalkTheArticles)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->tabs()->setCurrentIndex(0);
+    Recordset& articles = window->sources().articles();
+    ASSERT_GE(articles.recordCount(), 3);
+    articles.moveFirst();
+    edit("Text12")->setText(QStringLiteral("5"));
+    ASSERT_TRUE(articles.moveNext());
+    EXPECT_TRUE(edit("Text12")->text().isEmpty()); // a new article starts a new quantity
+    EXPECT_EQ(edit("Text13")->text(), articles.text(QStringLiteral("a2")));
+    EXPECT_EQ(find<QPlainTextEdit>("Text14")->toPlainText(), articles.text(QStringLiteral("a3")));
+    EXPECT_EQ(edit("Text15")->text(), articles.text(QStringLiteral("a4")));
+    EXPECT_EQ(find<QComboBox>("Combo5")->currentText(), articles.text(QStringLiteral("a19")));
+
+    QLineEdit* quantity = edit("Text12");
+    QLineEdit* search = edit("Text22");
+    const int at = articles.position();
+    quantity->setFocus();
+    QTest::keyClick(quantity, Qt::Key_Down);
+    EXPECT_EQ(articles.position(), at + 1);
+    EXPECT_TRUE(search->hasFocus());
+    articles.moveLast();
+    quantity->setFocus();
+    QTest::keyClick(quantity, Qt::Key_Down);
+    EXPECT_EQ(articles.position(), articles.recordCount() - 1);
+    articles.moveFirst();
+    quantity->setFocus();
+    QTest::keyClick(quantity, Qt::Key_Up);
+    EXPECT_EQ(articles.position(), 0);
+    quantity->setFocus();
+    QTest::keyClick(quantity, Qt::Key_Escape);
+    EXPECT_TRUE(search->hasFocus());
+    EXPECT_EQ(articles.position(), 0);
+
+    // Away from " Auswahl" the arrows leave the articles alone.
+    window->tabs()->setCurrentIndex(1);
+    quantity->setFocus();
+    QTest::keyClick(quantity, Qt::Key_Down);
+    EXPECT_EQ(articles.position(), 0);
+}
+
+TEST_F(DocumentControllerTest, DoubleActionOnAnArticleAsksForTheQuantityAndAClickEndsChangeMode)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->tabs()->setCurrentIndex(0);
+    auto* articles = find<QTableView>("DBGrid1");
+    const QModelIndex current = articles->model()->index(std::max(0, articles->currentIndex().row()), 1);
+    articles->scrollTo(current);
+    const QPoint cell = articles->visualRect(current).center();
+    ASSERT_TRUE(articles->viewport()->rect().contains(cell));
+    userDoubleClicks(articles->viewport(), cell);
+    EXPECT_TRUE(edit("Text12")->hasFocus());
+    EXPECT_EQ(fieldBackground(edit("Text12")), markYellow());
+
+    // The current document has lines: pick one, then click the articles.
+    auto* lineGrid = find<QTableView>("DBGrid5");
+    ASSERT_GT(lineGrid->model()->rowCount(), 0);
+    QTest::mouseClick(lineGrid->viewport(), Qt::LeftButton, {}, lineCell(lineGrid));
+    auto* take = find<QPushButton>("Command3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return take->text() == QStringLiteral("Rechnungszeile ändern"); }, 2000));
+    EXPECT_EQ(edit("Text12")->text(), lines().text(QStringLiteral("a2")));
+    QTest::mouseClick(articles->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(take->text(), QStringLiteral("Artikel in Rechnung &übernehmen"));
+    EXPECT_TRUE(find<QPushButton>("Command29")->isHidden());
+    EXPECT_EQ(fieldBackground(edit("Text12")), plainWhite());
+    EXPECT_TRUE(edit("Text22")->hasFocus());
+}
+
+TEST_F(DocumentControllerTest, DesignationEnterAddsTheLineAndThePriceIsWrittenWithTwoDecimals)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    click("Command4");
+    const qint64 doc = docs().currentId();
+    window->tabs()->setCurrentIndex(0);
+    QLineEdit* price = edit("Text15");
+    price->setFocus();
+    price->clear();
+    QTest::keyClicks(price, QStringLiteral("2.5")); // the point becomes the locale's comma
+    EXPECT_EQ(price->text(), QStringLiteral("2,5"));
+    QTest::keyClicks(price, QStringLiteral("x"));
+    EXPECT_EQ(t.prompts.last().title, QStringLiteral("Fehler"));
+    EXPECT_EQ(lastText(), QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
+    EXPECT_EQ(price->text(), QStringLiteral("2,5"));
+    edit("Text12")->setFocus();
+    EXPECT_EQ(price->text(), QStringLiteral("2,50"));
+    edit("Text12")->setText(QStringLiteral("3"));
+    EXPECT_EQ(edit("Text16")->text(), QStringLiteral("7,50"));
+    find<QComboBox>("Combo5")->setEditText(QStringLiteral("7"));
+    auto* designation = find<QPlainTextEdit>("Text14");
+    designation->setPlainText(QStringLiteral("Kaffee"));
+    designation->setFocus();
+    QTest::keyClick(designation, Qt::Key_Return);
+    ASSERT_EQ(linesOf(doc), 1);
+    EXPECT_EQ(designation->toPlainText(), QStringLiteral("Kaffee")); // no line break typed
+    EXPECT_EQ(stored(doc, "a14"), QStringLiteral("7,50"));
+    EXPECT_EQ(stored(doc, "a6"), QStringLiteral("8,03"));
+    // Both rates are named once a line with an amount was counted.
+    EXPECT_EQ(stored(doc, "a26"), QStringLiteral("MwSt.19% 0,00   MwSt.7% 0,53"));
+    EXPECT_EQ(find<QLabel>("Label51")->text(), stored(doc, "a26"));
+}
+
+TEST_F(DocumentControllerTest, ConfirmedCustomerSkontoRecomputesTheSentence)
+{
+    click("Command4");
+    const qint64 doc = docs().currentId();
+    typeLine(QStringLiteral("1"), QStringLiteral("Beratung"), QStringLiteral("100"), QStringLiteral("19"));
+    click("Command3");
+    ASSERT_EQ(stored(doc, "a6"), QStringLiteral("119,00"));
+    window->tabs()->setCurrentIndex(1);
+    QLineEdit* skonto = edit("Text35");
+    skonto->setFocus();
+    skonto->setText(QStringLiteral("2"));
+    QTest::keyClick(skonto, Qt::Key_Return);
+    // Ten days from the template's settings after 1 March 2024.
+    EXPECT_EQ(stored(doc, "b2"), QStringLiteral("Bei Zahlung bis zum 11.03.2024 abzüglich 2% Skonto  (116,62 EUR)"));
+    EXPECT_EQ(edit("Text37")->text(), stored(doc, "b2"));
+    skonto->setText(QStringLiteral("0"));
+    QTest::keyClick(skonto, Qt::Key_Return);
+    EXPECT_TRUE(stored(doc, "b2").isEmpty());
+}
+
 TEST_F(DocumentControllerTest, DeletingADocumentTakesItsLinesAndNoKeepsIt)
 {
     ASSERT_EQ(docs().currentId(), sample.doc4);
@@ -340,7 +475,7 @@ TEST_F(DocumentControllerTest, TheDateIsPickedInTheCalendarOrSetToTodayByDoubleC
     ASSERT_TRUE(QTest::qWaitFor([&] { return stored(doc, "a8") == next; }, 2000));
     EXPECT_EQ(date->text(), next);
 
-    QTest::mouseDClick(date, Qt::LeftButton);
+    userDoubleClicks(date, date->rect().center());
     EXPECT_EQ(stored(doc, "a8"), QStringLiteral("01.03.2024"));
     // The click that ended the double click opens no calendar.
     QTest::qWait(QApplication::doubleClickInterval() + 100);
