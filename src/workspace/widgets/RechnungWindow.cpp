@@ -72,11 +72,18 @@ void setBackground(QWidget* w, const QColor& colour)
     w->setAutoFillBackground(true);
 }
 
+// New rates in the list must not wipe the rate already in the field (an
+// article just picked, a line being changed).
 void refill(QComboBox* combo, const QStringList& items)
 {
     const QSignalBlocker block(combo);
+    const QString shown = combo->currentText();
     combo->clear();
     combo->addItems(items);
+    if (combo->isEditable())
+        combo->setEditText(shown);
+    else
+        combo->setCurrentIndex(combo->findText(shown));
 }
 
 } // namespace
@@ -238,9 +245,9 @@ void RechnungWindow::readSettings()
     const QStringList vat = mainwindow::vatChoices(m_company);
     refill(m_workTabs->articleVatList(), vat);
     refill(m_documentArea->lineVatList(), vat);
-    // The article's own rate shows again; the line's entry starts empty.
+    // The article's own rate shows again; the line being entered keeps its
+    // rate (the window is activated again after every message box).
     m_workTabs->articleBinding().showCurrent();
-    m_documentArea->lineVatList()->setCurrentIndex(-1);
     m_documentArea->setLetterhead(letterheadPreviewTexts(m_company));
     m_workTabs->currencyLabel()->setText(m_company.currency());
 }

@@ -231,6 +231,26 @@ TEST_F(DocumentControllerTest, LinesAreCheckedAddedAndTheTotalsStoredAtOnce)
     EXPECT_EQ(stored(doc, "a6"), QStringLiteral("3,57"));
 }
 
+TEST_F(DocumentControllerTest, TheLineBeingEnteredKeepsItsRateWhenTheWindowIsActiveAgain)
+{
+    click("Command4");
+    typeLine(QString(), QStringLiteral("Brot"), QStringLiteral("2,00"), QStringLiteral("7"));
+    click("Command3");
+    EXPECT_EQ(lastText(), QStringLiteral("Berechnung fehlgeschlagen. (Menge fehlt)"));
+    // The message box closed: the window becomes active again.
+    QEvent activated(QEvent::WindowActivate);
+    QApplication::sendEvent(window.get(), &activated);
+    auto* rate = find<QComboBox>("Combo5");
+    EXPECT_EQ(rate->currentText(), QStringLiteral("7"));
+    ASSERT_GE(rate->count(), 3); // the list itself was filled anew
+    EXPECT_EQ(rate->itemText(2), QStringLiteral("0"));
+    EXPECT_EQ(edit("Text15")->text(), QStringLiteral("2,00"));
+    edit("Text12")->setText(QStringLiteral("1"));
+    click("Command3");
+    EXPECT_EQ(linesOf(docs().currentId()), 1);
+    EXPECT_EQ(stored(docs().currentId(), "a6"), QStringLiteral("2,14"));
+}
+
 TEST_F(DocumentControllerTest, AddingToADocumentWithoutDateIsRefused)
 {
     db.addDocument(QStringLiteral("1004"), QString());
