@@ -161,7 +161,8 @@ QWidget* SettingsDialog::buildCompanyPage()
     for (int i = 0; i < 9; ++i)
         m_footer[i] = lineEdit(names[i]);
     // Line 1: Einst23, Einst6; line 2: Einst24, frei5; line 3: Einst26, Bank
-    // (wide); line 4: Einst25, Einst28, Einst27.
+    // (wide); line 4: Einst25, then Einst27 (wide) and Einst28 in the order
+    // the footer prints them, so "IBAN / BIC" reads as it will on paper.
     fg->addWidget(m_footer[0], 0, 0);
     fg->addWidget(m_footer[1], 0, 1, 1, 2);
     fg->addWidget(m_footer[2], 1, 0);
@@ -169,8 +170,10 @@ QWidget* SettingsDialog::buildCompanyPage()
     fg->addWidget(m_footer[4], 2, 0);
     fg->addWidget(m_footer[5], 2, 1, 1, 2);
     fg->addWidget(m_footer[6], 3, 0);
-    fg->addWidget(m_footer[7], 3, 1);
-    fg->addWidget(m_footer[8], 3, 2);
+    fg->addWidget(m_footer[8], 3, 1);
+    fg->addWidget(m_footer[7], 3, 2);
+    QWidget::setTabOrder(m_footer[6], m_footer[8]);
+    QWidget::setTabOrder(m_footer[8], m_footer[7]);
     fg->setColumnStretch(0, 1);
     fg->setColumnStretch(1, 2);
     fg->setColumnStretch(2, 1);

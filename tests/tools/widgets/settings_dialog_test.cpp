@@ -148,6 +148,19 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordOnItsPage)
     EXPECT_EQ(t.prompts.count(), 0);
 }
 
+TEST_F(SettingsDialogTest, FourthFooterLineReadsInTheOrderItIsPrinted)
+{
+    open();
+    QLineEdit* caption = edit("Text20"); // Einst25
+    QLineEdit* first = edit("Text22");   // Einst27, printed right after the caption
+    QLineEdit* second = edit("Text21");  // Einst28
+    EXPECT_EQ(first->y(), second->y());
+    EXPECT_LT(caption->x(), first->x());
+    EXPECT_LT(first->x(), second->x());
+    // The template's IBAN fits its box.
+    EXPECT_GE(first->width(), first->fontMetrics().horizontalAdvance(first->text()));
+}
+
 TEST_F(SettingsDialogTest, EditsAreStoredOnlyAtClosingAndReachAFreshSettingsLoad)
 {
     open();
