@@ -12,6 +12,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFocusEvent>
@@ -249,6 +250,27 @@ TEST_F(DocumentControllerTest, TheLineBeingEnteredKeepsItsRateWhenTheWindowIsAct
     click("Command3");
     EXPECT_EQ(linesOf(docs().currentId()), 1);
     EXPECT_EQ(stored(docs().currentId(), "a6"), QStringLiteral("2,14"));
+}
+
+TEST_F(DocumentControllerTest, KindAndPaidFlagAreStoredWithTheDocument)
+{
+    click("Command4");
+    const qint64 doc = docs().currentId();
+    auto* kind = find<QComboBox>("Combo3");
+    ASSERT_EQ(kind->count(), 2);
+    EXPECT_EQ(kind->itemText(0), QStringLiteral("Rechnung"));
+    EXPECT_EQ(kind->itemText(1), QStringLiteral("Angebot"));
+    QTest::keyClick(kind, Qt::Key_Down); // the user picks the second kind
+    EXPECT_EQ(kind->currentText(), QStringLiteral("Angebot"));
+    QTest::mouseClick(find<QWidget>("Check1"), Qt::LeftButton, {}, QPoint(6, find<QWidget>("Check1")->height() / 2));
+    // Leaving the document stores what was chosen.
+    ASSERT_TRUE(docs().moveFirst());
+    EXPECT_EQ(stored(doc, "a156"), QStringLiteral("Angebot"));
+    EXPECT_EQ(db.field(QStringLiteral("Rechnungen"), doc, QStringLiteral("opt1")).toInt(), -1);
+    ASSERT_TRUE(docs().moveToId(doc));
+    settle();
+    EXPECT_EQ(kind->currentText(), QStringLiteral("Angebot"));
+    EXPECT_TRUE(find<QCheckBox>("Check1")->isChecked());
 }
 
 TEST_F(DocumentControllerTest, AddingToADocumentWithoutDateIsRefused)
