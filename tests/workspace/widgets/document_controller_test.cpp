@@ -469,6 +469,33 @@ TEST_F(DocumentControllerTest, DeletingADocumentTakesItsLinesAndNoKeepsIt)
     EXPECT_EQ(lines().recordCount(), linesOf(sample.doc3));
 }
 
+TEST_F(DocumentControllerTest, AfterTheLastDocumentIsDeletedAHeadFieldStartsANewOne)
+{
+    ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM Rechnungen WHERE ID <> ?"), {sample.doc2}));
+    window->rebind();
+    settle();
+    ASSERT_EQ(docs().recordCount(), 1);
+    t.prompts.answerMessage(FakePrompts::Yes);
+    click("Command5");
+    EXPECT_EQ(docs().recordCount(), 0);
+    EXPECT_EQ(db.count(QStringLiteral("Rechnungen")), 0);
+    EXPECT_EQ(linesOf(sample.doc2), 0);
+    EXPECT_TRUE(edit("Text8")->text().isEmpty());
+
+    // Nothing to take the customer into, and nothing to delete.
+    const int asked = t.prompts.count();
+    click("Command2");
+    ASSERT_EQ(t.prompts.count(), asked + 1);
+    EXPECT_EQ(lastText(), QStringLiteral("Bitte legen Sie zunächst eine neue Rechnung an"));
+    click("Command5");
+    EXPECT_EQ(t.prompts.count(), asked + 1);
+    EXPECT_EQ(db.count(QStringLiteral("Rechnungen")), 0);
+
+    userEnters(find<QWidget>("Combo3"));
+    ASSERT_EQ(docs().recordCount(), 1);
+    EXPECT_EQ(stored(docs().currentId(), "a156"), QStringLiteral("Rechnung"));
+}
+
 TEST_F(DocumentControllerTest, DeletingOlderDocumentsAsksAndSparesTheCurrentOne)
 {
     EXPECT_FALSE(window->menus().rechnungenLoeschen->isEnabled());
