@@ -533,8 +533,10 @@ bool DocumentController::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == m_designation && type == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        // Shift+Enter breaks the designation into lines; Enter takes the line.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(keyEvent->modifiers() & Qt::ShiftModifier)) {
             m_take->click();
             return true;
         }

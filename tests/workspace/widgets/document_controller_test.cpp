@@ -417,11 +417,18 @@ TEST_F(DocumentControllerTest, DesignationEnterAddsTheLineAndThePriceIsWrittenWi
     EXPECT_EQ(edit("Text16")->text(), QStringLiteral("7,50"));
     find<QComboBox>("Combo5")->setEditText(QStringLiteral("7"));
     auto* designation = find<QPlainTextEdit>("Text14");
-    designation->setPlainText(QStringLiteral("Kaffee"));
+    designation->clear();
     designation->setFocus();
+    QTest::keyClicks(designation, QStringLiteral("Kaffee"));
+    QTest::keyClick(designation, Qt::Key_Return, Qt::ShiftModifier); // a second line, no line added yet
+    QTest::keyClicks(designation, QStringLiteral("gemahlen"));
+    EXPECT_EQ(linesOf(doc), 0);
     QTest::keyClick(designation, Qt::Key_Return);
     ASSERT_EQ(linesOf(doc), 1);
-    EXPECT_EQ(designation->toPlainText(), QStringLiteral("Kaffee")); // no line break typed
+    EXPECT_EQ(designation->toPlainText(), QStringLiteral("Kaffee\ngemahlen")); // Enter typed no break
+    EXPECT_EQ(db.count(QStringLiteral("Verkauf"), QStringLiteral("a1 = ? AND n1 = ?"),
+                       {QString::number(doc), QStringLiteral("Kaffee\ngemahlen")}),
+              1);
     EXPECT_EQ(stored(doc, "a14"), QStringLiteral("7,50"));
     EXPECT_EQ(stored(doc, "a6"), QStringLiteral("8,03"));
     // Both rates are named once a line with an amount was counted.
