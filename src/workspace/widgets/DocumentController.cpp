@@ -129,8 +129,9 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
     m_date->installEventFilter(this);
 
     // The customer's own cash discount changes the totals once confirmed.
-    if (auto* skonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35")))
-        connect(skonto, &QLineEdit::editingFinished, this, [this] { berechnen(); });
+    m_customerSkonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35"));
+    if (m_customerSkonto)
+        connect(m_customerSkonto, &QLineEdit::editingFinished, this, [this] { berechnen(); });
 
     // The next invoice number: typed digits and "-" only.
     auto* next = child<QLineEdit>("Text32");
@@ -427,8 +428,8 @@ bool DocumentController::berechnen()
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return false;
     }
-    if (auto* skonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35")))
-        in.customerSkonto = skonto->text();
+    if (m_customerSkonto)
+        in.customerSkonto = m_customerSkonto->text();
     in.documentDate = docs.text(QStringLiteral("a8"));
     in.storedMw1 = docs.text(QStringLiteral("a19"));
     in.storedMw2 = docs.text(QStringLiteral("a20"));

@@ -84,6 +84,9 @@ private:
     QLineEdit* m_number;       // Text2
     QLabel* m_date;            // Text3
     QLineEdit* m_search;       // Text22
+    // Text35 of the customers tab, found once: the settings dialog, a child
+    // of the window while open, has a "Text35" of its own.
+    QLineEdit* m_customerSkonto = nullptr;
 };
 
 } // namespace quittora

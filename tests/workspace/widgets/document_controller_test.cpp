@@ -558,6 +558,29 @@ TEST_F(DocumentControllerTest, TheDateIsPickedInTheCalendarOrSetToTodayByDoubleC
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(DocumentControllerTest, TheNextNumberGoesIntoTheSettingsAndComesBack)
+{
+    QLineEdit* next = edit("Text32");
+    next->setFocus();
+    next->selectAll();
+    QTest::keyClicks(next, QStringLiteral("2000"));
+    EXPECT_EQ(next->text(), QStringLiteral("2000"));
+    QString shown;
+    auto done = whenModalOpens([&shown](QWidget* dialog) {
+        auto* number = dialog->findChild<QLineEdit*>(QStringLiteral("Text26"));
+        ASSERT_NE(number, nullptr);
+        shown = number->text();
+        number->selectAll();
+        QTest::keyClicks(number, QStringLiteral("3000"));
+        dialog->close();
+    });
+    window->menus().stammdaten->trigger();
+    ASSERT_TRUE(*done);
+    EXPECT_EQ(shown, QStringLiteral("2000"));
+    EXPECT_EQ(db.setting(QStringLiteral("Rechnungsnummer")).toString(), QStringLiteral("3000"));
+    EXPECT_EQ(next->text(), QStringLiteral("3000"));
+}
+
 TEST_F(DocumentControllerTest, SettingsFromTheMenuChangeTheVatLists)
 {
     QAction* stammdaten = window->menus().stammdaten;
