@@ -120,6 +120,14 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
             qOverload<>(&QTimer::start));
     connect(m_window.workTabs().grid(2), &QAbstractItemView::doubleClicked, this,
             &DocumentController::takeOverCustomer);
+    // Another document is shown: a line picked in the previous one is no
+    // longer there to change.
+    connect(&m_window.navigator(), &DocumentNavigator::synced, this, [this] {
+        if (inChangeMode() && m_sources.documents().currentId() != m_changeDocument) {
+            clearEntry();
+            addModeLook();
+        }
+    });
 
     connect(m_quantity, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(false); });
     connect(m_price, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(true); });
@@ -309,6 +317,8 @@ void DocumentController::addModeLook()
     m_take->setStyleSheet(QString());
     m_take->setText(documentlines::kAddCaption);
     m_entryFrame->setStyleSheet(kFrameNormal);
+    m_changeLine = -1;
+    m_changeDocument = -1;
     m_quantity->setCursorPosition(m_quantity->text().size());
 }
 
@@ -316,8 +326,10 @@ void DocumentController::enterChangeMode()
 {
     m_timer6->stop();
     Recordset& lines = m_sources.lines();
-    if (!lines.hasCurrent())
+    if (!lines.hasCurrent() || !m_sources.documents().hasCurrent())
         return;
+    m_changeLine = lines.currentId();
+    m_changeDocument = m_sources.documents().currentId();
     m_take->setText(documentlines::kChangeCaption);
     m_entryFrame->setStyleSheet(kFrameRed);
     m_quantity->setText(lines.text(QStringLiteral("a2")));
@@ -370,9 +382,13 @@ void DocumentController::addOrChangeLine()
         berechnen();
         return;
     }
-    if (!lines.hasCurrent())
+    if (docs.currentId() != m_changeDocument || !lines.moveToId(m_changeLine)) {
+        // The picked line is gone or belongs to another document.
+        clearEntry();
+        addModeLook();
         return;
-    const qint64 lineId = lines.currentId();
+    }
+    const qint64 lineId = m_changeLine;
     write();
     if (!lines.update())
         return;
@@ -394,7 +410,13 @@ void DocumentController::blankLine()
 void DocumentController::deleteLine()
 {
     Recordset& lines = m_sources.lines();
-    if (lines.hasCurrent() && !lines.deleteCurrent())
+    // Only the line picked for change is deleted, whatever became current.
+    if (m_changeLine < 0 || m_sources.documents().currentId() != m_changeDocument || !lines.moveToId(m_changeLine)) {
+        clearEntry();
+        addModeLook();
+        return;
+    }
+    if (!lines.deleteCurrent())
         return;
     lines.refresh();
     clearEntry();

@@ -70,6 +70,10 @@ private:
     QTimer* m_timer6;
     QTimer* m_dateClick;
     bool m_enteringHead = false;
+    // The line in change mode and its document: a change is written to that
+    // line only, never to whatever line is current after paging on.
+    qint64 m_changeLine = -1;
+    qint64 m_changeDocument = -1;
     bool m_afterDoubleClick = false;
 
     QLineEdit* m_quantity;     // Text12

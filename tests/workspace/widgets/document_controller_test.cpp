@@ -456,6 +456,25 @@ TEST_F(DocumentControllerTest, ConfirmedCustomerSkontoRecomputesTheSentence)
     EXPECT_TRUE(stored(doc, "b2").isEmpty());
 }
 
+TEST_F(DocumentControllerTest, PagingToAnotherDocumentEndsChangeModeAndTouchesNoLineThere)
+{
+    ASSERT_EQ(docs().currentId(), sample.doc4);
+    auto* grid = find<QTableView>("DBGrid5");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lineCell(grid));
+    auto* take = find<QPushButton>("Command3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return take->text() == QStringLiteral("Rechnungszeile ändern"); }, 2000));
+    edit("Text12")->setText(QStringLiteral("99"));
+
+    const QString doc3Lines = QStringLiteral("a1 = ? AND a2 = '99'");
+    ASSERT_TRUE(docs().moveToId(sample.doc3));
+    settle();
+    EXPECT_EQ(take->text(), QStringLiteral("Artikel in Rechnung &übernehmen"));
+    EXPECT_TRUE(find<QPushButton>("Command29")->isHidden());
+    EXPECT_TRUE(edit("Text12")->text().isEmpty());
+    EXPECT_EQ(db.count(QStringLiteral("Verkauf"), doc3Lines, {QString::number(sample.doc3)}), 0);
+    EXPECT_EQ(linesOf(sample.doc4), 1);
+}
+
 TEST_F(DocumentControllerTest, DeletingADocumentTakesItsLinesAndNoKeepsIt)
 {
     ASSERT_EQ(docs().currentId(), sample.doc4);
