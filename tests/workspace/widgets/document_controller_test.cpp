@@ -35,6 +35,11 @@ const RechnungWindow::ScreenMetrics kScreen{QSize(1024, 768), QRect(0, 0, 1024, 
 
 class DocumentControllerTest : public ::testing::Test {
 protected:
+    explicit DocumentControllerTest(QChar separator = QLatin1Char(','))
+        : db(separator)
+        , t(separator)
+    {
+    }
     void SetUp() override
     {
         ASSERT_TRUE(db.isValid()) << db.error().toStdString();
@@ -617,6 +622,38 @@ TEST_F(DocumentControllerTest, SettingsFromTheMenuChangeTheVatLists)
     QComboBox* rate = find<QComboBox>("Combo5");
     EXPECT_EQ(rate->itemText(0), QStringLiteral("16"));
     EXPECT_EQ(window->companySettings().vatRate1(), QStringLiteral("16"));
+}
+
+// A system whose decimal separator is the point.
+class DocumentControllerPointTest : public DocumentControllerTest {
+protected:
+    DocumentControllerPointTest()
+        : DocumentControllerTest(QLatin1Char('.'))
+    {
+    }
+};
+
+TEST_F(DocumentControllerPointTest, PricesAndTotalsUseThePoint)
+{
+    click("Command4");
+    const qint64 doc = docs().currentId();
+    QLineEdit* price = edit("Text15");
+    price->clear();
+    price->setFocus();
+    QTest::keyClicks(price, QStringLiteral("2,5")); // the comma becomes the point
+    EXPECT_EQ(price->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(t.prompts.count(), 0);
+    edit("Text12")->setFocus();
+    EXPECT_EQ(price->text(), QStringLiteral("2.50"));
+    edit("Text12")->setText(QStringLiteral("3"));
+    EXPECT_EQ(edit("Text16")->text(), QStringLiteral("7.50"));
+    find<QComboBox>("Combo5")->setEditText(QStringLiteral("19"));
+    find<QPlainTextEdit>("Text14")->setPlainText(QStringLiteral("Kaffee"));
+    click("Command3");
+    ASSERT_EQ(linesOf(doc), 1);
+    EXPECT_EQ(stored(doc, "a14"), QStringLiteral("7.50"));
+    EXPECT_EQ(stored(doc, "a6"), QStringLiteral("8.93"));
+    EXPECT_EQ(find<QLabel>("Label17")->text(), QStringLiteral("8.93"));
 }
 
 } // namespace
