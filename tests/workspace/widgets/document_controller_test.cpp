@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -603,6 +604,29 @@ TEST_F(DocumentControllerTest, TheNextNumberGoesIntoTheSettingsAndComesBack)
     EXPECT_EQ(shown, QStringLiteral("2000"));
     EXPECT_EQ(db.setting(QStringLiteral("Rechnungsnummer")).toString(), QStringLiteral("3000"));
     EXPECT_EQ(next->text(), QStringLiteral("3000"));
+}
+
+TEST_F(DocumentControllerTest, GrossPricesChosenInTheSettingsTakeTheVatOutOfTheLines)
+{
+    auto done = whenModalOpens([](QWidget* dialog) {
+        auto* gross = dialog->findChild<QRadioButton*>(QStringLiteral("Option2"));
+        ASSERT_NE(gross, nullptr);
+        gross->click();
+        dialog->close();
+    });
+    window->menus().stammdaten->trigger();
+    ASSERT_TRUE(*done);
+    EXPECT_EQ(t.state.Rechnungsbasis, 1);
+
+    click("Command4");
+    const qint64 doc = docs().currentId();
+    typeLine(QStringLiteral("1"), QStringLiteral("Beratung"), QStringLiteral("119"), QStringLiteral("19"));
+    click("Command3");
+    ASSERT_EQ(linesOf(doc), 1);
+    EXPECT_EQ(stored(doc, "a6"), QStringLiteral("119,00"));
+    EXPECT_EQ(stored(doc, "a30"), QStringLiteral("19,00"));
+    EXPECT_EQ(stored(doc, "a14"), QStringLiteral("100,00"));
+    EXPECT_EQ(edit("Text6")->text(), QStringLiteral("100,00"));
 }
 
 TEST_F(DocumentControllerTest, SettingsFromTheMenuChangeTheVatLists)
