@@ -315,6 +315,10 @@ TEST_F(DocumentControllerTest, ALinePickedInTheGridIsChangedAndDeleted)
     const qint64 line = db.count(QStringLiteral("Verkauf"), QStringLiteral("a1 = ? AND a2 = '4'"), {QString::number(doc)});
     EXPECT_EQ(line, 1);
     EXPECT_EQ(linesOf(doc), 1);
+    // The grid shows the changed line, the totals their new values.
+    EXPECT_EQ(grid->model()->index(0, 1).data().toString(), QStringLiteral("4"));
+    EXPECT_EQ(grid->model()->index(0, 6).data().toString(), QStringLiteral("6,00"));
+    EXPECT_EQ(find<QLabel>("Label17")->text(), QStringLiteral("7,14"));
     EXPECT_EQ(stored(doc, "a14"), QStringLiteral("6,00"));
     EXPECT_EQ(stored(doc, "a6"), QStringLiteral("7,14"));
     EXPECT_EQ(take->text(), QStringLiteral("Artikel in Rechnung &übernehmen"));
