@@ -6,7 +6,6 @@
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Prompts.h"
-#include "platform/widgets/FieldMarks.h"
 #include "platform/widgets/NumericKeyFilter.h"
 #include "tools/Calendar.h"
 #include "tools/widgets/CalendarDialog.h"
@@ -16,22 +15,20 @@
 #include "workspace/DocumentNavigator.h"
 #include "workspace/Totals.h"
 #include "workspace/widgets/DocumentArea.h"
+#include "workspace/widgets/LineEntryController.h"
 #include "workspace/widgets/RechnungWindow.h"
 #include "workspace/widgets/StatusPanel.h"
 #include "workspace/widgets/ToolbarArea.h"
 #include "workspace/widgets/WorkTabs.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QFocusEvent>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -41,9 +38,6 @@ namespace quittora {
 
 namespace {
 
-const QString kFrameNormal = QStringLiteral("#LineEntryFrame { border: 1px solid #8a96aa; border-radius: 2px; }");
-const QString kFrameRed = QStringLiteral("#LineEntryFrame { border: 1px solid #ff0000; border-radius: 2px; }");
-const QString kChangeButton = QStringLiteral("background-color: #ffc0c0;");
 
 const char* const kAutoCreateFields[] = {"Text7", "Text8", "Text9", "Text10", "Text11", "Combo3", "Text2"};
 
@@ -63,34 +57,19 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
     , m_ctx(ctx)
     , m_db(db)
     , m_sources(window.sources())
-    , m_timer6(new QTimer(this))
     , m_dateClick(new QTimer(this))
 {
-    m_quantity = child<QLineEdit>("Text12");
-    m_unit = child<QLineEdit>("Text13");
-    m_designation = child<QPlainTextEdit>("Text14");
-    m_price = child<QLineEdit>("Text15");
-    m_amount = child<QLineEdit>("Text16");
-    m_rate = child<QComboBox>("Combo5");
-    m_take = child<QPushButton>("Command3");
-    m_deleteLine = child<QPushButton>("Command29");
-    m_entryFrame = child<QFrame>("LineEntryFrame");
     m_number = child<QLineEdit>("Text2");
     m_date = child<QLabel>("Text3");
     m_search = m_window.statusPanel().searchBox();
+    m_lines = new LineEntryController(window, ctx, [this] { return berechnen(); }, this);
 
-    m_timer6->setObjectName(QStringLiteral("Timer6"));
-    m_timer6->setSingleShot(true);
-    m_timer6->setInterval(100);
-    connect(m_timer6, &QTimer::timeout, this, &DocumentController::enterChangeMode);
     // A click on the date waits whether it becomes a double click.
     m_dateClick->setSingleShot(true);
     m_dateClick->setInterval(QApplication::doubleClickInterval());
     connect(m_dateClick, &QTimer::timeout, this, &DocumentController::pickDate);
 
     auto enable = [](QWidget* w) { w->setEnabled(true); };
-    for (const char* name : {"Command3", "Command17", "Command29"})
-        enable(child<QPushButton>(name));
     enable(child<QWidget>("Command4"));
     enable(child<QWidget>("Command5"));
     enable(child<QWidget>("Command2"));
@@ -99,41 +78,14 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
     connect(child<QAbstractButton>("Command5"), &QAbstractButton::clicked, this, &DocumentController::deleteDocument);
     connect(child<QAbstractButton>("Command2"), &QAbstractButton::clicked, this,
             &DocumentController::takeOverCustomer);
-    connect(m_take, &QPushButton::clicked, this, &DocumentController::addOrChangeLine);
-    connect(child<QPushButton>("Command17"), &QPushButton::clicked, this, &DocumentController::blankLine);
-    connect(m_deleteLine, &QPushButton::clicked, this, &DocumentController::deleteLine);
 
     // Head fields: entering one without any document creates one first.
     for (const char* name : kAutoCreateFields)
         child<QWidget>(name)->installEventFilter(this);
 
-    // Lines: the article grid fills the entry, the line grid picks a line.
-    RecordsetGrid* articles = m_window.workTabs().grid(1);
-    connect(articles->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &DocumentController::fillFromArticle);
-    connect(articles, &QAbstractItemView::doubleClicked, this, [this] {
-        m_quantity->setFocus(Qt::OtherFocusReason);
-        setFieldBackground(m_quantity, markYellow());
-    });
-    connect(articles, &QAbstractItemView::clicked, this, &DocumentController::addModeLook);
-    connect(m_window.documentArea().lineGrid(), &QAbstractItemView::clicked, m_timer6,
-            qOverload<>(&QTimer::start));
     connect(m_window.workTabs().grid(2), &QAbstractItemView::doubleClicked, this,
             &DocumentController::takeOverCustomer);
-    // Another document is shown: a line picked in the previous one is no
-    // longer there to change.
-    connect(&m_window.navigator(), &DocumentNavigator::synced, this, [this] {
-        if (inChangeMode() && m_sources.documents().currentId() != m_changeDocument) {
-            clearEntry();
-            addModeLook();
-        }
-    });
 
-    connect(m_quantity, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(false); });
-    connect(m_price, &QLineEdit::textChanged, this, [this] { quantityOrPriceChanged(true); });
-    m_quantity->installEventFilter(this);
-    m_price->installEventFilter(this);
-    m_designation->installEventFilter(this);
     m_date->installEventFilter(this);
 
     // The customer's own cash discount changes the totals once confirmed.
@@ -273,155 +225,39 @@ void DocumentController::Rechnungen_delete()
 
 // ---- lines -----------------------------------------------------------------
 
-void DocumentController::fillFromArticle()
-{
-    Recordset& articles = m_sources.articles();
-    if (!articles.hasCurrent())
-        return;
-    clearEntry();
-    m_unit->setText(articles.text(QStringLiteral("a2")));
-    m_designation->setPlainText(articles.text(QStringLiteral("a3")));
-    m_price->setText(articles.text(QStringLiteral("a4")));
-    m_rate->setEditText(articles.text(QStringLiteral("a19")));
-}
-
-void DocumentController::quantityOrPriceChanged(bool priceTyped)
-{
-    const QString q = m_quantity->text();
-    const QString p = m_price->text();
-    if (priceTyped && !documentlines::priceTypingComputes(q, p))
-        return;
-    if (const auto amount = documentlines::lineAmount(q, p, m_ctx.state.decimalSeparator))
-        m_amount->setText(*amount);
-}
-
-void DocumentController::clearEntry()
-{
-    for (QLineEdit* e : {m_quantity, m_unit, m_price, m_amount})
-        e->clear();
-    m_designation->clear();
-    m_rate->setCurrentIndex(-1);
-    m_rate->setEditText(QString());
-}
-
-bool DocumentController::inChangeMode() const
-{
-    return m_take->text() != documentlines::kAddCaption;
-}
-
-void DocumentController::addModeLook()
-{
-    setFieldBackground(m_quantity, plainWhite());
-    m_search->setFocus(Qt::OtherFocusReason);
-    m_deleteLine->hide();
-    m_take->setStyleSheet(QString());
-    m_take->setText(documentlines::kAddCaption);
-    m_entryFrame->setStyleSheet(kFrameNormal);
-    m_changeLine = -1;
-    m_changeDocument = -1;
-    m_quantity->setCursorPosition(m_quantity->text().size());
-}
-
-void DocumentController::enterChangeMode()
-{
-    m_timer6->stop();
-    Recordset& lines = m_sources.lines();
-    if (!lines.hasCurrent() || !m_sources.documents().hasCurrent())
-        return;
-    m_changeLine = lines.currentId();
-    m_changeDocument = m_sources.documents().currentId();
-    m_take->setText(documentlines::kChangeCaption);
-    m_entryFrame->setStyleSheet(kFrameRed);
-    m_quantity->setText(lines.text(QStringLiteral("a2")));
-    m_unit->setText(lines.text(QStringLiteral("a3")));
-    m_designation->setPlainText(lines.text(QStringLiteral("n1")));
-    m_price->setText(lines.text(QStringLiteral("a4")));
-    m_amount->setText(lines.text(QStringLiteral("a5")));
-    m_rate->setEditText(lines.text(QStringLiteral("a19")));
-    m_deleteLine->show();
-    m_take->setStyleSheet(kChangeButton);
-    m_quantity->setFocus(Qt::OtherFocusReason);
-}
-
 void DocumentController::addOrChangeLine()
 {
-    const CompanySettings& company = m_window.companySettings();
-    const QString rate = m_rate->currentText();
-    if (const auto refusal = documentlines::checkLine(m_date->text(), company.vatRate1(), company.vatRate2(),
-                                                      m_quantity->text(), m_price->text(), m_amount->text(), rate)) {
-        if (refusal->title.isEmpty() && refusal->text.startsWith(QStringLiteral("Sie müssen")))
-            m_ctx.prompts.information(QStringLiteral("Quittora pro"), refusal->text);
-        else
-            m_ctx.prompts.exclamation(refusal->title.isEmpty() ? QStringLiteral("Quittora pro") : refusal->title,
-                                      refusal->text);
-        return;
-    }
-    Recordset& docs = m_sources.documents();
-    if (!docs.hasCurrent())
-        return;
-    Recordset& lines = m_sources.lines();
-    const QChar sep = m_ctx.state.decimalSeparator;
-    auto write = [&] {
-        lines.setValue(QStringLiteral("a2"), m_quantity->text());
-        lines.setValue(QStringLiteral("a3"), m_unit->text());
-        lines.setValue(QStringLiteral("n1"), m_designation->toPlainText());
-        lines.setValue(QStringLiteral("a4"), documentlines::priceText(m_price->text(), sep));
-        lines.setValue(QStringLiteral("a5"), m_amount->text());
-        lines.setValue(QStringLiteral("a19"), rate);
-    };
-    if (!inChangeMode()) {
-        lines.addNew();
-        write();
-        lines.setValue(QStringLiteral("a1"), QString::number(docs.currentId()));
-        if (!lines.update()) {
-            lines.cancelUpdate(); // reported by the recordset
-            return;
-        }
-        m_quantity->clear();
-        m_search->setFocus(Qt::OtherFocusReason);
-        berechnen();
-        return;
-    }
-    if (docs.currentId() != m_changeDocument || !lines.moveToId(m_changeLine)) {
-        // The picked line is gone or belongs to another document.
-        clearEntry();
-        addModeLook();
-        return;
-    }
-    const qint64 lineId = m_changeLine;
-    write();
-    if (!lines.update())
-        return;
-    berechnen();
-    m_search->setFocus(Qt::OtherFocusReason);
-    reloadLines(lineId);
-    addModeLook();
-    clearEntry();
+    m_lines->addOrChangeLine();
 }
 
 void DocumentController::blankLine()
 {
-    if (inChangeMode())
-        return;
-    clearEntry();
-    m_designation->setFocus(Qt::OtherFocusReason);
+    m_lines->blankLine();
 }
 
 void DocumentController::deleteLine()
 {
-    Recordset& lines = m_sources.lines();
-    // Only the line picked for change is deleted, whatever became current.
-    if (m_changeLine < 0 || m_sources.documents().currentId() != m_changeDocument || !lines.moveToId(m_changeLine)) {
-        clearEntry();
-        addModeLook();
-        return;
-    }
-    if (!lines.deleteCurrent())
-        return;
-    lines.refresh();
-    clearEntry();
-    addModeLook();
-    berechnen();
+    m_lines->deleteLine();
+}
+
+void DocumentController::enterChangeMode()
+{
+    m_lines->enterChangeMode();
+}
+
+void DocumentController::addModeLook()
+{
+    m_lines->addModeLook();
+}
+
+bool DocumentController::inChangeMode() const
+{
+    return m_lines->inChangeMode();
+}
+
+QTimer* DocumentController::changeTimer() const
+{
+    return m_lines->changeTimer();
 }
 
 void DocumentController::reloadLines(qint64 lineId)
@@ -516,59 +352,9 @@ void DocumentController::openSettings()
 
 // ---- keys and mouse ----------------------------------------------------------
 
-bool DocumentController::quantityKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        m_take->click();
-        return true;
-    case Qt::Key_Escape:
-        m_search->setFocus(Qt::OtherFocusReason);
-        return true;
-    case Qt::Key_Down:
-    case Qt::Key_Up: {
-        if (m_window.tabs()->currentIndex() != WorkTabs::Auswahl)
-            return false;
-        Recordset& articles = m_sources.articles();
-        if (key == Qt::Key_Down) {
-            if (!articles.moveNext() || articles.eof())
-                articles.moveLast();
-        } else if (!articles.movePrevious() || articles.bof()) {
-            articles.moveFirst();
-        }
-        m_search->setFocus(Qt::OtherFocusReason);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 bool DocumentController::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_quantity) {
-        if (type == QEvent::KeyPress && quantityKey(static_cast<QKeyEvent*>(event)->key()))
-            return true;
-        if (type == QEvent::FocusIn)
-            QTimer::singleShot(0, m_quantity, &QLineEdit::selectAll);
-        return false;
-    }
-    if (watched == m_designation && type == QEvent::KeyPress) {
-        const auto* keyEvent = static_cast<QKeyEvent*>(event);
-        const int key = keyEvent->key();
-        // Shift+Enter breaks the designation into lines; Enter takes the line.
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(keyEvent->modifiers() & Qt::ShiftModifier)) {
-            m_take->click();
-            return true;
-        }
-        return false;
-    }
-    if (watched == m_price && type == QEvent::FocusOut) {
-        m_price->setText(documentlines::priceText(m_price->text(), m_ctx.state.decimalSeparator));
-        return false;
-    }
     if (watched == m_date) {
         if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             // The release that ends a double click opens nothing.

@@ -16,14 +16,16 @@ namespace quittora {
 struct AppContext;
 class Database;
 class DataSources;
+class LineEntryController;
 class RechnungWindow;
 
 // The document work on the main window: creating (`Command4`, and by
 // entering a head field while there is no document), taking over the
 // customer (`Command2`), deleting (`Command5`, Rechnungen_delete), the
-// lines (`Command3`, `Command17`, `Command29`, change mode through `DBGrid5`
-// and `Timer6`), the totals after every change, the date picker on `Text3`,
-// the next number `Text32` and the settings dialog from "&Stammdaten".
+// lines (through LineEntryController: `Command3`, `Command17`, `Command29`,
+// change mode through `DBGrid5` and `Timer6`), the totals after every change,
+// the date picker on `Text3`, the next number `Text32` and the settings
+// dialog from "&Stammdaten".
 class DocumentController : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +49,7 @@ public:
     void setDateToday();               // double click on Text3
     void openSettings();               // "&Stammdaten"
 
-    QTimer* changeTimer() const { return m_timer6; }
+    QTimer* changeTimer() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,11 +57,7 @@ protected:
 private:
     template <typename T>
     T* child(const char* name) const;
-    void fillFromArticle();
-    void quantityOrPriceChanged(bool priceTyped);
-    void clearEntry();
     bool headFieldEntered(QWidget* field, int reason);
-    bool quantityKey(int key);
     void reloadLines(qint64 lineId = -1);
     void setDocumentDate(const QString& text);
 
@@ -67,24 +65,11 @@ private:
     AppContext& m_ctx;
     Database& m_db;
     DataSources& m_sources;
-    QTimer* m_timer6;
+    LineEntryController* m_lines = nullptr; // the line entry (Command3, Command17, Command29, Timer6)
     QTimer* m_dateClick;
     bool m_enteringHead = false;
-    // The line in change mode and its document: a change is written to that
-    // line only, never to whatever line is current after paging on.
-    qint64 m_changeLine = -1;
-    qint64 m_changeDocument = -1;
     bool m_afterDoubleClick = false;
 
-    QLineEdit* m_quantity;     // Text12
-    QLineEdit* m_unit;         // Text13
-    QPlainTextEdit* m_designation; // Text14
-    QLineEdit* m_price;        // Text15
-    QLineEdit* m_amount;       // Text16
-    QComboBox* m_rate;         // Combo5
-    QPushButton* m_take;       // Command3
-    QPushButton* m_deleteLine; // Command29
-    QFrame* m_entryFrame;      // LineEntryFrame
     QLineEdit* m_number;       // Text2
     QLabel* m_date;            // Text3
     QLineEdit* m_search;       // Text22
