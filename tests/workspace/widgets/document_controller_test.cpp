@@ -369,6 +369,10 @@ TEST_F(DocumentControllerTest, APickedArticleFillsTheEntryAndTheQuantityKeysWalk
     QTest::keyClick(quantity, Qt::Key_Escape);
     EXPECT_TRUE(search->hasFocus());
     EXPECT_EQ(articles.position(), 0);
+    // Coming back into the quantity selects it, so typing replaces it.
+    quantity->setText(QStringLiteral("12"));
+    quantity->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quantity->selectedText() == QStringLiteral("12"); }, 1000));
 
     // Away from " Auswahl" the arrows leave the articles alone.
     window->tabs()->setCurrentIndex(1);
