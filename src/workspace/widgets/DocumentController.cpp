@@ -1,6 +1,7 @@
 #include "workspace/widgets/DocumentController.h"
 
 #include "data/Recordset.h"
+#include "export/EmailExport.h"
 #include "data/widgets/FieldBinding.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "platform/Clock.h"
@@ -286,8 +287,16 @@ bool DocumentController::berechnen()
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return false;
     }
-    if (m_customerSkonto)
+    // The customer's own cash discount: as typed in Text35 while the
+    // document's customer is the one shown, else as stored with that
+    // customer (as printing reads it), never another customer's.
+    const QString customerId = docs.text(QStringLiteral("b1")).trimmed();
+    Recordset& customers = m_sources.customers();
+    if (m_customerSkonto && customers.hasCurrent() && QString::number(customers.currentId()) == customerId) {
         in.customerSkonto = m_customerSkonto->text();
+    } else if (const std::optional<email::Customer> customer = email::loadCustomer(m_db, customerId)) {
+        in.customerSkonto = customer->skonto;
+    }
     in.documentDate = docs.text(QStringLiteral("a8"));
     in.storedMw1 = docs.text(QStringLiteral("a19"));
     in.storedMw2 = docs.text(QStringLiteral("a20"));

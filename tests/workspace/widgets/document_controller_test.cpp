@@ -454,6 +454,9 @@ TEST_F(DocumentControllerTest, ConfirmedCustomerSkontoRecomputesTheSentence)
 {
     click("Command4");
     const qint64 doc = docs().currentId();
+    ASSERT_TRUE(window->sources().customers().moveToId(sample.mueller));
+    click("Command2");
+    ASSERT_EQ(stored(doc, "b1"), QString::number(sample.mueller));
     typeLine(QStringLiteral("1"), QStringLiteral("Beratung"), QStringLiteral("100"), QStringLiteral("19"));
     click("Command3");
     ASSERT_EQ(stored(doc, "a6"), QStringLiteral("119,00"));
@@ -487,6 +490,23 @@ TEST_F(DocumentControllerTest, PagingToAnotherDocumentEndsChangeModeAndTouchesNo
     EXPECT_TRUE(edit("Text12")->text().isEmpty());
     EXPECT_EQ(db.count(QStringLiteral("Verkauf"), doc3Lines, {QString::number(sample.doc3)}), 0);
     EXPECT_EQ(linesOf(sample.doc4), 1);
+}
+
+TEST_F(DocumentControllerTest, TheCashDiscountIsTheDocumentCustomersEvenWhileAnotherIsShown)
+{
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Kunden SET a9 = '3' WHERE ID = ?"), {sample.mueller}));
+    ASSERT_TRUE(window->sources().customers().moveToId(sample.mueller));
+    click("Command4");
+    t.prompts.answerMessage(FakePrompts::Yes);
+    click("Command2");
+    const qint64 doc = docs().currentId();
+    ASSERT_EQ(stored(doc, "b1"), QString::number(sample.mueller));
+    // The user looks at another customer before adding a line.
+    ASSERT_TRUE(window->sources().customers().moveToId(sample.schmidt));
+    typeLine(QStringLiteral("1"), QStringLiteral("Beratung"), QStringLiteral("100"), QStringLiteral("19"));
+    click("Command3");
+    ASSERT_EQ(linesOf(doc), 1);
+    EXPECT_EQ(stored(doc, "b2"), QStringLiteral("Bei Zahlung bis zum 11.03.2024 abzüglich 3% Skonto  (115,43 EUR)"));
 }
 
 TEST_F(DocumentControllerTest, DeletingADocumentTakesItsLinesAndNoKeepsIt)
