@@ -57,10 +57,17 @@ void HoverCaption::showFor(QWidget* button)
     m_shape->show();
     // Behind a button of the surface; over one that sits inside a panel (it
     // is translucent and lets the mouse through).
-    if (button->parentWidget() == area)
-        m_shape->stackUnder(button);
-    else
+    const bool overButton = button->parentWidget() != area;
+    if (overButton)
         m_shape->raise();
+    else
+        m_shape->stackUnder(button);
+    // Over a button the shape is an outline only: a fill would grey its caption.
+    if (m_shape->property("overButton").toBool() != overButton) {
+        m_shape->setProperty("overButton", overButton);
+        m_shape->style()->unpolish(m_shape);
+        m_shape->style()->polish(m_shape);
+    }
     m_label->raise();
 }
 

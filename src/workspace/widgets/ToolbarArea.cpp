@@ -101,7 +101,8 @@ ToolbarArea::ToolbarArea(QWidget* surface, const Recordset& documents, QObject* 
     auto* shape = new QFrame(surface);
     shape->setObjectName(QStringLiteral("HoverShape"));
     shape->setStyleSheet(QStringLiteral("#HoverShape { border: 1px solid #7a8aa8; border-radius: 4px;"
-                                        " background: rgba(255, 255, 255, 110); }"));
+                                        " background: rgba(255, 255, 255, 110); }"
+                                        "#HoverShape[overButton=\"true\"] { background: transparent; }"));
     auto* label = new QLabel(surface);
     label->setObjectName(QStringLiteral("Bezeichnung12"));
     label->setStyleSheet(QStringLiteral("#Bezeichnung12 { background: #ffffe1; color: black;"

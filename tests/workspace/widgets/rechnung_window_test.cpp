@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -527,6 +528,16 @@ TEST_F(RechnungWindowTest, HoverCaptionNamesTheButtonUnderTheMouse)
     const QPoint at = blank->mapTo(window->centralWidget(), QPoint(0, 0));
     EXPECT_EQ(label->pos(), QPoint(at.x(), at.y() + blank->height() + 2));
     EXPECT_EQ(shape->x(), at.x() - 8);
+    // Lying over that button, the shape only outlines it: the button's own
+    // pixels stay as they are (no greyed caption).
+    {
+        const QRect inside(blank->mapTo(window->centralWidget(), QPoint(0, 0)) + QPoint(4, 4), QSize(20, 10));
+        const QImage withShape = window->centralWidget()->grab(inside).toImage();
+        shape->hide();
+        const QImage without = window->centralWidget()->grab(inside).toImage();
+        shape->show();
+        EXPECT_EQ(withShape, without);
+    }
 
     // The picture presses the print button: the print dialog comes up, and
     // the user cancels it here.
