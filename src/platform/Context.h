@@ -25,6 +25,8 @@ struct ProgramState {
     float ywert = 0.0f;
     QString Druckerauswahl;         // printer choice
     QString currentPrinter;         // device name of the printer in use; empty = system default
+    QString printFile;              // "print to file" chosen in the print dialog: the next print
+                                    // goes into this PDF file instead of a printer, once
     QString Mahntext;               // reminder text for the next invoice print
     int Rechnungsbasis = 0;         // 0 net prices, 1 gross prices
     int neuer_Datensatz = 0;        // 1 while a new record is not yet stored

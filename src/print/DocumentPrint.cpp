@@ -14,6 +14,7 @@
 
 
 #include <optional>
+#include <utility>
 
 namespace quittora {
 
@@ -339,16 +340,24 @@ PrintRun runPrint(const Database& db, qint64 documentId, PrintedDocument documen
     if (document == PrintedDocument::Invoice || !matched) {
         // Cancelling the dialog cancels the print, the delivery note's too:
         // a user who cancels does not expect paper to come out.
+        state.printFile.clear();
         const bool accepted = printDialog ? printDialog(state) : true;
         if (!accepted) {
+            state.printFile.clear();
             run.status = PrintRun::Status::Cancelled;
             return run;
         }
     }
 
     const std::vector<PageModel> documents = printJobDocuments(run.job, env, Mahntext);
-    if (!printers.print(currentPrinterName(printers, state), documents, MarginValues{state.xwert, state.ywert},
-                        &error)) {
+    // A file chosen in the dialog holds this print only; the next one goes
+    // to the printer again. A PDF page is the whole sheet: no printer offsets.
+    const QString file = std::exchange(state.printFile, QString());
+    const bool printed = file.isEmpty()
+        ? printers.print(currentPrinterName(printers, state), documents, MarginValues{state.xwert, state.ywert},
+                         &error)
+        : renderToPdf(documents, file, MarginValues{}, &error);
+    if (!printed) {
         if (error.isEmpty())
             error = QStringLiteral("Das Dokument konnte nicht gedruckt werden.");
         if (run.job.numberAssigned())

@@ -2,13 +2,18 @@
 
 #include "print/FakePrinters.h"
 #include "print/PageQueries.h"
+#include "print/PdfWords.h"
 #include "print/PrinterSetup.h"
 #include "print/Reminder.h"
 #include "support/TempDatabase.h"
 #include "support/TestContext.h"
 #include "tools/SettingsRules.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace quittora;
 using namespace quittora::testing;
@@ -486,4 +491,51 @@ TEST_F(DocumentPrint, DeliveryNoteShowsTheDialogOnlyWithoutMatchingPrinterAndCan
     ASSERT_EQ(printers.jobs.size(), 2u);
     EXPECT_EQ(textAtOrEmpty(printers.jobs[1].documents.at(0).page(0), 20, 105), u("Lieferschein"));
     EXPECT_EQ(documentNumber(invoice), QString());
+}
+
+TEST_F(DocumentPrint, PrintToFileChosenInTheDialogWritesThePdfOnceAndLeavesThePrinterAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(u("Rechnung.pdf"));
+    FakePrinters printers; // none installed: the file needs no printer
+    t.state.currentPrinter = u("Laser");
+    PrintDialog toFile = [&pdf](ProgramState& state) {
+        state.printFile = pdf;
+        return true;
+    };
+
+    PrintRun run = runInvoicePrint(db.db(), invoice, t.ctx, printers, toFile);
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    EXPECT_EQ(t.prompts.count(), 0);
+    EXPECT_TRUE(printers.jobs.empty());
+    EXPECT_EQ(t.state.currentPrinter, u("Laser"));
+    EXPECT_TRUE(t.state.printFile.isEmpty());
+    QString error;
+    const std::vector<PdfWord> words = pdfWords(pdf, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const auto has = [&words](const QString& text) {
+        return std::any_of(words.cbegin(), words.cend(), [&text](const PdfWord& w) { return w.text == text; });
+    };
+    EXPECT_TRUE(has(u("Mustermann")));
+    EXPECT_TRUE(has(u("1000")));
+
+    // The next print goes to the printer again.
+    printers.installed = {u("Laser")};
+    DialogSpy dialog;
+    run = runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog.dialog());
+    EXPECT_EQ(run.status, PrintRun::Status::Printed);
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].printer, u("Laser"));
+
+    // A file that cannot be written is said, with the number that stays.
+    PrintDialog toNowhere = [&dir](ProgramState& state) {
+        state.printFile = dir.filePath(u("fehlt/Rechnung.pdf"));
+        return true;
+    };
+    run = runInvoicePrint(db.db(), invoice, t.ctx, printers, toNowhere);
+    EXPECT_EQ(run.status, PrintRun::Status::Failed);
+    EXPECT_EQ(t.prompts.last().title, u("Fehler"));
+    EXPECT_TRUE(t.prompts.last().text.contains(u("konnte nicht angelegt werden"))) << t.prompts.last().text.toStdString();
+    EXPECT_EQ(printers.jobs.size(), 1u);
 }

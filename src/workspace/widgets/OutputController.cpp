@@ -50,7 +50,11 @@ bool systemPrintDialog(ProgramState& state, QWidget* parent)
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    state.currentPrinter = printer.printerName();
+    // "Print to file" keeps the printer in use for the next print.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        state.printFile = printer.outputFileName();
+    else
+        state.currentPrinter = printer.printerName();
     return true;
 }
 
