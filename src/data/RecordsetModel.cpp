@@ -76,6 +76,11 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // The row heads only mark the current record: a running number would say
+    // nothing about the record and, five digits wide, take the room of the
+    // amounts.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return QString();
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= m_fields.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const QString caption = m_captions.value(section);

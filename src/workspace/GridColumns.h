@@ -24,6 +24,7 @@ struct Column {
     double widthTwips = 0; // 0: the design sets no width for this column
     bool hidden = false;
     bool alignRight = false;
+    bool amount = false; // shows money: must never be cut short
 };
 
 struct Grid {
@@ -44,6 +45,11 @@ QList<Grid> allGrids();
 double spreadFactor(int dbGrid1WidthPixels);
 // Pixel width of a column at a factor; -1 when the design sets none.
 int columnWidthPixels(const Column& column, double factor);
+// The pixel widths of all columns at a factor (-1 where the design sets
+// none), each amount column at least minAmountPixels wide. What the amounts
+// need more is taken from the widest column, so the columns still fill the
+// width they fill in the design and an amount is never cut off.
+QList<int> columnWidthsPixels(const Grid& grid, double factor, int minAmountPixels);
 
 } // namespace gridcolumns
 } // namespace quittora

@@ -159,3 +159,28 @@ TEST(GridColumns, DesignWidthsAndSpread)
 }
 
 } // namespace
+
+TEST(GridColumns, AmountColumnsTakeTheirMinimumFromTheWidestTextColumn)
+{
+    using namespace gridcolumns;
+    const Grid g5 = grid(QStringLiteral("DBGrid5"));
+    // Design: hidden ID, 36, 55, 241, 40, 48, 48 pixels.
+    QList<int> w = columnWidthsPixels(g5, 1.0, 60);
+    ASSERT_EQ(w.size(), 7);
+    EXPECT_EQ(w.at(0), -1);
+    EXPECT_EQ(w.at(5), 60);
+    EXPECT_EQ(w.at(6), 60);
+    EXPECT_EQ(w.at(3), 241 - 24); // the designation gives what the amounts need
+    EXPECT_EQ(w.at(1), 36);
+    EXPECT_EQ(w.at(4), 40); // the VAT rate is no amount
+
+    // Wide enough already: the design widths stand.
+    w = columnWidthsPixels(g5, 2.0, 60);
+    EXPECT_EQ(w.at(5), 96);
+    EXPECT_EQ(w.at(3), 483);
+
+    // A text column keeps half its width in a very small window.
+    w = columnWidthsPixels(grid(QStringLiteral("DBGrid4")), 0.2, 200);
+    EXPECT_EQ(w.at(4), 200);
+    EXPECT_EQ(w.at(2), columnWidthPixels(grid(QStringLiteral("DBGrid4")).columns.at(2), 0.2) / 2);
+}

@@ -24,7 +24,7 @@ RecordsetGrid::RecordsetGrid(Recordset& recordset, const QStringList& fields, co
     // Fixed row heights keep a view over 50,000 records from measuring rows.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    verticalHeader()->setMinimumWidth(14);
+    verticalHeader()->setFixedWidth(14);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

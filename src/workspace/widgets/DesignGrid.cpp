@@ -5,6 +5,12 @@
 
 namespace quittora {
 
+int amountColumnMinWidth(const QTableView* view)
+{
+    // Five digits before the separator, the cell's margins on both sides.
+    return view->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 10;
+}
+
 RecordsetGrid* makeDesignGrid(QWidget* parent, Recordset& recordset, const QString& name, const QRect& rect)
 {
     const gridcolumns::Grid g = gridcolumns::grid(name);
@@ -22,12 +28,11 @@ RecordsetGrid* makeDesignGrid(QWidget* parent, Recordset& recordset, const QStri
 void applyDesignColumns(QTableView* view, const gridcolumns::Grid& grid, double factor)
 {
     const int columns = view->model() ? view->model()->columnCount() : 0;
+    const QList<int> widths = gridcolumns::columnWidthsPixels(grid, factor, amountColumnMinWidth(view));
     for (int c = 0; c < grid.columns.size() && c < columns; ++c) {
-        const gridcolumns::Column& column = grid.columns.at(c);
-        view->setColumnHidden(c, column.hidden);
-        const int width = gridcolumns::columnWidthPixels(column, factor);
-        if (width > 0)
-            view->setColumnWidth(c, width);
+        view->setColumnHidden(c, grid.columns.at(c).hidden);
+        if (widths.at(c) > 0)
+            view->setColumnWidth(c, widths.at(c));
     }
 }
 

@@ -17,6 +17,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -644,6 +647,34 @@ TEST_F(RechnungScalingTest, TwoHundredPercentAndBackRestoresEveryDesignRectangle
     EXPECT_EQ(find<QTableView>("DBGrid1")->columnWidth(0), 63);
     EXPECT_EQ(find<QFrame>("Frame1")->pos(), QPoint(552, 72));
     EXPECT_EQ(find<QGroupBox>("Frame2")->x(), 0);
+}
+
+TEST_F(RechnungScalingTest, AmountsAndEveryColumnFitTheGridsAtTheDesignSize)
+{
+    resizeSurface(window->scaler().designSize());
+    QTest::mouseClick(find<QWidget>("Command11"), Qt::LeftButton); // DBGrid4 lies on the list panel
+    ASSERT_TRUE(find<QWidget>("Frame1")->isVisible());
+    for (const char* name : {"DBGrid1", "DBGrid4", "DBGrid5"}) {
+        auto* grid = find<QTableView>(name);
+        const QFontMetrics fm = grid->fontMetrics();
+        int sum = 0;
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            if (grid->isColumnHidden(c))
+                continue;
+            sum += grid->columnWidth(c);
+            const QString heading = grid->model()->headerData(c, Qt::Horizontal).toString();
+            if (heading == QStringLiteral("Preis") || heading.endsWith(QStringLiteral("-Preis"))
+                || heading == QStringLiteral("Betrag"))
+                EXPECT_GE(grid->columnWidth(c), fm.horizontalAdvance(QStringLiteral("12345.67")) + 6)
+                    << name << " " << heading.toStdString();
+        }
+        // No running numbers in the row heads: they took the amounts' room.
+        EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), QString()) << name;
+        EXPECT_LE(grid->verticalHeader()->width(), 16) << name;
+        const int room = grid->width() - 2 * grid->frameWidth() - grid->verticalHeader()->width()
+            - grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        EXPECT_LE(sum, room) << name << ": the last column is cut off";
+    }
 }
 
 TEST_F(RechnungScalingTest, AResizeWhileScalingIsIgnored)
