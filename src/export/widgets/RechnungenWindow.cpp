@@ -162,8 +162,10 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    m_month->setEditText(overview::monthName(now.month()));
-    m_year->setEditText(now.toString(QStringLiteral("yyyy")));
+    // The entries themselves, not just their text: the arrow keys and the
+    // opened list then go on from the month and year shown.
+    m_month->setCurrentIndex(m_month->findText(overview::monthName(now.month())));
+    m_year->setCurrentIndex(m_year->findText(now.toString(QStringLiteral("yyyy"))));
     m_date->setEditText(overview::datePrompt());
     fillDateList();
     monthFilter();

@@ -119,6 +119,28 @@ TEST_F(RechnungenWindowTest, PaidOptionAndOtherMonthsRunTheFilterAgain)
     EXPECT_EQ(total(), u("0,00"));
 }
 
+TEST_F(RechnungenWindowTest, ArrowKeysInTheBoxesGoOnFromTheMonthAndYearShown)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a8 = '10.02.2024' WHERE ID = ?"), {sample.doc1}));
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a8 = '10.03.2023' WHERE ID = ?"), {sample.doc4}));
+    open();
+    auto* month = find<QComboBox>("cboMonat");
+    auto* year = find<QComboBox>("cboJahr");
+    EXPECT_EQ(month->currentIndex(), 2);
+    EXPECT_EQ(year->currentIndex(), 3);
+
+    QTest::keyClick(month, Qt::Key_Up);
+    EXPECT_EQ(month->currentText(), u("Februar"));
+    EXPECT_EQ(numbers(), QStringList{u("1001")});
+    EXPECT_EQ(total(), u("32,00"));
+
+    QTest::keyClick(month, Qt::Key_Down);
+    QTest::keyClick(year, Qt::Key_Up);
+    EXPECT_EQ(year->currentText(), u("2023"));
+    EXPECT_EQ(numbers(), QStringList{u("1003")});
+    EXPECT_EQ(total(), u("17,50"));
+}
+
 TEST_F(RechnungenWindowTest, WithoutDocumentsInTheMainWindowTheWholeTableStays)
 {
     open(false);
