@@ -18,7 +18,9 @@ namespace {
 // text without regard to case, so "ANGEBOT" is a quote too.
 const QString kNoQuotes = QStringLiteral(" AND Mid(a156, 1, 2) <> 'An' COLLATE NOCASE");
 const QString kPaid = QStringLiteral(" AND Val(opt1) = ?");
-const QString kOrder = QStringLiteral(" ORDER BY a7 DESC, a2 COLLATE NOCASE, ID");
+// Invoice numbers are text, but counted: the longer number is the later one,
+// so 10000 comes before 9999 and not after it.
+const QString kOrder = QStringLiteral(" ORDER BY length(a7) DESC, a7 DESC, a2 COLLATE NOCASE, ID");
 const QString kSelect = QStringLiteral("SELECT * FROM Rechnungen WHERE ");
 
 int paidValue(PaidState state)
@@ -260,7 +262,10 @@ std::optional<RecordSource> sortByColumn(int column, bool& descendingToggle)
     const QString select = QStringLiteral("SELECT * FROM Rechnungen ORDER BY ");
     switch (column) {
     case 0:
-        return RecordSource{select + QStringLiteral("a7") + dir + QStringLiteral(", ID"), {}};
+        // As counted, not as text: 9999 before 10000 (quotes without number first).
+        return RecordSource{select + QStringLiteral("length(a7)") + dir + QStringLiteral(", a7") + dir
+                                + QStringLiteral(", ID"),
+                            {}};
     case 1:
         // Year, month, day of the "dd.mm.yyyy" text.
         return RecordSource{select + QStringLiteral("Mid(a8, 7, 4)") + dir + QStringLiteral(", Mid(a8, 4, 2)") + dir

@@ -74,10 +74,10 @@ TEST_F(Months, AllMonthsOfTheYearInNumberOrderDescendingWithoutQuotes)
 {
     const auto source = overview::monthFilter(s("alle"), s("2024"), PaidState::Paid);
     ASSERT_TRUE(source.has_value());
-    // Numbers are text: "9p" sorts above "12p".
+    // Counted, not as text: "12p" is above "9p".
     EXPECT_EQ(numbersOf(rowsOf(t, *source)),
-              (QStringList{s("9p"), s("8p"), s("7p"), s("6p"), s("5p"), s("4p"), s("3p"), s("2p"), s("1p"), s("12p"),
-                           s("11p"), s("10p")}));
+              (QStringList{s("12p"), s("11p"), s("10p"), s("9p"), s("8p"), s("7p"), s("6p"), s("5p"), s("4p"), s("3p"),
+                           s("2p"), s("1p")}));
 }
 
 TEST_F(Months, TheRecordsetTakesTheFilterAsItsRecordSource)
@@ -236,4 +236,23 @@ TEST_F(DocumentList, HeadingClickFlipsOneToggleFirstClickDescending)
     // Other columns only flip the toggle.
     EXPECT_FALSE(documentlist::sortByColumn(3, toggle).has_value());
     EXPECT_FALSE(toggle);
+}
+
+TEST_F(DocumentList, NumbersSortAsCountedNotAsText)
+{
+    t.addDocument(s("10"), s("06.01.2024"));
+    t.addDocument(s("9"), s("06.01.2024"));
+    t.addDocument(QString(), s("07.01.2024"), s("Angebot"));
+    bool toggle = false;
+    EXPECT_EQ(numbers(*documentlist::sortByColumn(0, toggle)),
+              (QStringList{s("10"), s("9"), s("3"), s("2"), s("1"), QString()}));
+    EXPECT_EQ(numbers(*documentlist::sortByColumn(0, toggle)),
+              (QStringList{QString(), s("1"), s("2"), s("3"), s("9"), s("10")}));
+
+    // The overview lists a year whose numbers pass 9999 from the latest on.
+    t.addDocument(s("10000"), s("08.01.2024"));
+    t.addDocument(s("9999"), s("05.01.2024"));
+    const auto source = overview::monthFilter(s("Januar"), s("2024"), PaidState::Open);
+    ASSERT_TRUE(source.has_value());
+    EXPECT_EQ(numbersOf(rowsOf(t, *source)), (QStringList{s("10000"), s("9999"), s("10"), s("9"), s("3")}));
 }
