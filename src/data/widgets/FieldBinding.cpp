@@ -165,8 +165,13 @@ void FieldBinding::show(const Binding& b)
     switch (b.kind) {
     case Kind::LineEdit: {
         auto* edit = static_cast<QLineEdit*>(b.widget);
-        if (edit->text() != text)
+        if (edit->text() != text) {
             edit->setText(text);
+            // A text longer than its box is read from its beginning (setText
+            // leaves the cursor, and so the view, at the end).
+            if (!edit->hasFocus())
+                edit->setCursorPosition(0);
+        }
         break;
     }
     case Kind::PlainTextEdit: {

@@ -150,6 +150,7 @@ TEST_F(FieldBindingTest, AValueMissingFromAFixedListIsShownEmptyAndKept)
     ASSERT_TRUE(rs.moveLast());
     rs.reloadCurrent();
     EXPECT_EQ(kind.currentIndex(), -1);
+    name.end(false);
     QTest::keyClicks(&name, QStringLiteral("x"));
     ASSERT_TRUE(rs.moveFirst());
     EXPECT_EQ(stored(id3, "a156").toString(), QStringLiteral("Gutschrift"));
@@ -208,6 +209,7 @@ TEST_F(FieldBindingTest, UnboundAndDeletedControlsAreLeftAlone)
     binding.unbind(&name);
     EXPECT_EQ(binding.fieldOf(&name), QString());
     EXPECT_EQ(binding.fieldOf(&number), QStringLiteral("a7"));
+    name.end(false);
     QTest::keyClicks(&name, QStringLiteral("x"));
     EXPECT_FALSE(rs.isDirty());
     ASSERT_TRUE(rs.moveNext());
@@ -238,4 +240,13 @@ TEST_F(FieldBindingTest, AnEditableComboShowsAnyValueAndStoresWhatIsTyped)
     QTest::keyClicks(unit.lineEdit(), QStringLiteral("kg"));
     ASSERT_TRUE(rs.moveNext());
     EXPECT_EQ(stored(id2, "a14").toString(), QStringLiteral("kg"));
+}
+
+TEST_F(FieldBindingTest, ALongTextShowsFromItsBeginningUnlessTheUserIsInTheBox)
+{
+    const QString longName = QStringLiteral("Bei Zahlung bis zum 26.01.2016 abzüglich 2% Skonto (7405,05 EUR)");
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Rechnungen SET a2 = ? WHERE ID = ?"), {longName, id2}));
+    ASSERT_TRUE(rs.moveNext());
+    EXPECT_EQ(name.text(), longName);
+    EXPECT_EQ(name.cursorPosition(), 0);
 }
