@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "print/OverviewList.h"
+#include "print/PageRenderer.h"
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "tools/widgets/ProportionalScaler.h"
@@ -26,6 +27,8 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
+
+#include <utility>
 
 namespace quittora {
 
@@ -301,9 +304,21 @@ void RechnungenWindow::printList()
     const QChar sep = m_ctx.state.decimalSeparator;
     const std::vector<PageModel> docs = overviewlist::documents(rows, overview::total(rows, sep), sep);
     choosePrinter(m_printers, m_ctx.state);
+    if (m_printers.names().isEmpty() && m_printDialog) {
+        m_ctx.state.printFile.clear();
+        if (!m_printDialog(m_ctx.state)) {
+            m_ctx.state.printFile.clear();
+            return;
+        }
+    }
     QString error;
-    if (!m_printers.print(currentPrinterName(m_printers, m_ctx.state), docs,
-                          MarginValues{m_ctx.state.xwert, m_ctx.state.ywert}, &error))
+    // A file chosen in the dialog holds this list only.
+    const QString file = std::exchange(m_ctx.state.printFile, QString());
+    const bool printed = file.isEmpty()
+        ? m_printers.print(currentPrinterName(m_printers, m_ctx.state), docs,
+                           MarginValues{m_ctx.state.xwert, m_ctx.state.ywert}, &error)
+        : renderToPdf(docs, file, MarginValues{}, &error);
+    if (!printed)
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
     m_data1->moveFirst();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/Overview.h"
+#include "print/DocumentPrint.h"
 
 #include <QDialog>
 
@@ -45,6 +46,9 @@ public:
     void today();        // "Heute"
     void writeTextList(); // "Ausgabe in Editor"
     void printList();    // "&Drucken"
+    // Shown by "&Drucken" when no printer is installed: it still offers
+    // printing into a PDF file. Without one the print is refused as before.
+    void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
 
 private:
     overview::PaidState paidState() const;
@@ -57,6 +61,7 @@ private:
     AppContext& m_ctx;
     Database& m_db;
     Printers& m_printers;
+    PrintDialog m_printDialog;
     bool m_mainHasDocuments;
     Recordset* m_data1 = nullptr;
     RecordSource m_source;

@@ -286,6 +286,7 @@ void OutputController::openOverview()
         // the overview still filters as long as there are any.
         const bool anyDocuments = docs.recordCount() > 0 || hasDocuments(m_db);
         RechnungenWindow overview(m_ctx, m_db, *m_printers, anyDocuments, &m_window);
+        overview.setPrintDialog([&overview](ProgramState& state) { return systemPrintDialog(state, &overview); });
         overview.exec();
     }
     if (docs.hasCurrent())

@@ -5,6 +5,7 @@
 #include "data/widgets/RecordsetGrid.h"
 #include "print/FakePrinters.h"
 #include "print/OverviewList.h"
+#include "print/PdfWords.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
 
@@ -14,6 +15,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -251,6 +254,50 @@ TEST_F(RechnungenWindowTest, PrintedListAsksFirstAndGoesToThePrinter)
     QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(printers.jobs[0].documents.size(), 1u);
+}
+
+TEST_F(RechnungenWindowTest, WithoutAPrinterTheDialogOffersAPdfFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(u("Umsatz.pdf"));
+    open();
+    int shown = 0;
+    bool cancel = true;
+    window->setPrintDialog([&](ProgramState& state) {
+        ++shown;
+        if (cancel)
+            return false;
+        state.printFile = pdf;
+        return true;
+    });
+    t.prompts.answerMessage(Prompts::Yes);
+    QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_EQ(t.prompts.count(), 1); // the question only: cancelling says nothing
+
+    cancel = false;
+    t.prompts.answerMessage(Prompts::Yes);
+    QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
+    EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(printers.jobs.empty());
+    EXPECT_TRUE(t.state.printFile.isEmpty());
+    QString error;
+    const auto words = quittora::testing::pdfWords(pdf, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    QStringList texts;
+    for (const auto& w : words)
+        texts << w.text;
+    EXPECT_TRUE(texts.contains(u("Gesamtsumme")));
+    EXPECT_TRUE(texts.contains(u("1003")));
+
+    // With a printer the list goes straight to it, as before.
+    printers.installed = {u("Laser")};
+    t.prompts.answerMessage(Prompts::Yes);
+    QTest::mouseClick(find<QPushButton>("cmdDrucken"), Qt::LeftButton);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(printers.jobs.size(), 1u);
 }
 
 TEST_F(RechnungenWindowTest, PickingDatesAgainAndAgainKeepsSixtyOneDates)
