@@ -68,6 +68,15 @@ CustomersController::CustomersController(RechnungWindow& window, AppContext& ctx
                                            m_ctx.shell, &m_window.sources().documents());
         });
     }
+    // Customers read anew from another source (another database, the return
+    // from the backup window) are all customers: the selection is over.
+    connect(&rs(), &Recordset::reloaded, this, [this] {
+        if (m_selection && rs().recordSource() != m_selectionSource) {
+            m_selection = false;
+            find<QWidget>("Label58")->hide();
+            find<QWidget>("Command24")->hide();
+        }
+    });
     QAction* correction = m_window.menus().datenkorrektur;
     correction->setEnabled(true);
     connect(correction, &QAction::triggered, this, [this] {
@@ -243,7 +252,8 @@ void CustomersController::search()
     Recordset& c = rs();
     c.update();
     const AllFieldsSearch s = allFieldsSearch(kCustomerSearchFields, text);
-    c.setRecordSource(QStringLiteral("SELECT * FROM Kunden ") + s.where + QStringLiteral(" ORDER BY a2"), s.params);
+    m_selectionSource = QStringLiteral("SELECT * FROM Kunden ") + s.where + QStringLiteral(" ORDER BY a2");
+    c.setRecordSource(m_selectionSource, s.params);
     if (!c.refresh()) {
         endSelection();
         return;

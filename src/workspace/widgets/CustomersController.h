@@ -61,6 +61,7 @@ private:
     QWidget* m_plzCaption = nullptr;
     bool m_selection = false;
     QString m_selectionText;
+    QString m_selectionSource; // the record source the selection set
     QList<QObject*> m_enterOrder;
     QHash<QObject*, QObject*> m_enterAlias;
 };

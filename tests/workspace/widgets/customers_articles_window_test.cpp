@@ -297,6 +297,28 @@ TEST_F(CustomersArticlesWindowTest, SearchAcrossAllFieldsAndItsEnd)
     EXPECT_EQ(customers().recordCount(), 4);
 }
 
+TEST_F(CustomersArticlesWindowTest, ASelectionEndsWhenTheCustomersAreReadAnew)
+{
+    setTab(1);
+    t.prompts.answerInput(QStringLiteral("bäck"));
+    click("Command23");
+    ASSERT_EQ(customers().recordCount(), 1);
+    ASSERT_FALSE(find<QLabel>("Label58")->isHidden());
+
+    // Back from the backup window (or another database): all customers, and
+    // no label that still speaks of the selection.
+    window->rebind();
+    EXPECT_EQ(customers().recordCount(), 4);
+    EXPECT_TRUE(find<QLabel>("Label58")->isHidden());
+    EXPECT_TRUE(find<QWidget>("Command24")->isHidden());
+
+    // A new selection shows its label again.
+    t.prompts.answerInput(QStringLiteral("bäck"));
+    click("Command23");
+    EXPECT_FALSE(find<QLabel>("Label58")->isHidden());
+    EXPECT_EQ(find<QLabel>("Label58")->text(), QStringLiteral("1 Kunden selektiert nach \"bäck\""));
+}
+
 TEST_F(CustomersArticlesWindowTest, ASearchWithAQuoteFindsWhatContainsIt)
 {
     exec(QStringLiteral("UPDATE Kunden SET a2 = 'O''Neill' WHERE a2 = 'Abele'"));
