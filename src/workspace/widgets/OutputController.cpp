@@ -127,6 +127,16 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     m_showAll->setGeometry(48, 534, 200, 28);
     m_showAll->hide();
     connect(m_showAll, &QPushButton::clicked, this, &OutputController::showAllDocuments);
+    // All documents again by another way (the picture in the panel, the
+    // return from the backup window): the narrowing's label goes as well.
+    Recordset& docs = window.sources().documents();
+    connect(&docs, &Recordset::reloaded, this, [this, &docs] {
+        if (docs.recordSource() == DataSources::documentsSource() && !m_showAll->isHidden()) {
+            setButtonColour(m_showAll, QColor());
+            m_customerLabel->hide();
+            m_showAll->hide();
+        }
+    });
 
     if (auto* command25 = window.findChild<QPushButton*>(QStringLiteral("Command25"))) {
         command25->setEnabled(true);

@@ -264,6 +264,28 @@ TEST_F(OutputControllerTest, CustomerNarrowingAndShowAll)
     EXPECT_FALSE(all->isVisible());
 }
 
+TEST_F(OutputControllerTest, TheNarrowingsLabelGoesWhenAllDocumentsAreShownAnotherWay)
+{
+    ASSERT_TRUE(window->sources().customers().moveToId(sample.mueller));
+    find<QPushButton>("Command25")->click();
+    auto* label = find<QLabel>("lblKundenRechnungen");
+    auto* all = find<QPushButton>("cmdAlleRechnungen");
+    ASSERT_TRUE(all->isVisible());
+
+    // A heading click drops the narrowing but keeps label and button.
+    window->output().sortByColumn(2);
+    EXPECT_EQ(docs().recordCount(), 5);
+    EXPECT_TRUE(label->isVisible());
+
+    // Back from the backup window: every document, no label about one customer.
+    find<QPushButton>("Command25")->click();
+    ASSERT_EQ(docs().recordCount(), 2);
+    window->rebind();
+    EXPECT_EQ(docs().recordCount(), 5);
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_FALSE(all->isVisible());
+}
+
 TEST_F(OutputControllerTest, HeadingClickSortsWithOneToggle)
 {
     window->documentList().open();
