@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSqlDatabase>
 #include <QTabWidget>
 
@@ -247,17 +248,22 @@ void ArticlesController::changePrices()
     for (int i = 0; i < a.recordCount(); ++i)
         ids << a.idAt(i);
     bool ok = true;
-    for (qint64 id : ids) {
-        if (!(ok = a.moveToId(id)))
-            break;
-        if (const std::optional<QString> price =
-                articles::changedPrice(a.text(QStringLiteral("a4")), percent, amount, sep))
-            a.setValue(QStringLiteral("a4"), *price);
-        if (!(ok = a.update()))
-            break;
+    {
+        // The grids and the editor are told once at the end: following every
+        // one of thousands of articles on screen made the change take seconds.
+        const QSignalBlocker quiet(a);
+        for (qint64 id : ids) {
+            if (!(ok = a.moveToId(id)))
+                break;
+            if (const std::optional<QString> price =
+                    articles::changedPrice(a.text(QStringLiteral("a4")), percent, amount, sep))
+                a.setValue(QStringLiteral("a4"), *price);
+            if (!(ok = a.update()))
+                break;
+        }
     }
     if (ok && db.commit()) {
-        a.moveFirst();
+        a.refresh();
         return;
     }
     db.rollback();

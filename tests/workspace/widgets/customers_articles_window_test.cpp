@@ -689,6 +689,27 @@ TEST_F(CustomersArticlesWindowTest, PriceChangeByPercentAndAmount)
     EXPECT_EQ(articlePrice("Stk."), QStringLiteral("16,00"));
 }
 
+TEST_F(CustomersArticlesWindowTest, PriceChangeShowsTheNewPricesOnceAtTheEnd)
+{
+    setTab(2);
+    int shown = 0;
+    QObject::connect(&articles(), &Recordset::currentChanged, [&shown] { ++shown; });
+    type("Text40", QStringLiteral("100"));
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command20");
+    ASSERT_EQ(articlePrice("100"), QStringLiteral("7,00"));
+    // Not once per article: the views follow the end result only.
+    EXPECT_LE(shown, 2);
+    ASSERT_TRUE(articles().hasCurrent());
+    EXPECT_EQ(articles().position(), 0);
+    EXPECT_EQ(find<QLineEdit>("Text26")->text(), articles().text(QStringLiteral("a4")));
+    auto* grid = find<QTableView>("DBGrid3");
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        ASSERT_TRUE(articles().moveTo(row));
+        EXPECT_EQ(grid->model()->index(row, 3).data().toString(), articles().text(QStringLiteral("a4"))) << row;
+    }
+}
+
 TEST_F(CustomersArticlesWindowTest, PriceChangeOnlyOnTheSelectionAndRefusesNonsense)
 {
     setTab(2);
