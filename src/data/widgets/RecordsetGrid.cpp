@@ -38,6 +38,14 @@ RecordsetGrid::RecordsetGrid(Recordset& recordset, const QStringList& fields, co
     followRecordset();
 }
 
+void RecordsetGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    // A window made smaller must not hide the current record below the edge.
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
 void RecordsetGrid::rowPicked(const QModelIndex& current)
 {
     if (m_following || !current.isValid() || current.row() == m_rs.position())

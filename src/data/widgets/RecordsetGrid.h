@@ -21,6 +21,9 @@ public:
     Recordset& recordset() const { return m_rs; }
     RecordsetModel* recordsetModel() const { return m_model; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void rowPicked(const QModelIndex& current);
     void followRecordset();

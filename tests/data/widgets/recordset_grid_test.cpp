@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QHeaderView>
 #include <QTest>
 
@@ -82,3 +83,18 @@ TEST_F(RecordsetGridTest, AReReadSetSelectsItsFirstRecordAgain)
 }
 
 } // namespace
+
+TEST_F(RecordsetGridTest, TheCurrentRowStaysInViewWhenTheGridShrinks)
+{
+    for (int i = 0; i < 40; ++i)
+        db.addDocument(QString::number(2000 + i), QStringLiteral("02.03.2024"));
+    ASSERT_TRUE(rs.refresh());
+    grid.resize(400, 900);
+    ASSERT_TRUE(rs.moveTo(30));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.height() == 900; }, 1000));
+    grid.resize(400, 150);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.height() == 150; }, 1000));
+    QApplication::processEvents();
+    const QRect row = grid.visualRect(grid.model()->index(30, 0));
+    EXPECT_TRUE(grid.viewport()->rect().contains(row)) << row.y() << " in " << grid.viewport()->height();
+}
