@@ -165,8 +165,14 @@ void FieldBinding::show(const Binding& b)
     switch (b.kind) {
     case Kind::LineEdit: {
         auto* edit = static_cast<QLineEdit*>(b.widget);
-        if (edit->text() != text)
+        if (edit->text() != text) {
             edit->setText(text);
+            // A text longer than its box shows its beginning (setText leaves
+            // the cursor at the end, which scrolls the start out of sight),
+            // unless the user is typing in it.
+            if (!edit->hasFocus())
+                edit->setCursorPosition(0);
+        }
         break;
     }
     case Kind::PlainTextEdit: {
