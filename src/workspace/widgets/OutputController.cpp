@@ -14,6 +14,7 @@
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "print/widgets/Drucker.h"
+#include "print/PdfFilePrinters.h"
 #include "print/widgets/SystemPrinters.h"
 #include "workspace/DataSources.h"
 #include "workspace/DocumentNavigator.h"
@@ -42,15 +43,19 @@ namespace {
 const QString kEmailFile = QStringLiteral("Quittora.eml");
 
 // The dialog of the desktop for the printer in use; the printer chosen there
-// becomes the current one.
-bool systemPrintDialog(ProgramState& state, QWidget* parent)
+// becomes the current one. Printing into a PDF file is for this print only
+// and leaves the current printer as it was.
+bool systemPrintDialog(ProgramState& state, QWidget* parent, OutputController& output)
 {
     QPrinter printer;
     configurePrinter(printer, state.currentPrinter);
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    state.currentPrinter = printer.printerName();
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        output.choosePdfFile(printer.outputFileName());
+    else
+        state.currentPrinter = printer.printerName();
     return true;
 }
 
@@ -79,7 +84,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     , m_ctx(ctx)
     , m_db(db)
     , m_printers(makeSystemPrinters())
-    , m_printDialog([&window](ProgramState& state) { return systemPrintDialog(state, &window); })
+    , m_printDialog([&window, this](ProgramState& state) { return systemPrintDialog(state, &window, *this); })
 {
     const RechnungMenus& menus = window.menus();
     ToolbarArea& toolbar = window.toolbar();
@@ -151,7 +156,8 @@ bool OutputController::storePending()
 {
     DataSources& sources = m_window.sources();
     // A failure has been said by the window (writeFailed).
-    return sources.documents().update() && sources.lines().update();
+    // The next number typed in the status panel is the one the print uses.
+    return sources.documents().update() && sources.lines().update() && sources.settings().update();
 }
 
 void OutputController::reloadDocument(qint64 id)
@@ -162,6 +168,8 @@ void OutputController::reloadDocument(qint64 id)
     docs.moveToId(id);
     docs.reloadCurrent();
     sources.lines().refresh();
+    // A print raises the next invoice number in the settings record.
+    sources.settings().reloadCurrent();
 }
 
 void OutputController::afterPrint(qint64 id)
@@ -178,7 +186,10 @@ void OutputController::printInvoice()
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
-    runInvoicePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    m_pdfFile.clear();
+    PdfFilePrinters target(*m_printers, &m_pdfFile);
+    runInvoicePrint(m_db, id, m_ctx, target, m_printDialog);
+    m_pdfFile.clear();
     afterPrint(id);
 }
 
@@ -201,7 +212,10 @@ void OutputController::printDeliveryNote()
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
-    runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    m_pdfFile.clear();
+    PdfFilePrinters target(*m_printers, &m_pdfFile);
+    runDeliveryNotePrint(m_db, id, m_ctx, target, m_printDialog);
+    m_pdfFile.clear();
     afterPrint(id);
 }
 

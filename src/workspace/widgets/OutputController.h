@@ -4,6 +4,7 @@
 #include "print/Reminder.h"
 
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
@@ -32,6 +33,9 @@ public:
     Printers& printers() const { return *m_printers; }
     // The print dialog (QPrintDialog at first); tests answer it themselves.
     void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
+    // The print dialog's "In PDF-Datei drucken": the print that showed the
+    // dialog goes into this PDF file instead of onto a printer.
+    void choosePdfFile(const QString& path) { m_pdfFile = path; }
 
     // The margins and the printer choice at window load.
     void loadPrinterState();
@@ -62,6 +66,7 @@ private:
     Database& m_db;
     std::unique_ptr<Printers> m_printers;
     PrintDialog m_printDialog;
+    QString m_pdfFile; // chosen in the print dialog of the print running now
     QLabel* m_customerLabel = nullptr;
     QPushButton* m_showAll = nullptr;
 };
