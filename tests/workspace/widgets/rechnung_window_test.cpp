@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -644,6 +645,19 @@ TEST_F(RechnungScalingTest, TwoHundredPercentAndBackRestoresEveryDesignRectangle
     EXPECT_EQ(find<QTableView>("DBGrid1")->columnWidth(0), 63);
     EXPECT_EQ(find<QFrame>("Frame1")->pos(), QPoint(552, 72));
     EXPECT_EQ(find<QGroupBox>("Frame2")->x(), 0);
+}
+
+TEST_F(RechnungScalingTest, LastColumnOfEachGridTakesTheSpareWidthSoFourDigitAmountsAreReadable)
+{
+    for (const char* name : {"DBGrid1", "DBGrid3", "DBGrid4", "DBGrid5"}) {
+        auto* grid = find<QTableView>(name);
+        const int last = grid->model()->columnCount() - 1;
+        const QString amount = QStringLiteral("10000,00");
+        EXPECT_GE(grid->columnWidth(last), grid->fontMetrics().horizontalAdvance(amount) + 8) << name;
+        // The columns end at the grid's right edge, not before it.
+        const int used = grid->horizontalHeader()->length();
+        EXPECT_GE(used, grid->viewport()->width() - 1) << name;
+    }
 }
 
 TEST_F(RechnungScalingTest, AResizeWhileScalingIsIgnored)
