@@ -45,10 +45,11 @@ const QString kEmailFile = QStringLiteral("Quittora.eml");
 // The dialog of the desktop for the printer in use; the printer chosen there
 // becomes the current one. Printing into a PDF file is for this print only
 // and leaves the current printer as it was.
-bool systemPrintDialog(ProgramState& state, QWidget* parent, OutputController& output)
+bool systemPrintDialog(ProgramState& state, QWidget* parent, OutputController& output, const QString& documentName)
 {
     QPrinter printer;
     configurePrinter(printer, state.currentPrinter);
+    printer.setDocName(documentName); // the dialog offers it as the PDF file's name
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -84,7 +85,9 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     , m_ctx(ctx)
     , m_db(db)
     , m_printers(makeSystemPrinters())
-    , m_printDialog([&window, this](ProgramState& state) { return systemPrintDialog(state, &window, *this); })
+    , m_printDialog([&window, this](ProgramState& state) {
+        return systemPrintDialog(state, &window, *this, printDocumentName(m_db, m_printingId, m_printing));
+    })
 {
     const RechnungMenus& menus = window.menus();
     ToolbarArea& toolbar = window.toolbar();
@@ -187,6 +190,8 @@ void OutputController::printInvoice()
         return;
     const qint64 id = docs.currentId();
     m_pdfFile.clear();
+    m_printingId = id;
+    m_printing = PrintedDocument::Invoice;
     PdfFilePrinters target(*m_printers, &m_pdfFile);
     runInvoicePrint(m_db, id, m_ctx, target, m_printDialog);
     m_pdfFile.clear();
@@ -213,6 +218,8 @@ void OutputController::printDeliveryNote()
         return;
     const qint64 id = docs.currentId();
     m_pdfFile.clear();
+    m_printingId = id;
+    m_printing = PrintedDocument::DeliveryNote;
     PdfFilePrinters target(*m_printers, &m_pdfFile);
     runDeliveryNotePrint(m_db, id, m_ctx, target, m_printDialog);
     m_pdfFile.clear();

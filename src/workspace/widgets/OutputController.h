@@ -67,6 +67,9 @@ private:
     std::unique_ptr<Printers> m_printers;
     PrintDialog m_printDialog;
     QString m_pdfFile; // chosen in the print dialog of the print running now
+    // What is being printed, for the file name the print dialog offers.
+    qint64 m_printingId = -1;
+    PrintedDocument m_printing = PrintedDocument::Invoice;
     QLabel* m_customerLabel = nullptr;
     QPushButton* m_showAll = nullptr;
 };
