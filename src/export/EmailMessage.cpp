@@ -389,9 +389,31 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
     html += s(kT18) + (quote ? set("Memo6") : set("Memo3")) + s(kT8);
     html += s("<BR>") + htmlText(head.skonto) + s("<BR>");
 
+    // The footer reads as on the printed invoice: a caption and its value
+    // apart by a blank ("Steuernummer 123/456"), the two values of line 4 in
+    // the order the settings dialog shows and the print uses (IBAN, BIC).
+    auto footer = [&settings](std::initializer_list<const char*> fields) {
+        QString out;
+        for (const char* field : fields) {
+            const QString part = settings.text(QString::fromLatin1(field));
+            if (part.isEmpty())
+                continue;
+            if (!out.isEmpty() && !out.back().isSpace() && !part.front().isSpace())
+                out += QLatin1Char(' ');
+            out += part;
+        }
+        return out;
+    };
+    auto captioned = [&](const char* caption, std::initializer_list<const char*> values) {
+        QString value = footer(values);
+        const QString head = settings.text(QString::fromLatin1(caption));
+        if (!head.isEmpty() && !value.isEmpty() && !head.back().isSpace() && !value.front().isSpace())
+            value.prepend(QLatin1Char(' '));
+        return s("<STRONG>") + htmlText(head) + s("</STRONG>") + htmlText(value);
+    };
     html += s("<STRONG>") + set("Einst26") + s("</STRONG><BR>") + set("Bank") + s("<BR>");
-    html += s("<STRONG>") + set("Einst25") + s("</STRONG>") + set("Einst28") + set("Einst27") + s("<BR>") + set("Einst23")
-        + set("Einst6") + s("<BR>") + set("Einst24") + set("frei5");
+    html += captioned("Einst25", {"Einst27", "Einst28"}) + s("<BR>") + htmlText(footer({"Einst23", "Einst6"}))
+        + s("<BR>") + htmlText(footer({"Einst24", "frei5"}));
 
     // Every line break of the part as CR LF before encoding.
     html.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

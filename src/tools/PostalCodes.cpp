@@ -214,6 +214,31 @@ QString shown(const QString& path)
 
 } // namespace
 
+QString germanStateName(const QString& state)
+{
+    // The postal-code data names some German states in English and Berlin
+    // twice; the lookup shows the names a German reader knows.
+    static const QHash<QString, QString> german = {
+        {QStringLiteral("Bavaria"), QStringLiteral("Bayern")},
+        {QStringLiteral("Lower Saxony"), QStringLiteral("Niedersachsen")},
+        {QStringLiteral("Saxony"), QStringLiteral("Sachsen")},
+        {QStringLiteral("Saxony-Anhalt"), QStringLiteral("Sachsen-Anhalt")},
+        {QStringLiteral("Thuringia"), QStringLiteral("Thüringen")},
+        {QStringLiteral("Mecklenburg-Western Pomerania"), QStringLiteral("Mecklenburg-Vorpommern")},
+        {QStringLiteral("North Rhine-Westphalia"), QStringLiteral("Nordrhein-Westfalen")},
+        {QStringLiteral("Rhineland-Palatinate"), QStringLiteral("Rheinland-Pfalz")},
+        {QStringLiteral("Hesse"), QStringLiteral("Hessen")},
+        {QStringLiteral("Land Berlin"), QStringLiteral("Berlin")},
+        {QStringLiteral("Carinthia"), QStringLiteral("Kärnten")},
+        {QStringLiteral("Lower Austria"), QStringLiteral("Niederösterreich")},
+        {QStringLiteral("Upper Austria"), QStringLiteral("Oberösterreich")},
+        {QStringLiteral("Styria"), QStringLiteral("Steiermark")},
+        {QStringLiteral("Tyrol"), QStringLiteral("Tirol")},
+        {QStringLiteral("Vienna"), QStringLiteral("Wien")},
+    };
+    return german.value(state, state);
+}
+
 std::optional<CsvRows> readPostalCodeCsv(const QString& path, QString* message)
 {
     QFile file(path);
@@ -260,7 +285,7 @@ std::optional<CsvRows> readPostalCodeCsv(const QString& path, QString* message)
     QStringList fields;
     auto at = [&fields](int i) { return i >= 0 && i < fields.size() ? fields[i].trimmed() : QString(); };
     while (reader.readRecord(&fields)) {
-        PostalCode row{at(zipcode), at(place), at(community), at(state)};
+        PostalCode row{at(zipcode), at(place), at(community), germanStateName(at(state))};
         if (row.zusatz.isEmpty())
             row.zusatz = at(province);
         if (row.postleitzahl.isEmpty() || row.ort.isEmpty()) {

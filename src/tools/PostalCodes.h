@@ -104,13 +104,17 @@ private:
 };
 
 // The rows of one country's CSV file (GeoNames layout, first line the column
-// names): Postleitzahl = zipcode, Ort = place, Bundesland = state, Zusatz =
+// names): Postleitzahl = zipcode, Ort = place, Bundesland = state (German name), Zusatz =
 // community, or province where community is empty. Values are trimmed; rows
 // without code or town are skipped and counted.
 struct CsvRows {
     QList<PostalCode> rows;
     int skipped = 0;
 };
+// A state as the lookup shows it: the German name where the data has an
+// English one ("Bavaria" -> "Bayern"); any other name as it is.
+QString germanStateName(const QString& state);
+
 // Reads a UTF-8 file. nullopt with a German *message when the file cannot be
 // read, is no UTF-8 text, lacks the zipcode or place column or is malformed.
 std::optional<CsvRows> readPostalCodeCsv(const QString& path, QString* message);

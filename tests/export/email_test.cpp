@@ -113,6 +113,22 @@ TEST(EmailMessage, HeadersMarkAnUnsentMessageToTheRecipient)
         EXPECT_LE(line.size(), 77) << line.constData();
 }
 
+TEST(EmailMessage, FooterReadsAsOnThePrintedInvoice)
+{
+    CompanySettings c = companySettings();
+    // Captions as the template has them, without a trailing blank.
+    c.setValue(s("Einst25"), s("IBAN / BIC"));
+    c.setValue(s("Einst27"), s("DE27 8605"));
+    c.setValue(s("Einst28"), s("WELADE8LXXX"));
+    c.setValue(s("Einst23"), s("Steuernummer"));
+    c.setValue(s("Einst6"), s("231/112"));
+    const QString body = html(invoiceHead(), twoLines(), c);
+    EXPECT_TRUE(body.contains(s("<STRONG>IBAN / BIC</STRONG> DE27 8605 WELADE8LXXX<BR>Steuernummer 231/112<BR>")))
+        << body.toStdString();
+    // A caption that brings its own blank gets no second one.
+    EXPECT_TRUE(body.contains(s("<BR>Inhaber: Max Müller"))) << body.toStdString();
+}
+
 TEST(EmailMessage, CurrencyEuroIsTheCharacterReferenceOtherUnitsFollowDirectly)
 {
     CompanySettings c = companySettings();

@@ -142,6 +142,31 @@ TEST(PostalCodeCsv, ColumnsAreFoundByNameAndRowsWithoutCodeOrTownAreSkipped)
     EXPECT_EQ(rows->skipped, 3);
 }
 
+TEST(PostalCodeCsv, StatesAreNamedInGerman)
+{
+    PostalCodeFixture files;
+    const QString path = files.writeFile(QStringLiteral("de.csv"),
+                                         QString::fromUtf8("zipcode,place,state\n"
+                                                           "80331,München,Bavaria\n"
+                                                           "04103,Leipzig,Saxony\n"
+                                                           "06108,Halle,Saxony-Anhalt\n"
+                                                           "10115,Berlin,Land Berlin\n"
+                                                           "99084,Erfurt,Thuringia\n"
+                                                           "30159,Hannover,Lower Saxony\n"
+                                                           "18055,Rostock,Mecklenburg-Western Pomerania\n"
+                                                           "50667,Köln,Nordrhein-Westfalen\n"));
+    QString message;
+    const auto rows = readPostalCodeCsv(path, &message);
+    ASSERT_TRUE(rows) << message.toStdString();
+    QStringList states;
+    for (const PostalCode& row : rows->rows)
+        states << row.bundesland;
+    EXPECT_EQ(states, QStringList({QStringLiteral("Bayern"), QStringLiteral("Sachsen"), QStringLiteral("Sachsen-Anhalt"),
+                                   QStringLiteral("Berlin"), QString::fromUtf8("Thüringen"),
+                                   QStringLiteral("Niedersachsen"), QStringLiteral("Mecklenburg-Vorpommern"),
+                                   QStringLiteral("Nordrhein-Westfalen")}));
+}
+
 TEST(PostalCodeCsv, UnusableFilesAreRefusedWithAGermanMessage)
 {
     PostalCodeFixture files;

@@ -167,8 +167,9 @@ void FieldBinding::show(const Binding& b)
         auto* edit = static_cast<QLineEdit*>(b.widget);
         if (edit->text() != text) {
             edit->setText(text);
-            // A text longer than its box is read from its beginning (setText
-            // leaves the cursor, and so the view, at the end).
+            // A text longer than its box shows its beginning (setText leaves
+            // the cursor at the end, which scrolls the start out of sight),
+            // unless the user is typing in it.
             if (!edit->hasFocus())
                 edit->setCursorPosition(0);
         }

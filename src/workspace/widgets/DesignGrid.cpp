@@ -3,6 +3,8 @@
 #include "data/RecordsetModel.h"
 #include "data/widgets/RecordsetGrid.h"
 
+#include <QHeaderView>
+
 namespace quittora {
 
 int amountColumnMinWidth(const QTableView* view)
@@ -22,6 +24,9 @@ RecordsetGrid* makeDesignGrid(QWidget* parent, Recordset& recordset, const QStri
             grid->recordsetModel()->setColumnAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
     applyDesignColumns(grid, g, 1.0);
+    // The design widths leave room on the right; the last column (an amount
+    // or a town) gets it, so "1500,00" is not cut to "1500...".
+    grid->horizontalHeader()->setStretchLastSection(true);
     return grid;
 }
 

@@ -29,6 +29,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabWidget>
 #include <QTimer>
@@ -377,6 +378,14 @@ bool DocumentController::eventFilter(QObject* watched, QEvent* event)
     }
     if (type == QEvent::FocusIn && watched->isWidgetType())
         return headFieldEntered(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(event)->reason());
+    // A head field may hold the focus without the user having moved into it
+    // (the window was activated by the click into it); typing there must not
+    // go into no record at all.
+    if (type == QEvent::KeyPress && watched->isWidgetType() && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+        const Recordset& docs = m_sources.documents();
+        if (docs.recordCount() == 0 && !docs.isAdding())
+            headFieldEntered(static_cast<QWidget*>(watched), Qt::OtherFocusReason);
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -87,6 +87,9 @@ LineEntryController::LineEntryController(RechnungWindow& window, AppContext& ctx
         setFieldBackground(m_quantity, markYellow());
     });
     connect(articles, &QAbstractItemView::clicked, this, &LineEntryController::addModeLook);
+    // The article shown in the entry changed its price (quick price change,
+    // "Artikel speichern") without another row becoming current.
+    connect(&m_sources.articles(), &Recordset::currentChanged, this, &LineEntryController::followArticleEdit);
     connect(m_window.documentArea().lineGrid(), &QAbstractItemView::clicked, m_timer6,
             qOverload<>(&QTimer::start));
     // Another document is shown: a line picked in the previous one is no
@@ -115,6 +118,28 @@ void LineEntryController::fillFromArticle()
     m_designation->setPlainText(articles.text(QStringLiteral("a3")));
     m_price->setText(articles.text(QStringLiteral("a4")));
     m_rate->setEditText(articles.text(QStringLiteral("a19")));
+    m_filledArticle = articles.currentId();
+    m_filledValues = {m_unit->text(), m_designation->toPlainText(), m_price->text(), m_rate->currentText()};
+}
+
+void LineEntryController::followArticleEdit()
+{
+    Recordset& articles = m_sources.articles();
+    if (inChangeMode() || !articles.hasCurrent() || articles.currentId() != m_filledArticle
+        || m_filledValues.size() != 4)
+        return;
+    const QStringList now = {articles.text(QStringLiteral("a2")), articles.text(QStringLiteral("a3")),
+                             articles.text(QStringLiteral("a4")), articles.text(QStringLiteral("a19"))};
+    // A field the user has typed over keeps what was typed.
+    if (now[0] != m_filledValues[0] && m_unit->text() == m_filledValues[0])
+        m_unit->setText(now[0]);
+    if (now[1] != m_filledValues[1] && m_designation->toPlainText() == m_filledValues[1])
+        m_designation->setPlainText(now[1]);
+    if (now[2] != m_filledValues[2] && m_price->text() == m_filledValues[2])
+        m_price->setText(now[2]);
+    if (now[3] != m_filledValues[3] && m_rate->currentText() == m_filledValues[3])
+        m_rate->setEditText(now[3]);
+    m_filledValues = now;
 }
 
 void LineEntryController::quantityOrPriceChanged(bool priceTyped)

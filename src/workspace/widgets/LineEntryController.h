@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <QString>
 
 #include <functional>
@@ -47,6 +48,7 @@ private:
     template <typename T>
     T* child(const char* name) const;
     void fillFromArticle();
+    void followArticleEdit();
     void quantityOrPriceChanged(bool priceTyped);
     void clearEntry();
     bool quantityKey(int key);
@@ -60,6 +62,9 @@ private:
     // line only, never to whatever line is current after paging on.
     qint64 m_changeLine = -1;
     qint64 m_changeDocument = -1;
+    // The article the entry was filled from and the values it then had.
+    qint64 m_filledArticle = -1;
+    QStringList m_filledValues;
 
     QLineEdit* m_quantity;         // Text12
     QLineEdit* m_unit;             // Text13

@@ -14,6 +14,7 @@
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "print/widgets/Drucker.h"
+#include "print/PrintDocumentName.h"
 #include "print/widgets/SystemPrinters.h"
 #include "workspace/DataSources.h"
 #include "workspace/DocumentNavigator.h"
@@ -42,15 +43,16 @@ namespace {
 const QString kEmailFile = QStringLiteral("Quittora.eml");
 
 // The dialog of the desktop for the printer in use; the printer chosen there
-// becomes the current one.
-bool systemPrintDialog(ProgramState& state, QWidget* parent)
+// becomes the current one. Printing into a PDF file is for this print only
+// and leaves the current printer as it was.
+bool systemPrintDialog(ProgramState& state, QWidget* parent, const QString& documentName)
 {
     QPrinter printer;
     configurePrinter(printer, state.currentPrinter);
+    printer.setDocName(documentName); // the dialog offers it as the PDF file's name
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    // "Print to file" keeps the printer in use for the next print.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
         state.printFile = printer.outputFileName();
     else
@@ -83,7 +85,9 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     , m_ctx(ctx)
     , m_db(db)
     , m_printers(makeSystemPrinters())
-    , m_printDialog([&window](ProgramState& state) { return systemPrintDialog(state, &window); })
+    , m_printDialog([&window, this](ProgramState& state) {
+        return systemPrintDialog(state, &window, printDocumentName(m_db, m_printingId, m_printing));
+    })
 {
     const RechnungMenus& menus = window.menus();
     ToolbarArea& toolbar = window.toolbar();
@@ -165,7 +169,8 @@ bool OutputController::storePending()
 {
     DataSources& sources = m_window.sources();
     // A failure has been said by the window (writeFailed).
-    return sources.documents().update() && sources.lines().update();
+    // The next number typed in the status panel is the one the print uses.
+    return sources.documents().update() && sources.lines().update() && sources.settings().update();
 }
 
 void OutputController::reloadDocument(qint64 id)
@@ -176,6 +181,8 @@ void OutputController::reloadDocument(qint64 id)
     docs.moveToId(id);
     docs.reloadCurrent();
     sources.lines().refresh();
+    // A print raises the next invoice number in the settings record.
+    sources.settings().reloadCurrent();
 }
 
 void OutputController::afterPrint(qint64 id)
@@ -192,6 +199,8 @@ void OutputController::printInvoice()
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
+    m_printingId = id;
+    m_printing = PrintedDocument::Invoice;
     runInvoicePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
     afterPrint(id);
 }
@@ -215,6 +224,8 @@ void OutputController::printDeliveryNote()
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
+    m_printingId = id;
+    m_printing = PrintedDocument::DeliveryNote;
     runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
     afterPrint(id);
 }
@@ -296,7 +307,9 @@ void OutputController::openOverview()
         // the overview still filters as long as there are any.
         const bool anyDocuments = docs.recordCount() > 0 || hasDocuments(m_db);
         RechnungenWindow overview(m_ctx, m_db, *m_printers, anyDocuments, &m_window);
-        overview.setPrintDialog([&overview](ProgramState& state) { return systemPrintDialog(state, &overview); });
+        overview.setPrintDialog([&overview](ProgramState& state) {
+            return systemPrintDialog(state, &overview, QStringLiteral("Rechnungsaufstellung"));
+        });
         overview.exec();
     }
     if (docs.hasCurrent())

@@ -4,6 +4,7 @@
 #include "print/Reminder.h"
 
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
@@ -62,6 +63,9 @@ private:
     Database& m_db;
     std::unique_ptr<Printers> m_printers;
     PrintDialog m_printDialog;
+    // What is being printed, for the file name the print dialog offers.
+    qint64 m_printingId = -1;
+    PrintedDocument m_printing = PrintedDocument::Invoice;
     QLabel* m_customerLabel = nullptr;
     QPushButton* m_showAll = nullptr;
 };

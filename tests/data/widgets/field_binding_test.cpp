@@ -72,6 +72,8 @@ TEST_F(FieldBindingTest, ControlsShowTheCurrentRecordWheneverItChanges)
     ASSERT_TRUE(rs.moveNext());
     EXPECT_EQ(number.text(), QStringLiteral("1002"));
     EXPECT_EQ(name.text(), QStringLiteral("Huber"));
+    // A box shows the beginning of its text, also when the text is too long for it.
+    EXPECT_EQ(name.cursorPosition(), 0);
     EXPECT_EQ(kind.currentText(), QStringLiteral("Angebot"));
     EXPECT_FALSE(paid.isChecked());
 
@@ -150,7 +152,7 @@ TEST_F(FieldBindingTest, AValueMissingFromAFixedListIsShownEmptyAndKept)
     ASSERT_TRUE(rs.moveLast());
     rs.reloadCurrent();
     EXPECT_EQ(kind.currentIndex(), -1);
-    name.end(false);
+    name.end(false); // the user appends
     QTest::keyClicks(&name, QStringLiteral("x"));
     ASSERT_TRUE(rs.moveFirst());
     EXPECT_EQ(stored(id3, "a156").toString(), QStringLiteral("Gutschrift"));

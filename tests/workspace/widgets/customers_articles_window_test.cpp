@@ -710,6 +710,44 @@ TEST_F(CustomersArticlesWindowTest, PriceChangeShowsTheNewPricesOnceAtTheEnd)
     }
 }
 
+TEST_F(CustomersArticlesWindowTest, LineEntryFollowsANewPriceOfTheArticleItShows)
+{
+    // Only "Brot" listed, so neither change makes another row current.
+    setTab(2);
+    type("Text38", QStringLiteral("100"));
+    type("Text39", QStringLiteral("100"));
+    click("Command19");
+    ASSERT_EQ(articles().recordCount(), 1);
+    auto* price = find<QLineEdit>("Text15");
+    setTab(0);
+    ASSERT_EQ(price->text(), QStringLiteral("3,50"));
+
+    // Quick price change: the entry offers the new price, not the old one.
+    setTab(2);
+    type("Text40", QStringLiteral("10"));
+    t.prompts.answerMessage(Prompts::Yes);
+    click("Command20");
+    ASSERT_EQ(articlePrice("100"), QStringLiteral("3,85"));
+    setTab(0);
+    EXPECT_EQ(price->text(), QStringLiteral("3,85"));
+
+    // The price edited and stored on the article tab, likewise.
+    setTab(2);
+    type("Text26", QStringLiteral("4,20"));
+    click("Command16");
+    ASSERT_EQ(articlePrice("100"), QStringLiteral("4,20"));
+    setTab(0);
+    EXPECT_EQ(price->text(), QStringLiteral("4,20"));
+
+    // A price the user typed into the entry stays.
+    type("Text15", QStringLiteral("5,00"));
+    setTab(2);
+    type("Text26", QStringLiteral("4,40"));
+    click("Command16");
+    setTab(0);
+    EXPECT_EQ(price->text(), QStringLiteral("5,00"));
+}
+
 TEST_F(CustomersArticlesWindowTest, PriceChangeOnlyOnTheSelectionAndRefusesNonsense)
 {
     setTab(2);

@@ -152,6 +152,24 @@ TEST_F(DocumentControllerTest, EnteringAHeadFieldWithoutAnyDocumentCreatesOne)
     EXPECT_EQ(docs().recordCount(), 1);
 }
 
+TEST_F(DocumentControllerTest, TypingIntoTheHeadWithoutAnyDocumentKeepsWhatIsTyped)
+{
+    // The field can hold the focus without the user moving into it (the
+    // window activated by a click into it): the typing itself starts the
+    // document, and nothing typed is lost.
+    ASSERT_TRUE(db.exec(QStringLiteral("DELETE FROM Rechnungen")));
+    window->rebind();
+    settle();
+    ASSERT_EQ(docs().recordCount(), 0);
+    QLineEdit* name = edit("Text8");
+    QTest::keyClicks(name, QStringLiteral("Meier"));
+    ASSERT_EQ(docs().recordCount(), 1);
+    EXPECT_EQ(name->text(), QStringLiteral("Meier"));
+    ASSERT_TRUE(docs().update());
+    EXPECT_EQ(stored(docs().currentId(), "a2"), QStringLiteral("Meier"));
+    EXPECT_EQ(docs().recordCount(), 1);
+}
+
 TEST_F(DocumentControllerTest, NumberFieldExplainsItselfOncePerUserMove)
 {
     QLineEdit* number = edit("Text2");

@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -128,11 +129,55 @@ TEST_F(OutputControllerTest, PrintButtonAssignsTheNumberPrintsAndShowsTheStoredH
     EXPECT_EQ(docs().currentId(), fresh);
     EXPECT_EQ(docs().text(u("a7")), u("1000"));
     EXPECT_EQ(find<QLineEdit>("Text2")->text(), u("1000"));
+    // The status panel offers the raised number, not the one just given away.
+    EXPECT_EQ(find<QLineEdit>("Text32")->text(), u("1001"));
 
     // A reprint keeps the number.
     QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
     EXPECT_EQ(stored(fresh, "a7"), u("1000"));
     EXPECT_EQ(db.setting(u("Rechnungsnummer")).toString(), u("1001"));
+}
+
+TEST_F(OutputControllerTest, PrintDialogCanSendThePrintIntoAPdfFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(u("Rechnung.pdf"));
+    printers->installed.clear(); // a desktop without any printer
+    t.state.currentPrinter = u("Laser");
+    window->output().setPrintDialog([&](ProgramState& state) {
+        ++dialogs;
+        state.printFile = pdf;
+        return true;
+    });
+    goTo(fresh);
+    QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(printers->jobs.empty());
+    EXPECT_EQ(t.prompts.count(), 0) << t.prompts.last().text.toStdString();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
+    EXPECT_EQ(t.state.currentPrinter, u("Laser")); // the file was for this print only
+
+    // The next print whose dialog chooses no file goes to the printer again.
+    window->output().setPrintDialog([&](ProgramState&) { return true; });
+    QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
+    EXPECT_EQ(printers->jobs.size(), 1u);
+}
+
+TEST_F(OutputControllerTest, PrintUsesTheNextNumberJustTypedInTheStatusPanel)
+{
+    goTo(fresh);
+    QLineEdit* next = find<QLineEdit>("Text32");
+    next->setFocus();
+    next->selectAll();
+    QTest::keyClicks(next, u("2000"));
+    QTest::mouseClick(find<QToolButton>("Command8"), Qt::LeftButton);
+    EXPECT_EQ(stored(fresh, "a7"), u("2000"));
+    EXPECT_EQ(db.setting(u("Rechnungsnummer")).toString(), u("2001"));
+    EXPECT_EQ(next->text(), u("2001"));
 }
 
 TEST_F(OutputControllerTest, MenuPrintAsksFirst)
