@@ -1,0 +1,500 @@
+// The whole main window under a clumsy or hostile user: every enabled button
+// and menu item pressed in turn, nonsense typed into every field, in several
+// states of the database. After each step the file is sound, no record went
+// missing or appeared where the step did not mean to add or delete one, and
+// every message the user saw said something, in German.
+
+#include "app/Application.h"
+#include "data/Database.h"
+#include "platform/Prompts.h"
+#include "print/FakePrinters.h"
+#include "safety/widgets/BackupWindow.h"
+#include "support/SampleDocuments.h"
+#include "support/TempDatabase.h"
+#include "support/TestContext.h"
+#include "tools/UpdateCheck.h"
+#include "workspace/widgets/OutputController.h"
+#include "workspace/widgets/RechnungWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <random>
+
+using namespace quittora;
+
+namespace {
+
+const bool kNoUpdateServer = qputenv(update::kUrlVariable, QByteArray());
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+// What a clumsy or hostile user types.
+const QStringList& nonsense()
+{
+    static const QStringList texts{u("abc"), u("'"), u("%"), u("*"), u("["), QString(90, QLatin1Char('W')),
+                                   u("   "), u("-0"), u("1e999"), u(",,")};
+    return texts;
+}
+
+// Words that give a message away as English (from Qt, SQLite or the system)
+// rather than the program's own German.
+bool looksEnglish(const QString& text)
+{
+    static const QRegularExpression english(
+        u("\\b(the|error|failed|cannot|could not|unable|denied|permission|no such|driver|query|mismatch|locked|"
+          "invalid|unknown|syntax|constraint|readonly|attempt|database|file is|not a)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return english.match(text).hasMatch();
+}
+
+// Answers every question one way (the positive or the negative button) and
+// every input box with the next nonsense text or nothing; records all texts.
+class AnsweringPrompts final : public Prompts {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+    };
+    bool accept = false;
+    bool typeIntoInputs = false;
+    QList<Shown> shown;
+
+    Button message(const QString& title, const QString& text, Icon, int buttons = Ok) override
+    {
+        shown.push_back({title, text});
+        if (accept) {
+            for (Button b : {Yes, Ok, Retry, Ignore})
+                if (buttons & b)
+                    return b;
+        }
+        return closeAnswer(buttons);
+    }
+    std::optional<QString> input(const QString& title, const QString& prompt, const QString&) override
+    {
+        shown.push_back({title, prompt});
+        if (!typeIntoInputs)
+            return std::nullopt;
+        return nonsense().at(m_inputs++ % nonsense().size());
+    }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
+
+private:
+    int m_inputs = 0;
+};
+
+// Closes whatever modal window or popup menu opens, as a user pressing
+// Escape would; the backup window goes back to the program (closing it
+// would end the program).
+class ModalCloser {
+public:
+    ModalCloser()
+    {
+        m_timer.setInterval(15);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            QWidget* w = QApplication::activePopupWidget();
+            if (!w)
+                w = QApplication::activeModalWidget();
+            if (!w)
+                return;
+            opened << w->objectName();
+            if (qEnvironmentVariableIsSet("ROBUST_TRACE"))
+                qInfo("    window %s %s", w->metaObject()->className(), qPrintable(w->objectName()));
+            if (onOpen) {
+                auto hook = std::move(onOpen);
+                onOpen = nullptr;
+                hook(w);
+                return;
+            }
+            if (auto* backup = qobject_cast<BackupWindow*>(w))
+                backup->backToMain();
+            else if (auto* dialog = qobject_cast<QDialog*>(w))
+                dialog->reject();
+            else
+                w->close();
+        });
+        m_timer.start();
+    }
+    QStringList opened;
+    // Runs once on the next window instead of closing it; it must close it.
+    std::function<void(QWidget*)> onOpen;
+
+private:
+    QTimer m_timer;
+};
+
+struct Counts {
+    qint64 kunden = 0, artikel = 0, rechnungen = 0, verkauf = 0;
+    bool operator==(const Counts&) const = default;
+};
+
+enum Table { Kunden = 1, Artikel = 2, Rechnungen = 4, Verkauf = 8 };
+
+// Which tables a control may change the number of records in: the add and
+// delete commands (saving completes an add), and the keys of the line entry
+// that take a line over.
+int mayChange(const QString& control)
+{
+    static const QHash<QString, int> deliberate{
+        {u("Command4"), Rechnungen},          {u("Command5"), Rechnungen | Verkauf}, {u("Command7"), Kunden},
+        {u("Command9"), Kunden},              {u("Command14"), Artikel},             {u("Command6"), Artikel},
+        {u("Command15"), Kunden},             {u("Command16"), Artikel},
+        {u("Command3"), Verkauf},             {u("Command17"), Verkauf},             {u("Command29"), Verkauf},
+        {u("Text12"), Verkauf},               {u("Text13"), Verkauf},                {u("Text15"), Verkauf},
+        {u("Text16"), Verkauf},               {u("Text14"), Verkauf},                {u("Combo5"), Verkauf},
+        {u("DBGrid1"), Verkauf},
+    };
+    return deliberate.value(control, 0);
+}
+
+enum class Start { NoDocuments, TemplateOnly, Small, LastDocumentDeleted };
+
+class Robustness : public ::testing::TestWithParam<Start> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(kNoUpdateServer);
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        const Start start = GetParam();
+        if (start != Start::TemplateOnly)
+            test::SampleDocuments sample(db);
+        if (start == Start::NoDocuments) {
+            ASSERT_TRUE(db.exec(u("DELETE FROM Verkauf")));
+            ASSERT_TRUE(db.exec(u("DELETE FROM Rechnungen")));
+        }
+        t.settings.setValue(u("Datenpfad"), db.path());
+        app = std::make_unique<Application>(ctx);
+        window = app->start();
+        ASSERT_NE(window, nullptr);
+        auto fake = std::make_unique<quittora::testing::FakePrinters>();
+        fake->installed = {u("Laser")};
+        fake->defaultPrinter = u("Laser");
+        printers = fake.get();
+        window->output().setPrinters(std::move(fake));
+        // The print dialog is cancelled; where printing goes on without it,
+        // it reaches the recording printer only.
+        window->output().setPrintDialog([](ProgramState&) { return false; });
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        settle();
+        if (start == Start::LastDocumentDeleted) {
+            const qint64 before = counts().rechnungen;
+            ASSERT_TRUE(QTest::qWaitFor([&] { return button("Command5") && button("Command5")->isEnabled(); }, 2000));
+            prompts.accept = true;
+            button("Command5")->click();
+            prompts.accept = false;
+            settle();
+            ASSERT_EQ(counts().rechnungen, before - 1);
+        }
+        prompts.shown.clear();
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->hide();
+    }
+
+    QAbstractButton* button(const char* name) const
+    {
+        return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    }
+
+    // Lets the deferred work of the window run out; work that never ends is
+    // a hang.
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        const QStringList timers{u("Timer3"), u("Timer5"), u("Timer6")};
+        const bool calm = QTest::qWaitFor(
+            [&] {
+                for (const QString& name : timers) {
+                    auto* timer = window->findChild<QTimer*>(name);
+                    if (timer && timer->isActive())
+                        return false;
+                }
+                return true;
+            },
+            3000);
+        EXPECT_TRUE(calm) << "deferred work does not come to an end";
+        QCoreApplication::processEvents();
+    }
+
+    Counts counts() const
+    {
+        return {db.count(u("Kunden")), db.count(u("Artikel")), db.count(u("Rechnungen")), db.count(u("Verkauf"))};
+    }
+
+    QString integrity() const
+    {
+        QSqlQuery q(db.connection());
+        if (!q.exec(u("PRAGMA integrity_check")) || !q.next())
+            return u("no answer");
+        return q.value(0).toString();
+    }
+
+    // Runs one step of the user and checks what a user relies on afterwards.
+    void step(const QString& what, const QString& control, const std::function<void()>& action)
+    {
+        SCOPED_TRACE(what.toStdString());
+        const Counts before = counts();
+        const qsizetype shownBefore = prompts.shown.size();
+        action();
+        settle();
+        ++steps;
+        if (qEnvironmentVariableIsSet("ROBUST_TRACE"))
+            qInfo("%s  K%lld A%lld R%lld V%lld", qPrintable(what), counts().kunden, counts().artikel,
+                  counts().rechnungen, counts().verkauf);
+        EXPECT_EQ(integrity(), u("ok"));
+        const Counts after = counts();
+        const int allowed = mayChange(control);
+        if (!(allowed & Kunden))
+            EXPECT_EQ(after.kunden, before.kunden) << "customers";
+        if (!(allowed & Artikel))
+            EXPECT_EQ(after.artikel, before.artikel) << "articles";
+        // Entering the document with no document at all starts the first one.
+        const bool firstDocument = before.rechnungen == 0 && after.rechnungen == 1;
+        if (!(allowed & Rechnungen) && !firstDocument)
+            EXPECT_EQ(after.rechnungen, before.rechnungen) << "documents";
+        if (!(allowed & Verkauf))
+            EXPECT_EQ(after.verkauf, before.verkauf) << "lines";
+        for (qsizetype i = shownBefore; i < prompts.shown.size(); ++i) {
+            const auto& shown = prompts.shown.at(i);
+            if (qEnvironmentVariableIsSet("ROBUST_TRACE"))
+                qInfo("    [%s] %s", qPrintable(shown.title), qPrintable(shown.text));
+            EXPECT_FALSE(shown.text.trimmed().isEmpty()) << "empty message titled " << shown.title.toStdString();
+            EXPECT_FALSE(looksEnglish(shown.text)) << shown.text.toStdString();
+        }
+        EXPECT_TRUE(window->isVisible()) << "the main window went away";
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a window stayed open";
+    }
+
+    // The buttons a user can reach now: shown and enabled, named.
+    QList<QAbstractButton*> pressableButtons() const
+    {
+        QList<QAbstractButton*> result;
+        for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+            if (!b->objectName().isEmpty() && b->isVisible() && b->isEnabled())
+                result << b;
+        return result;
+    }
+
+    QList<QAction*> enabledMenuItems() const
+    {
+        QList<QAction*> result;
+        std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+            for (QAction* a : menu->actions()) {
+                if (a->menu())
+                    walk(a->menu());
+                else if (!a->isSeparator() && a->isEnabled() && !a->objectName().isEmpty()
+                         && a->objectName() != u("mnuBeenden"))
+                    result << a;
+            }
+        };
+        for (QAction* a : window->menuBar()->actions())
+            if (a->menu() && a->isEnabled())
+                walk(a->menu());
+        return result;
+    }
+
+    // Line edits a user can type into now, with the name of their control
+    // (an editable combo box lends its name to its edit).
+    QList<std::pair<QLineEdit*, QString>> typableEdits() const
+    {
+        QList<std::pair<QLineEdit*, QString>> result;
+        for (QLineEdit* e : window->findChildren<QLineEdit*>()) {
+            if (!e->isVisible() || !e->isEnabled() || e->isReadOnly())
+                continue;
+            QString name = e->objectName();
+            if (auto* combo = qobject_cast<QComboBox*>(e->parentWidget()))
+                name = combo->objectName();
+            if (!name.isEmpty() && !name.startsWith(u("qt_")))
+                result.push_back({e, name});
+        }
+        return result;
+    }
+
+    void pressEverything()
+    {
+        QTabWidget* tabs = window->tabs();
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            settle();
+            QSet<QString> pressed;
+            // A press may show or enable further buttons; they are pressed too.
+            for (int round = 0; round < 2; ++round) {
+                for (QAbstractButton* b : pressableButtons()) {
+                    const QString name = b->objectName();
+                    if (pressed.contains(name) || !b->isVisible() || !b->isEnabled())
+                        continue;
+                    pressed << name;
+                    QPointer<QAbstractButton> guarded(b);
+                    step(u("button ") + name, name, [guarded] {
+                        if (guarded)
+                            guarded->click();
+                    });
+                }
+            }
+            if (tabs->currentIndex() != tab)
+                tabs->setCurrentIndex(tab);
+        }
+        for (QAction* a : enabledMenuItems()) {
+            QPointer<QAction> guarded(a);
+            step(u("menu ") + a->objectName(), a->objectName(), [guarded] {
+                if (guarded && guarded->isEnabled())
+                    guarded->trigger();
+            });
+        }
+    }
+
+    void typeNonsense(QLineEdit* edit, const QString& name, const QString& text)
+    {
+        QPointer<QLineEdit> e(edit);
+        step(u("typing \"") + text.left(12) + u("\" into ") + name, name, [e, text] {
+            if (!e || !e->isVisible() || !e->isEnabled())
+                return;
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, text);
+            for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape}) {
+                if (!e || !e->isVisible() || !e->isEnabled())
+                    return;
+                QTest::keyClick(e, key);
+            }
+        });
+    }
+
+    void typeEverywhere()
+    {
+        QTabWidget* tabs = window->tabs();
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            settle();
+            for (const auto& [edit, name] : typableEdits()) {
+                for (const QString& text : nonsense()) {
+                    if (tabs->currentIndex() != tab) {
+                        tabs->setCurrentIndex(tab);
+                        settle();
+                    }
+                    typeNonsense(edit, name, text);
+                }
+            }
+        }
+    }
+
+    test::TempDatabase db;
+    TestContext t;
+    AnsweringPrompts prompts;
+    AppContext ctx{prompts, t.settings, t.clock, t.shell, t.folders, t.locale, t.clipboard, t.state};
+    ModalCloser closer;
+    std::unique_ptr<Application> app;
+    RechnungWindow* window = nullptr;
+    quittora::testing::FakePrinters* printers = nullptr;
+    int steps = 0;
+};
+
+TEST_P(Robustness, EveryEnabledButtonAndMenuItemWithQuestionsDeclined)
+{
+    pressEverything();
+    EXPECT_GT(steps, 10);
+    EXPECT_TRUE(printers->jobs.empty()) << "printed although the print dialog was cancelled";
+}
+
+TEST_P(Robustness, EveryEnabledButtonAndMenuItemWithQuestionsAnsweredYes)
+{
+    prompts.accept = true;
+    prompts.typeIntoInputs = true;
+    pressEverything();
+    EXPECT_GT(steps, 10);
+}
+
+TEST_P(Robustness, NonsenseInEveryFieldWithEnterEscapeAndArrows)
+{
+    typeEverywhere();
+    EXPECT_GT(steps, 50);
+}
+
+// A few hundred steps in a random but repeatable order: presses, menu items
+// and typing mixed, with questions answered either way.
+TEST_P(Robustness, SeededRandomSteps)
+{
+    std::mt19937 random(20241206u + static_cast<unsigned>(GetParam()));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 250 && clock.elapsed() < 25000; ++i) {
+        prompts.accept = random() % 3 == 0;
+        prompts.typeIntoInputs = random() % 2 == 0;
+        switch (random() % 4) {
+        case 0: {
+            window->tabs()->setCurrentIndex(static_cast<int>(random() % 3));
+            settle();
+            break;
+        }
+        case 1: {
+            const auto buttons = pressableButtons();
+            if (buttons.isEmpty())
+                break;
+            QPointer<QAbstractButton> b(buttons.at(static_cast<int>(random() % buttons.size())));
+            step(u("button ") + b->objectName(), b->objectName(), [b] {
+                if (b)
+                    b->click();
+            });
+            break;
+        }
+        case 2: {
+            const auto items = enabledMenuItems();
+            QPointer<QAction> a(items.at(static_cast<int>(random() % items.size())));
+            step(u("menu ") + a->objectName(), a->objectName(), [a] {
+                if (a && a->isEnabled())
+                    a->trigger();
+            });
+            break;
+        }
+        default: {
+            const auto edits = typableEdits();
+            if (edits.isEmpty())
+                break;
+            const auto& [edit, name] = edits.at(static_cast<int>(random() % edits.size()));
+            typeNonsense(edit, name, nonsense().at(static_cast<int>(random() % nonsense().size())));
+            break;
+        }
+        }
+        if (HasFatalFailure())
+            return;
+    }
+    EXPECT_GT(steps, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, Robustness,
+                         ::testing::Values(Start::NoDocuments, Start::TemplateOnly, Start::Small,
+                                           Start::LastDocumentDeleted),
+                         [](const ::testing::TestParamInfo<Start>& info) {
+                             switch (info.param) {
+                             case Start::NoDocuments: return std::string("NoDocuments");
+                             case Start::TemplateOnly: return std::string("TemplateOnly");
+                             case Start::Small: return std::string("Small");
+                             case Start::LastDocumentDeleted: return std::string("LastDocumentDeleted");
+                             }
+                             return std::string();
+                         });
+
+} // namespace
