@@ -9,6 +9,7 @@
 #include "platform/Prompts.h"
 #include "print/FakePrinters.h"
 #include "safety/widgets/BackupWindow.h"
+#include "support/GermanText.h"
 #include "support/SampleDocuments.h"
 #include "support/TempDatabase.h"
 #include "support/TestContext.h"
@@ -28,7 +29,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -53,17 +53,6 @@ const QStringList& nonsense()
     static const QStringList texts{u("abc"), u("'"), u("%"), u("*"), u("["), QString(90, QLatin1Char('W')),
                                    u("   "), u("-0"), u("1e999"), u(",,")};
     return texts;
-}
-
-// Words that give a message away as English (from Qt, SQLite or the system)
-// rather than the program's own German.
-bool looksEnglish(const QString& text)
-{
-    static const QRegularExpression english(
-        u("\\b(the|error|failed|cannot|could not|unable|denied|permission|no such|driver|query|mismatch|locked|"
-          "invalid|unknown|syntax|constraint|readonly|attempt|database|file is|not a)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    return english.match(text).hasMatch();
 }
 
 // Answers every question one way (the positive or the negative button) and
@@ -267,22 +256,26 @@ protected:
         EXPECT_EQ(integrity(), u("ok"));
         const Counts after = counts();
         const int allowed = mayChange(control);
-        if (!(allowed & Kunden))
+        if (!(allowed & Kunden)) {
             EXPECT_EQ(after.kunden, before.kunden) << "customers";
-        if (!(allowed & Artikel))
+        }
+        if (!(allowed & Artikel)) {
             EXPECT_EQ(after.artikel, before.artikel) << "articles";
+        }
         // Entering the document with no document at all starts the first one.
         const bool firstDocument = before.rechnungen == 0 && after.rechnungen == 1;
-        if (!(allowed & Rechnungen) && !firstDocument)
+        if (!(allowed & Rechnungen) && !firstDocument) {
             EXPECT_EQ(after.rechnungen, before.rechnungen) << "documents";
-        if (!(allowed & Verkauf))
+        }
+        if (!(allowed & Verkauf)) {
             EXPECT_EQ(after.verkauf, before.verkauf) << "lines";
+        }
         for (qsizetype i = shownBefore; i < prompts.shown.size(); ++i) {
             const auto& shown = prompts.shown.at(i);
             if (qEnvironmentVariableIsSet("ROBUST_TRACE"))
                 qInfo("    [%s] %s", qPrintable(shown.title), qPrintable(shown.text));
             EXPECT_FALSE(shown.text.trimmed().isEmpty()) << "empty message titled " << shown.title.toStdString();
-            EXPECT_FALSE(looksEnglish(shown.text)) << shown.text.toStdString();
+            EXPECT_FALSE(test::looksEnglish(shown.text)) << shown.text.toStdString();
         }
         EXPECT_TRUE(window->isVisible()) << "the main window went away";
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a window stayed open";
