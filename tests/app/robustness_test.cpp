@@ -426,6 +426,58 @@ TEST_P(Robustness, NonsenseInEveryFieldWithEnterEscapeAndArrows)
     EXPECT_GT(steps, 50);
 }
 
+// The settings dialog gets nonsense in every field of every page, with Enter,
+// Escape and the arrows, and is then closed with its button.
+TEST_P(Robustness, NonsenseInEverySettingsField)
+{
+    QAction* settings = window->findChild<QAction*>(u("mnuStammdaten"));
+    ASSERT_TRUE(settings && settings->isEnabled());
+    for (const QString& text : nonsense()) {
+        int typedInto = 0;
+        closer.onOpen = [&](QWidget* dialog) {
+            auto* pages = dialog->findChild<QTabWidget*>();
+            for (int page = 0; page < (pages ? pages->count() : 1); ++page) {
+                if (pages)
+                    pages->setCurrentIndex(page);
+                for (QLineEdit* e : dialog->findChildren<QLineEdit*>()) {
+                    if (!e->isVisible() || !e->isEnabled() || e->isReadOnly())
+                        continue;
+                    ++typedInto;
+                    e->setFocus();
+                    e->selectAll();
+                    QTest::keyClicks(e, text);
+                    // Escape would close the dialog before the next field.
+                    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Return, Qt::Key_Tab})
+                        QTest::keyClick(e, key);
+                }
+            }
+            QAbstractButton* close = nullptr;
+            for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+                if (b->text() == u("&Schließen"))
+                    close = b;
+            ASSERT_NE(close, nullptr);
+            const qsizetype shownBefore = prompts.shown.size();
+            close->click();
+            if (dialog->isVisible()) {
+                // Rates that are no rates keep the dialog open, with a
+                // message; the user puts right what the message says.
+                ASSERT_GT(prompts.shown.size(), shownBefore) << "the dialog stayed open without a word";
+                EXPECT_TRUE(prompts.shown.last().text.contains(u("MWSt")) || prompts.shown.last().text.contains(u("MwSt")))
+                    << prompts.shown.last().text.toStdString();
+                dialog->findChild<QLineEdit*>(u("Text2"))->setText(u("19"));
+                dialog->findChild<QLineEdit*>(u("Text13"))->setText(u("7"));
+                close->click();
+            }
+            EXPECT_FALSE(dialog->isVisible());
+            if (dialog->isVisible())
+                static_cast<QDialog*>(dialog)->done(QDialog::Rejected);
+        };
+        step(u("settings with \"") + text.left(12) + u("\""), u("mnuStammdaten"), [settings] { settings->trigger(); });
+        EXPECT_GT(typedInto, 5);
+        EXPECT_EQ(db.count(u("Einstellungen")), 1);
+    }
+}
+
 // A few hundred steps in a random but repeatable order: presses, menu items
 // and typing mixed, with questions answered either way.
 TEST_P(Robustness, SeededRandomSteps)
