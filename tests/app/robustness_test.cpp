@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -423,7 +424,108 @@ TEST_P(Robustness, EveryEnabledButtonAndMenuItemWithQuestionsAnsweredYes)
 TEST_P(Robustness, NonsenseInEveryFieldWithEnterEscapeAndArrows)
 {
     typeEverywhere();
+    // The search box of the document list shows with the list.
+    window->tabs()->setCurrentIndex(0);
+    button("Command11")->click();
+    settle();
+    auto* listSearch = window->findChild<QLineEdit*>(u("Text33"));
+    ASSERT_TRUE(listSearch && listSearch->isVisible());
+    for (const QString& text : nonsense())
+        typeNonsense(listSearch, u("Text33"), text);
     EXPECT_GT(steps, 50);
+}
+
+// Nonsense left in a field and then the button that uses it, with every
+// question answered Yes: prices, selections and lines only change on input
+// that is a number.
+TEST_P(Robustness, NonsenseThenTheButtonThatUsesIt)
+{
+    prompts.accept = true;
+    const struct {
+        int tab;
+        QStringList fields;
+        const char* button;
+    } uses[] = {
+        {2, {u("Text40")}, "Command20"},           {2, {u("Text41")}, "Command20"},
+        {2, {u("Text38"), u("Text39")}, "Command19"}, {0, {u("Text12")}, "Command3"},
+        {0, {u("Text12"), u("Text15")}, "Command3"}, {0, {u("Text12"), u("Text16")}, "Command3"},
+        {1, {u("Text35")}, "Command15"},
+    };
+    auto prices = [&] {
+        QStringList list;
+        QSqlQuery q(db.connection());
+        q.exec(u("SELECT a4 FROM Artikel ORDER BY ID"));
+        while (q.next())
+            list << q.value(0).toString();
+        return list;
+    };
+    static const QRegularExpression digit(u("[0-9]"));
+    for (const auto& use : uses) {
+        for (const QString& text : nonsense()) {
+            window->tabs()->setCurrentIndex(use.tab);
+            settle();
+            const QStringList pricesBefore = prices();
+            for (const QString& field : use.fields) {
+                auto* e = window->findChild<QLineEdit*>(field);
+                ASSERT_NE(e, nullptr) << field.toStdString();
+                e->setFocus();
+                e->selectAll();
+                QTest::keyClicks(e, text);
+            }
+            QAbstractButton* b = button(use.button);
+            ASSERT_NE(b, nullptr) << use.button;
+            if (!b->isVisible() || !b->isEnabled())
+                continue;
+            const QString name = QString::fromLatin1(use.button);
+            step(use.fields.join(u("+")) + u(" \"") + text.left(12) + u("\" then ") + name, name, [b] { b->click(); });
+            if (!text.contains(digit)) {
+                EXPECT_EQ(prices(), pricesBefore) << "prices changed by \"" << text.toStdString() << "\"";
+            }
+            for (const QString& field : use.fields)
+                if (auto* e = window->findChild<QLineEdit*>(field))
+                    e->clear();
+        }
+    }
+    EXPECT_GT(steps, 30);
+}
+
+// Another program holds the database while the user stores a new customer:
+// the user is told in German, the typed customer stays on the screen and is
+// stored once the file is free again.
+TEST_P(Robustness, ANewCustomerSurvivesADatabaseHeldByAnotherProgram)
+{
+    if (GetParam() != Start::Small)
+        GTEST_SKIP() << "one state is enough";
+    window->tabs()->setCurrentIndex(1);
+    settle();
+    const qint64 before = counts().kunden;
+    button("Command7")->click();
+    settle();
+    auto* name = window->findChild<QLineEdit*>(u("Text18"));
+    ASSERT_NE(name, nullptr);
+    name->setFocus();
+    QTest::keyClicks(name, u("Gesperrt-Kunde"));
+
+    QSqlQuery lock(db.connection());
+    ASSERT_TRUE(lock.exec(u("BEGIN EXCLUSIVE")));
+    const qsizetype shownBefore = prompts.shown.size();
+    button("Command15")->click();
+    settle();
+    ASSERT_TRUE(QSqlQuery(db.connection()).exec(u("ROLLBACK")));
+
+    ASSERT_GT(prompts.shown.size(), shownBefore) << "the failed store was not reported";
+    for (qsizetype i = shownBefore; i < prompts.shown.size(); ++i) {
+        EXPECT_FALSE(test::looksEnglish(prompts.shown.at(i).text)) << prompts.shown.at(i).text.toStdString();
+        EXPECT_FALSE(prompts.shown.at(i).text.trimmed().isEmpty());
+    }
+    EXPECT_EQ(counts().kunden, before);
+    EXPECT_EQ(name->text(), u("Gesperrt-Kunde")) << "what the user typed was thrown away";
+
+    button("Command15")->click();
+    settle();
+    EXPECT_EQ(counts().kunden, before + 1);
+    EXPECT_EQ(db.count(u("Kunden"), u("a2 = ?"), {u("Gesperrt-Kunde")}), 1);
+    EXPECT_EQ(integrity(), u("ok"));
 }
 
 // The settings dialog gets nonsense in every field of every page, with Enter,
