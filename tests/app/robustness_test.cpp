@@ -6,6 +6,7 @@
 
 #include "app/Application.h"
 #include "data/Database.h"
+#include "data/Recordset.h"
 #include "platform/Prompts.h"
 #include "print/FakePrinters.h"
 #include "safety/widgets/BackupWindow.h"
@@ -14,6 +15,7 @@
 #include "support/TempDatabase.h"
 #include "support/TestContext.h"
 #include "tools/UpdateCheck.h"
+#include "workspace/DataSources.h"
 #include "workspace/widgets/OutputController.h"
 #include "workspace/widgets/RechnungWindow.h"
 
@@ -25,6 +27,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,6 +36,7 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -248,6 +252,11 @@ protected:
         SCOPED_TRACE(what.toStdString());
         const Counts before = counts();
         const qsizetype shownBefore = prompts.shown.size();
+        // A record begun by "new" earlier is stored by whatever step stores
+        // pending edits next (moving, a backup, a list): one more, no fewer.
+        const bool customerPending = window->sources().customers().isAdding();
+        const bool articlePending = window->sources().articles().isAdding();
+        const bool documentPending = window->sources().documents().isAdding();
         action();
         settle();
         ++steps;
@@ -257,15 +266,16 @@ protected:
         EXPECT_EQ(integrity(), u("ok"));
         const Counts after = counts();
         const int allowed = mayChange(control);
-        if (!(allowed & Kunden)) {
+        if (!(allowed & Kunden) && !(customerPending && after.kunden == before.kunden + 1)) {
             EXPECT_EQ(after.kunden, before.kunden) << "customers";
         }
-        if (!(allowed & Artikel)) {
+        if (!(allowed & Artikel) && !(articlePending && after.artikel == before.artikel + 1)) {
             EXPECT_EQ(after.artikel, before.artikel) << "articles";
         }
         // Entering the document with no document at all starts the first one.
         const bool firstDocument = before.rechnungen == 0 && after.rechnungen == 1;
-        if (!(allowed & Rechnungen) && !firstDocument) {
+        const bool pendingDocument = documentPending && after.rechnungen == before.rechnungen + 1;
+        if (!(allowed & Rechnungen) && !firstDocument && !pendingDocument) {
             EXPECT_EQ(after.rechnungen, before.rechnungen) << "documents";
         }
         if (!(allowed & Verkauf)) {
@@ -535,6 +545,64 @@ TEST_P(Robustness, ANewCustomerSurvivesADatabaseHeldByAnotherProgram)
     EXPECT_EQ(integrity(), u("ok"));
 }
 
+// Clicks and double clicks on every caption and picture (some open a
+// calendar, the postal codes or a colour), and on, Enter and Delete in every
+// row of every grid.
+TEST_P(Robustness, EveryLabelAndGridRowClickedDoubleClickedAndKeyed)
+{
+    QTabWidget* tabs = window->tabs();
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        settle();
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->objectName().isEmpty() || !label->isVisible())
+                continue;
+            QPointer<QLabel> l(label);
+            step(u("click on ") + label->objectName(), label->objectName(), [l] {
+                if (l && l->isVisible())
+                    QTest::mouseClick(l, Qt::LeftButton);
+            });
+            step(u("double click on ") + label->objectName(), label->objectName(), [l] {
+                if (l && l->isVisible())
+                    QTest::mouseDClick(l, Qt::LeftButton);
+            });
+        }
+        for (QTableView* grid : window->findChildren<QTableView*>()) {
+            if (grid->objectName().isEmpty() || !grid->isVisible() || !grid->model())
+                continue;
+            const QString name = grid->objectName();
+            const int rows = qMin(grid->model()->rowCount(), 3);
+            for (int row = 0; row < rows; ++row) {
+                QPointer<QTableView> g(grid);
+                auto cell = [g, row] {
+                    return g && g->isVisible() && row < g->model()->rowCount()
+                               ? g->visualRect(g->model()->index(row, 0)).center()
+                               : QPoint(-1, -1);
+                };
+                step(u("click on row of ") + name, name, [g, cell] {
+                    if (cell().x() >= 0)
+                        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell());
+                });
+                for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Delete, Qt::Key_Escape}) {
+                    step(u("key 0x%1 on ").arg(int(key), 0, 16) + name, name, [g, key] {
+                        if (g && g->isVisible())
+                            QTest::keyClick(g, key);
+                    });
+                }
+                step(u("double click on row of ") + name, name, [g, cell] {
+                    if (cell().x() >= 0)
+                        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, cell());
+                });
+                if (tabs->currentIndex() != tab) {
+                    tabs->setCurrentIndex(tab);
+                    settle();
+                }
+            }
+        }
+    }
+    EXPECT_GT(steps, 20);
+}
+
 // The settings dialog gets nonsense in every field of every page, with Enter,
 // Escape and the arrows, and is then closed with its button.
 TEST_P(Robustness, NonsenseInEverySettingsField)
@@ -594,7 +662,7 @@ TEST_P(Robustness, SeededRandomSteps)
     std::mt19937 random(20241206u + static_cast<unsigned>(GetParam()));
     QElapsedTimer clock;
     clock.start();
-    for (int i = 0; i < 250 && clock.elapsed() < 25000; ++i) {
+    for (int i = 0; i < 400 && clock.elapsed() < 25000; ++i) {
         prompts.accept = random() % 3 == 0;
         prompts.typeIntoInputs = random() % 2 == 0;
         switch (random() % 4) {
