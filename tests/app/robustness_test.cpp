@@ -603,6 +603,53 @@ TEST_P(Robustness, EveryLabelAndGridRowClickedDoubleClickedAndKeyed)
     EXPECT_GT(steps, 20);
 }
 
+// The overview, the printer window and the info window opened from the menu
+// get nonsense in every field and every button pressed (questions answered
+// Yes), then are closed.
+TEST_P(Robustness, NonsenseAndEveryButtonInTheWindowsOfTheMenu)
+{
+    prompts.accept = true;
+    prompts.typeIntoInputs = true;
+    window->output().setPrintDialog([](ProgramState&) { return true; });
+    for (const char* item : {"mnuUmsatz", "mnuDrucker", "mnuInfo"}) {
+        QAction* action = window->findChild<QAction*>(QString::fromLatin1(item));
+        ASSERT_TRUE(action && action->isEnabled()) << item;
+        for (const QString& text : {nonsense().at(0), nonsense().at(1), nonsense().at(5), nonsense().at(8)}) {
+            int pressed = 0;
+            closer.onOpen = [&](QWidget* dialog) {
+                QPointer<QWidget> alive(dialog);
+                for (QLineEdit* e : dialog->findChildren<QLineEdit*>()) {
+                    if (!alive || !e->isVisible() || !e->isEnabled() || e->isReadOnly())
+                        continue;
+                    e->setFocus();
+                    e->selectAll();
+                    QTest::keyClicks(e, text);
+                    QTest::keyClick(e, Qt::Key_Return);
+                }
+                for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
+                    if (!alive)
+                        break;
+                    if (!b->isVisible() || !b->isEnabled())
+                        continue;
+                    ++pressed;
+                    b->click();
+                    QCoreApplication::processEvents();
+                }
+                if (alive && alive->isVisible()) {
+                    if (auto* d = qobject_cast<QDialog*>(alive.data()))
+                        d->reject();
+                    else
+                        alive->close();
+                }
+            };
+            step(QString::fromLatin1(item) + u(" with \"") + text.left(12) + u("\""), QString::fromLatin1(item),
+                 [action] { action->trigger(); });
+            EXPECT_GT(pressed, 0) << item;
+            EXPECT_EQ(db.count(u("Einstellungen")), 1);
+        }
+    }
+}
+
 // The settings dialog gets nonsense in every field of every page, with Enter,
 // Escape and the arrows, and is then closed with its button.
 TEST_P(Robustness, NonsenseInEverySettingsField)
