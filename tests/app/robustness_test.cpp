@@ -161,7 +161,9 @@ int mayChange(const QString& control)
     return deliberate.value(control, 0);
 }
 
-enum class Start { NoDocuments, TemplateOnly, Small, LastDocumentDeleted };
+// SmallWithPoint: the small database under a locale whose decimal separator
+// is the point (its amounts were written with the comma).
+enum class Start { NoDocuments, TemplateOnly, Small, LastDocumentDeleted, SmallWithPoint };
 
 class Robustness : public ::testing::TestWithParam<Start> {
 protected:
@@ -405,8 +407,10 @@ protected:
         }
     }
 
-    test::TempDatabase db;
-    TestContext t;
+    static QChar separator() { return GetParam() == Start::SmallWithPoint ? QLatin1Char('.') : QLatin1Char(','); }
+
+    test::TempDatabase db{separator()};
+    TestContext t{separator()};
     AnsweringPrompts prompts;
     AppContext ctx{prompts, t.settings, t.clock, t.shell, t.folders, t.locale, t.clipboard, t.state};
     ModalCloser closer;
@@ -755,13 +759,14 @@ TEST_P(Robustness, SeededRandomSteps)
 
 INSTANTIATE_TEST_SUITE_P(States, Robustness,
                          ::testing::Values(Start::NoDocuments, Start::TemplateOnly, Start::Small,
-                                           Start::LastDocumentDeleted),
+                                           Start::LastDocumentDeleted, Start::SmallWithPoint),
                          [](const ::testing::TestParamInfo<Start>& info) {
                              switch (info.param) {
                              case Start::NoDocuments: return std::string("NoDocuments");
                              case Start::TemplateOnly: return std::string("TemplateOnly");
                              case Start::Small: return std::string("Small");
                              case Start::LastDocumentDeleted: return std::string("LastDocumentDeleted");
+                             case Start::SmallWithPoint: return std::string("SmallWithPoint");
                              }
                              return std::string();
                          });
