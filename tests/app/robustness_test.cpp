@@ -26,6 +26,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,7 +92,14 @@ public:
             return std::nullopt;
         return nonsense().at(m_inputs++ % nonsense().size());
     }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    // Paths given to the next file-open dialogs, in order.
+    QStringList openFiles;
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
+    {
+        if (openFiles.isEmpty())
+            return std::nullopt;
+        return openFiles.takeFirst();
+    }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
 
@@ -652,6 +662,39 @@ TEST_P(Robustness, NonsenseAndEveryButtonInTheWindowsOfTheMenu)
             EXPECT_EQ(db.count(u("Einstellungen")), 1);
         }
     }
+}
+
+// "öffnen" given files that are no database: each is refused in German and
+// the program goes on with the database it had.
+TEST_P(Robustness, OpeningAFileThatIsNoDatabaseKeepsTheOpenOne)
+{
+    if (GetParam() != Start::Small)
+        GTEST_SKIP() << "one state is enough";
+    QAction* open = window->findChild<QAction*>(u("mnuOeffnen"));
+    ASSERT_TRUE(open && open->isEnabled());
+    const QString text = db.filePath(u("notiz.qtb"));
+    const QString empty = db.filePath(u("leer.qtb"));
+    for (const QString& path : {text, empty}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (path == text)
+            f.write("keine Datenbank");
+    }
+    ASSERT_TRUE(QDir(db.folder()).mkdir(u("Ordner.qtb")));
+    const QString openPath = app->database().path();
+    const QStringList bad{text, empty, db.filePath(u("Ordner.qtb")), db.filePath(u("fehlt.qtb")),
+                          db.filePath(u("notiz.txt")), u("   ")};
+    for (const QString& path : bad) {
+        prompts.openFiles = {path};
+        const qsizetype shownBefore = prompts.shown.size();
+        step(u("open ") + path, u("mnuOeffnen"), [open] { open->trigger(); });
+        EXPECT_GT(prompts.shown.size(), shownBefore) << "refused without a word: " << path.toStdString();
+        EXPECT_TRUE(app->database().isOpen());
+        EXPECT_EQ(app->database().path(), openPath);
+        EXPECT_EQ(window->sources().documents().recordCount(), counts().rechnungen);
+    }
+    EXPECT_EQ(test::TempDatabase::readFile(text), QByteArray("keine Datenbank"));
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
 }
 
 // The settings dialog gets nonsense in every field of every page, with Enter,
