@@ -123,6 +123,14 @@ int runOverview(const QStringList& args, Io& io)
     const QString year = call.values.value(QStringLiteral("--year"));
     const auto paid = call.flags.contains(QStringLiteral("--bezahlt")) ? overview::PaidState::Paid
                                                                         : overview::PaidState::Open;
+    // The year goes into the date filter as text: anything but a year would
+    // give an empty list that looks like a month without invoices.
+    bool isYear = false;
+    const int yearNumber = year.toInt(&isYear);
+    if (!isYear || yearNumber < 1 || yearNumber > 9999 || year.trimmed() != year) {
+        io.err << "Das Jahr \"" << year << "\" ist keine Jahreszahl (zum Beispiel 2024).\n" << kOverviewUsage;
+        return kUsage;
+    }
     const std::optional<RecordSource> source = overview::monthFilter(month, year, paid);
     if (!source) {
         io.err << "Unbekannter Monat \"" << month << "\". Möglich sind: "

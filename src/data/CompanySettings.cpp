@@ -1,4 +1,5 @@
 #include "data/CompanySettings.h"
+#include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
 
@@ -45,7 +46,7 @@ bool CompanySettings::store(const Database& db, const QHash<QString, QVariant>& 
     }
     if (!con.transaction()) {
         if (error)
-            *error = con.lastError().text();
+            *error = databaseReason(con.lastError());
         return false;
     }
     QSqlQuery q(con);
@@ -55,13 +56,13 @@ bool CompanySettings::store(const Database& db, const QHash<QString, QVariant>& 
     q.addBindValue(id());
     if (!q.exec() || q.numRowsAffected() != 1) {
         if (error)
-            *error = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden: %1").arg(q.lastError().text());
+            *error = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden: %1").arg(databaseReason(q.lastError()));
         con.rollback();
         return false;
     }
     if (!con.commit()) {
         if (error)
-            *error = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden: %1").arg(con.lastError().text());
+            *error = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden: %1").arg(databaseReason(con.lastError()));
         con.rollback();
         return false;
     }

@@ -231,6 +231,14 @@ QString Database::checkFile(const QString& path)
     return why;
 }
 
+bool Database::isDatabaseFile(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
 bool Database::open(const QString& path, QString* message)
 {
     QString why = checkFile(path);
@@ -332,6 +340,8 @@ bool Database::createFromTemplate(const QString& path, QChar decimalSeparator, Q
     if (path.trimmed().isEmpty())
         return failWith(QString::fromUtf8("Es wurde kein Dateiname für die neue Datenbank angegeben."));
     const QFileInfo info(path);
+    if (info.isDir())
+        return failWith(fileMessage("„%1“ ist ein Ordner. Bitte geben Sie einen Dateinamen an.", path));
     if (info.exists() || info.isSymLink())
         return failWith(fileMessage("Die Datei „%1“ existiert bereits. Eine vorhandene Datenbank wird nicht überschrieben.", path));
     const QString folder = info.absolutePath();
@@ -352,8 +362,9 @@ bool Database::createFromTemplate(const QString& path, QChar decimalSeparator, Q
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(temp);
+        // The driver's text is English; what the user can act on is the folder.
         if (!db.open())
-            error = db.lastError().text();
+            error = QString::fromUtf8("in den Ordner „%1“ kann nicht geschrieben werden").arg(shown(folder));
         else
             ok = schema::createSchema(db, &error) && schema::insertTemplateData(db, decimalSeparator, &error);
         db.close();

@@ -22,6 +22,11 @@ public:
     // database we can open for writing; otherwise the German message why not.
     static QString checkFile(const QString& path);
 
+    // True when the file is an SQLite database (ours or another): such a file
+    // is never the target of an export, so a mistyped output name cannot
+    // replace the user's data.
+    static bool isDatabaseFile(const QString& path);
+
     // Opens (after checkFile) for reading and writing. On failure returns false,
     // sets *message (German) and leaves this object as it was: an already open
     // database stays open.

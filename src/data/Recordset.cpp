@@ -1,5 +1,7 @@
 #include "data/Recordset.h"
 
+#include "platform/ErrorTexts.h"
+
 #include "data/Database.h"
 #include "data/Schema.h"
 
@@ -49,8 +51,7 @@ bool sameValue(const QVariant& a, const QVariant& b)
 
 QString errorText(const QSqlQuery& q)
 {
-    const QSqlError e = q.lastError();
-    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    return databaseReason(q.lastError());
 }
 
 // Runs one write as a savepoint: on its own it is a transaction, and inside a

@@ -1,4 +1,5 @@
 #include "export/CustomerLists.h"
+#include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -130,7 +131,7 @@ std::optional<QList<Customer>> readSelection(Recordset& customers, QString* erro
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT ID, a1, a2, a3, a8, a4, a5, a6, a7 FROM ") + customers.baseTable())) {
         if (error)
-            *error = QStringLiteral("Die Kunden konnten nicht gelesen werden.\n(%1)").arg(q.lastError().text());
+            *error = QStringLiteral("Die Kunden konnten nicht gelesen werden.\n(%1)").arg(databaseReason(q.lastError()));
         return std::nullopt;
     }
     QHash<qint64, Customer> byId;

@@ -1,4 +1,5 @@
 #include "export/Overview.h"
+#include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
 #include "data/Numbers.h"
@@ -151,7 +152,7 @@ bool readRows(const Database& db, const RecordSource& source, QList<Row>* rows, 
     }
     if (!ok) {
         if (error)
-            *error = QStringLiteral("Die Rechnungen konnten nicht gelesen werden: %1").arg(q.lastError().text());
+            *error = QStringLiteral("Die Rechnungen konnten nicht gelesen werden: %1").arg(databaseReason(q.lastError()));
         return false;
     }
     const QSqlRecord rec = q.record();

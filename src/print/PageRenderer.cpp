@@ -2,6 +2,9 @@
 
 #include "print/PrintFonts.h"
 
+#include "data/Database.h"
+#include "platform/ErrorTexts.h"
+
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -121,10 +124,17 @@ bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, Margin
 bool renderToPdf(const std::vector<PageModel>& documents, const QString& path, MarginValues margins,
                  QString* error)
 {
+    if (Database::isDatabaseFile(path)) {
+        if (error)
+            *error = QStringLiteral("Die Datei \"%1\" ist eine Datenbank und wird nicht überschrieben. "
+                                    "Bitte wählen Sie einen anderen Dateinamen.")
+                         .arg(path);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = QStringLiteral("Die Datei \"%1\" konnte nicht angelegt werden: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Die Datei \"%1\" konnte nicht angelegt werden: %2").arg(path, fileReason(file));
         return false;
     }
     if (!renderToPdf(documents, &file, margins, error)) {
@@ -133,7 +143,7 @@ bool renderToPdf(const std::vector<PageModel>& documents, const QString& path, M
     }
     if (!file.commit()) {
         if (error)
-            *error = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(path, fileReason(file));
         return false;
     }
     return true;

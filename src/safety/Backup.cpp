@@ -1,5 +1,7 @@
 #include "safety/Backup.h"
 
+#include "platform/ErrorTexts.h"
+
 #include "data/Schema.h"
 #include "tools/About.h"
 
@@ -76,7 +78,7 @@ Failure failureForErrno(int error)
     }
 }
 
-QString errnoText(int error) { return QString::fromLocal8Bit(std::generic_category().message(error)); }
+QString errnoText(int error) { return errnoReason(error); }
 
 // Syncs a folder so that a rename inside it survives a power cut.
 void syncFolder(const QString& folder)
@@ -101,7 +103,7 @@ QString reserveTempFile(const QString& beside, QString* error, int* errorNumber)
     errno = 0;
     if (!file.open()) {
         *errorNumber = errno;
-        *error = file.errorString();
+        *error = fileReason(file);
         return {};
     }
     file.setAutoRemove(false);
@@ -148,9 +150,14 @@ public:
         m_owned = false;
     }
     sqlite3* get() const { return m_db; }
+    // SQLite's own texts are English; the user gets the reason in German.
     QString message() const
     {
-        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("SQLite nicht verfügbar");
+        if (!m_db)
+            return QStringLiteral("SQLite nicht verfügbar");
+        const int code = sqlite3_errcode(m_db);
+        const QString reason = sqliteReason(code);
+        return reason.isEmpty() ? QStringLiteral("Datenbankfehler Nr. %1.").arg(code) : reason;
     }
 
     // First column of the first row of a statement without parameters.
@@ -407,7 +414,7 @@ FileState inspectDatabaseFile(const QString& path, QString* detail)
     }
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), probe.errorString());
+        why = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), fileReason(probe));
         return FileState::Unreadable;
     }
     probe.close();
@@ -442,8 +449,13 @@ FileState inspectDatabaseFile(const QString& path, QString* detail)
     }
     const QStringList check = db.textRows("PRAGMA integrity_check", &rc);
     if (rc != SQLITE_OK || check != QStringList{QStringLiteral("ok")}) {
-        why = QStringLiteral("Die Datei %1 ist beschädigt: %2")
-                  .arg(QDir::toNativeSeparators(path), rc != SQLITE_OK ? db.message() : check.value(0));
+        // SQLite's findings are English and technical: the user is told how
+        // many there are.
+        why = rc != SQLITE_OK
+                  ? QStringLiteral("Die Datei %1 ist beschädigt: %2").arg(QDir::toNativeSeparators(path), db.message())
+                  : QStringLiteral("Die Datei %1 ist beschädigt: Die Prüfung der Datenbank meldet %2 Fehler.")
+                        .arg(QDir::toNativeSeparators(path))
+                        .arg(check.size());
         return FileState::Damaged;
     }
     return FileState::Sound;
@@ -463,20 +475,20 @@ Result FileOps::copy(const QString& from, const QString& to)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(from), in.errorString()));
+        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(from), fileReason(in)));
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(to), out.errorString()));
+        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(to), fileReason(out)));
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
         errno = 0;
         if (out.write(chunk) != chunk.size()) {
             const int error = errno;
-            return fail(failureForErrno(error), QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(to), out.errorString()));
+            return fail(failureForErrno(error), QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(to), fileReason(out)));
         }
     }
     if (in.error() != QFileDevice::NoError)
-        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(from), in.errorString()));
+        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(from), fileReason(in)));
     return {};
 }
 
@@ -484,7 +496,7 @@ Result FileOps::flush(const QString& file)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadWrite))
-        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file), f.errorString()));
+        return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file), fileReason(f)));
 #ifdef Q_OS_WIN
     const int rc = ::_commit(f.handle());
 #else
@@ -556,7 +568,9 @@ Result backupDatabase(const QString& databaseFile, const QString& targetFile, Fi
     if (isSamePath(databaseFile, targetFile))
         return fail(Failure::SamePath, {});
     const QFileInfo info(databaseFile);
-    if (!info.exists() || info.isDir())
+    if (info.isDir())
+        return fail(Failure::SourceUnreadable, QStringLiteral("%1 ist ein Ordner und keine Datendatei.").arg(QDir::toNativeSeparators(databaseFile)));
+    if (!info.exists())
         return fail(Failure::SourceUnreadable, QStringLiteral("Die Datendatei %1 ist nicht vorhanden.").arg(QDir::toNativeSeparators(databaseFile)));
     Handle source;
     QString error;

@@ -1,5 +1,7 @@
 #include "tools/PostalCodes.h"
 
+#include "platform/ErrorTexts.h"
+
 #include "data/Numbers.h"
 
 #include <QDir>
@@ -243,7 +245,7 @@ std::optional<CsvRows> readPostalCodeCsv(const QString& path, QString* message)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *message = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden (%2).").arg(shown(path), file.errorString());
+        *message = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden (%2).").arg(shown(path), fileReason(file));
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
@@ -525,7 +527,7 @@ ImportResult importPostalCodes(const QString& target, const std::array<QString, 
     QTemporaryFile temp(QDir(folder).filePath(targetInfo.fileName() + QStringLiteral(".XXXXXX")));
     if (!temp.open()) {
         result.message = QStringLiteral("Im Ordner „%1“ kann keine Datei angelegt werden (%2).")
-                             .arg(shown(folder), temp.errorString());
+                             .arg(shown(folder), fileReason(temp));
         return result;
     }
     const QString tempPath = temp.fileName();

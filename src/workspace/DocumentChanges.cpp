@@ -1,4 +1,5 @@
 #include "workspace/DocumentChanges.h"
+#include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
 
@@ -30,7 +31,7 @@ bool storeDocumentChanges(const Database& db, qint64 documentId, const QHash<QSt
     QSqlDatabase con = db.connection();
     if (!con.transaction()) {
         if (reason)
-            *reason = con.lastError().text();
+            *reason = databaseReason(con.lastError());
         return false;
     }
     QSqlQuery q(con);
@@ -53,9 +54,9 @@ bool storeDocumentChanges(const Database& db, qint64 documentId, const QHash<QSt
     if (ok && con.commit())
         return true;
     if (reason) {
-        *reason = q.lastError().text();
+        *reason = databaseReason(q.lastError());
         if (reason->isEmpty())
-            *reason = con.lastError().text();
+            *reason = databaseReason(con.lastError());
         if (reason->isEmpty())
             *reason = QStringLiteral("Das Dokument oder die Einstellungen wurden nicht gefunden.");
     }

@@ -1,4 +1,5 @@
 #include "workspace/DocumentLines.h"
+#include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
 #include "data/Decimal.h"
@@ -63,7 +64,7 @@ QList<TotalsLine> readTotalsLines(Database& db, qint64 documentId, QString* erro
     q.addBindValue(QString::number(documentId));
     if (!q.exec()) {
         if (error)
-            *error = QStringLiteral("Die Zeilen der Rechnung konnten nicht gelesen werden: ") + q.lastError().text();
+            *error = QStringLiteral("Die Zeilen der Rechnung konnten nicht gelesen werden: ") + databaseReason(q.lastError());
         return lines;
     }
     while (q.next())
@@ -86,7 +87,7 @@ bool deleteDocuments(Database& db, const QList<qint64>& ids, QString* error)
 {
     QSqlDatabase con = db.connection();
     if (!con.transaction()) {
-        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + con.lastError().text();
+        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + databaseReason(con.lastError());
         return false;
     }
     QSqlQuery lines(con);
@@ -104,7 +105,7 @@ bool deleteDocuments(Database& db, const QList<qint64>& ids, QString* error)
         }
     }
     if (!con.commit()) {
-        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + con.lastError().text();
+        *error = QStringLiteral("Die Rechnung konnte nicht gelöscht werden: ") + databaseReason(con.lastError());
         con.rollback();
         return false;
     }
