@@ -231,9 +231,11 @@ Failure failureForSqlite(int rc)
     }
 }
 
-// Makes sure the target's folder exists. Only the last level is created, so
-// that the default folder appears on first use while a path on a removable
-// medium that is not there is reported instead of created on the wrong disk.
+// Makes sure the target's folder exists. Outside the home folder only the
+// last level is created, so that a path on a removable medium that is not
+// there is reported instead of created on the wrong disk. Inside the home
+// folder the whole path is created: the default folder below "Dokumente"
+// must appear on first use even where the documents folder does not exist yet.
 Result ensureFolder(const QString& folder)
 {
     const QFileInfo info(folder);
@@ -241,8 +243,13 @@ Result ensureFolder(const QString& folder)
         return {};
     if (info.exists())
         return fail(Failure::WriteFailed, QStringLiteral("%1 ist kein Ordner.").arg(QDir::toNativeSeparators(folder)));
+    const QString home = QDir::cleanPath(QDir::homePath());
+    const bool inHome = home != QStringLiteral("/")
+                        && QDir::cleanPath(info.absoluteFilePath()).startsWith(home + QLatin1Char('/'));
     const QDir parent = info.dir();
-    if (!parent.exists() || !parent.mkdir(info.fileName()))
+    const bool created = inHome ? QDir().mkpath(info.absoluteFilePath())
+                                : parent.exists() && parent.mkdir(info.fileName());
+    if (!created)
         return fail(Failure::WriteFailed,
                     QStringLiteral("Der Ordner %1 ist nicht vorhanden und kann nicht angelegt werden.")
                         .arg(QDir::toNativeSeparators(folder)));

@@ -230,6 +230,21 @@ TEST_F(BackupTest, BackupCreatesTheLastMissingFolderButNotAWholeMissingPath)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(s("nicht"))));
 }
 
+TEST_F(BackupTest, TheDefaultFolderInTheHomeIsCreatedWholeOnFirstUse)
+{
+    // A home without "Dokumente" yet: the default backup folder below it is
+    // still made on the first backup.
+    const QByteArray oldHome = qgetenv("HOME");
+    const QString home = dir.filePath(s("heim"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    qputenv("HOME", QFile::encodeName(home));
+    const QString target = home + s("/Dokumente/Quittora pro - Sicherung/Quittora.qtb");
+    const Result r = backupDatabase(database, target);
+    qputenv("HOME", oldHome);
+    ASSERT_TRUE(r.ok()) << r.detail.toStdString();
+    EXPECT_EQ(inspectDatabaseFile(target), FileState::Sound);
+}
+
 TEST_F(BackupTest, BackupWorksFromAnOpenConnection)
 {
     {
