@@ -71,4 +71,18 @@ bool CompanySettings::store(const Database& db, const QHash<QString, QVariant>& 
     return true;
 }
 
+QString CompanySettings::footerText(std::initializer_list<const char*> fields) const
+{
+    QString out;
+    for (const char* field : fields) {
+        const QString part = text(QString::fromLatin1(field));
+        if (part.isEmpty())
+            continue;
+        if (!out.isEmpty() && !out.back().isSpace() && !part.front().isSpace())
+            out += QLatin1Char(' ');
+        out += part;
+    }
+    return out;
+}
+
 } // namespace quittora

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
+
 namespace quittora {
 
 class Database;
@@ -33,6 +35,10 @@ public:
     QString skontoDays() const { return text(QStringLiteral("Einst18")); }
     QString skontoPercent() const { return text(QStringLiteral("Einst19")); }
     bool printLetterhead() const { return value(QStringLiteral("Vordruck")).toInt() != 0; }
+
+    // A footer line of the documents: the non-empty fields in order, one
+    // blank between a caption and its value unless one of them brings it.
+    QString footerText(std::initializer_list<const char*> fields) const;
 
 private:
     QHash<QString, QVariant> m_values;

@@ -392,18 +392,7 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
     // The footer reads as on the printed invoice: a caption and its value
     // apart by a blank ("Steuernummer 123/456"), the two values of line 4 in
     // the order the settings dialog shows and the print uses (IBAN, BIC).
-    auto footer = [&settings](std::initializer_list<const char*> fields) {
-        QString out;
-        for (const char* field : fields) {
-            const QString part = settings.text(QString::fromLatin1(field));
-            if (part.isEmpty())
-                continue;
-            if (!out.isEmpty() && !out.back().isSpace() && !part.front().isSpace())
-                out += QLatin1Char(' ');
-            out += part;
-        }
-        return out;
-    };
+    auto footer = [&settings](std::initializer_list<const char*> fields) { return settings.footerText(fields); };
     auto captioned = [&](const char* caption, std::initializer_list<const char*> values) {
         QString value = footer(values);
         const QString head = settings.text(QString::fromLatin1(caption));

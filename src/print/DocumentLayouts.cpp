@@ -77,29 +77,15 @@ void rule(PrintCursor& p, double y) { p.Line(14_mm, mm(y), 200_mm, mm(y)); }
 // them in boxes of their own, so a caption is typed without a trailing
 // blank ("Steuernummer", "IBAN / BIC"): one blank goes between two parts
 // unless the first already ends in one.
-QString footerText(const CompanySettings& c, std::initializer_list<const char*> fields)
-{
-    QString out;
-    for (const char* field : fields) {
-        const QString part = setting(c, field);
-        if (part.isEmpty())
-            continue;
-        if (!out.isEmpty() && !out.back().isSpace() && !part.front().isSpace())
-            out += QLatin1Char(' ');
-        out += part;
-    }
-    return out;
-}
-
 void printFooter(PrintCursor& p, const CompanySettings& c)
 {
     p.FontName = QStringLiteral("Arial");
     p.FontSize = 7.5;
     p.FontBold = false;
-    p.PrintAt(21_mm, 273_mm, footerText(c, {"Einst23", "Einst6"}));
-    p.PrintAt(21_mm, 276_mm, footerText(c, {"Einst24", "frei5"}));
-    p.PrintAt(60_mm, 273_mm, footerText(c, {"Einst26", "Bank"}));
-    p.PrintAt(60_mm, 276_mm, footerText(c, {"Einst25", "Einst27", "Einst28"}));
+    p.PrintAt(21_mm, 273_mm, c.footerText({"Einst23", "Einst6"}));
+    p.PrintAt(21_mm, 276_mm, c.footerText({"Einst24", "frei5"}));
+    p.PrintAt(60_mm, 273_mm, c.footerText({"Einst26", "Bank"}));
+    p.PrintAt(60_mm, 276_mm, c.footerText({"Einst25", "Einst27", "Einst28"}));
 }
 
 int copiesFrom(const Decimal& value)
