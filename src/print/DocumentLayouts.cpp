@@ -146,6 +146,12 @@ private:
     void referenceLine(PrintCursor& p) const;
     double printReminderText(PrintCursor& p, const QString& Mahntext) const;
     double descriptionEnd(PrintCursor& p, const DocumentLine& line) const;
+    struct FigureEnds {
+        double rate = 151;
+        double unitPrice = 172;
+        double amount = 196;
+    };
+    FigureEnds figureEnds(PrintCursor& p, const DocumentLine& line) const;
     QStringList printedDescription(PrintCursor& p, const DocumentLine& line) const;
     void printItems(PrintCursor& p);
     void printClosingBlock(PrintCursor& p);
@@ -215,12 +221,13 @@ void DocumentPrinter::printItemColumns(PrintCursor& p, const DocumentLine& line,
 {
     if (m_kind != Kind::Invoice)
         return;
+    const FigureEnds ends = figureEnds(p, line);
     if (m_twoRates && !isBlank(line.rate))
-        p.PrintRight(line.rate + QLatin1Char('%'), 151_mm, mm(y));
+        p.PrintRight(line.rate + QLatin1Char('%'), mm(ends.rate), mm(y));
     if (!isBlank(line.unitPrice))
-        p.PrintRight(amount(line.unitPrice), 172_mm, mm(y));
+        p.PrintRight(amount(line.unitPrice), mm(ends.unitPrice), mm(y));
     if (!isBlank(line.amount))
-        p.PrintRight(amount(line.amount), 196_mm, mm(y));
+        p.PrintRight(amount(line.amount), mm(ends.amount), mm(y));
     // The carry-over is the running sum of the printed "G-Preis" column: every
     // line total that is a number in the locale's writing, small ones too,
     // so the last page's "Übertrag" is the sum of all the items above it.
@@ -244,15 +251,31 @@ double DocumentPrinter::descriptionEnd(PrintCursor& p, const DocumentLine& line)
         end = std::min(end, right - p.TextWidth(text).value());
         figures = true;
     };
+    const FigureEnds ends = figureEnds(p, line);
     if (m_twoRates && !isBlank(line.rate))
-        figure(line.rate + QLatin1Char('%'), 151);
+        figure(line.rate + QLatin1Char('%'), ends.rate);
     if (!isBlank(line.unitPrice))
-        figure(amount(line.unitPrice), 172);
+        figure(amount(line.unitPrice), ends.unitPrice);
     if (!isBlank(line.amount))
-        figure(amount(line.amount), 196);
+        figure(amount(line.amount), ends.amount);
     if (!figures)
         return kTextRightX;
     return std::min(end, m_twoRates ? kVatColumnX : kUnitPriceColumnX) - kColumnGap;
+}
+
+// Where the figures of an item line end. Each column ends at its place unless
+// the figure to its right is too wide for its own column (a unit price from
+// 1.000 EUR, a line total from 10.000 EUR): then it moves left just enough to
+// keep a gap, so figures never print over each other.
+DocumentPrinter::FigureEnds DocumentPrinter::figureEnds(PrintCursor& p, const DocumentLine& line) const
+{
+    setFont(p, 10.5, false);
+    FigureEnds ends;
+    if (!isBlank(line.amount))
+        ends.unitPrice = std::min(ends.unitPrice, ends.amount - p.TextWidth(amount(line.amount)).value() - kColumnGap);
+    if (!isBlank(line.unitPrice))
+        ends.rate = std::min(ends.rate, ends.unitPrice - p.TextWidth(amount(line.unitPrice)).value() - kColumnGap);
+    return ends;
 }
 
 // The description's printed lines: its own lines, each wrapped to the width

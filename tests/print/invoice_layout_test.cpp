@@ -672,3 +672,33 @@ TEST(WideTexts, FooterCaptionsAndValuesAreKeptApart)
     // A caption that ends in a blank gets no second one.
     EXPECT_EQ(textAtOrEmpty(doc.page(0), 21, 276), u("USt-IdNr. DE123"));
 }
+
+TEST(WideTexts, LargeFiguresMoveTheirLeftNeighboursAsideInsteadOfPrintingOverThem)
+{
+    const QList<DocumentLine> lines = {
+        item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32")),
+        item(u("1"), u("Anfahrt"), u("50,00"), u("50,00")),
+    };
+    const PageModel doc = singleDocument(invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1));
+    const Page& page = doc.page(0);
+
+    const TextItem* rate = page.findText(u("19%"));
+    const TextItem* unitPrice = page.findText(u("1089,61 EUR"));
+    const TextItem* total = page.findText(u("13075,32 EUR"));
+    ASSERT_NE(rate, nullptr);
+    ASSERT_NE(unitPrice, nullptr);
+    ASSERT_NE(total, nullptr);
+    // The line total keeps its place; everything left of it stays clear of
+    // the figure to its right.
+    EXPECT_NEAR((total->x + total->width).value(), 196, 1e-6);
+    EXPECT_LE((unitPrice->x + unitPrice->width).value(), total->x.value() - 2 + 1e-6);
+    EXPECT_LE((rate->x + rate->width).value(), unitPrice->x.value() - 2 + 1e-6);
+    const TextItem* heizkessel = page.findText(u("Heizkessel"));
+    ASSERT_NE(heizkessel, nullptr);
+    EXPECT_LE((heizkessel->x + heizkessel->width).value(), rate->x.value());
+
+    // Figures that fit stay in their columns.
+    const TextItem* small = page.findText(u("50,00 EUR"));
+    ASSERT_NE(small, nullptr);
+    EXPECT_NEAR((small->x + small->width).value(), 172, 1e-6);
+}
