@@ -131,6 +131,9 @@ void ArticlesController::newArticle()
 {
     m_ctx.state.neuer_Datensatz = 1;
     rs().addNew();
+    // Most articles carry the normal rate; without one, taking the article
+    // into an invoice would only end in "Bitte geben Sie den MwSt.-Satz ein."
+    rs().setValue(QStringLiteral("a19"), m_window.companySettings().vatRate1());
     m_window.workTabs().articleBinding().showCurrent();
     find<QWidget>("Text24")->setFocus(Qt::OtherFocusReason);
 }

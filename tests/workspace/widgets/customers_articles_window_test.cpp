@@ -528,6 +528,21 @@ TEST_F(CustomersArticlesWindowTest, NewArticleThenDeleteStoresFirstAndDeletesSec
     EXPECT_EQ(find<QLabel>("Label24")->text(), mainwindow::articleCountText(4));
 }
 
+TEST_F(CustomersArticlesWindowTest, ANewArticleStartsWithTheNormalVatRate)
+{
+    ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Einstellungen SET MWSt = '16'")));
+    window->activate(); // the settings are read again when the window becomes active
+    setTab(2);
+    click("Command14");
+    EXPECT_EQ(find<QComboBox>("Combo4")->currentText(), QStringLiteral("16"));
+    type("Text24", QStringLiteral("400"));
+    type("Text25", QStringLiteral("Neuware"));
+    click("Command16");
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT a19 FROM Artikel WHERE a2 = '400'")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("16"));
+}
+
 TEST_F(CustomersArticlesWindowTest, EnterWalksTheArticleEditorAndThePriceTakesNumbersOnly)
 {
     setTab(2);
