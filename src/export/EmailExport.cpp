@@ -14,45 +14,6 @@ namespace quittora::email {
 
 namespace {
 
-// The recomputed totals into the head fields that hold them.
-void setTotals(Head& head, const Totals& t)
-{
-    head.net = t.net;
-    head.base1 = t.mw1;
-    head.base2 = t.mw2;
-    head.base0 = t.mw3;
-    head.vat1 = t.vat1;
-    head.vat2 = t.vat2;
-    head.vatTotal = t.vatTotal;
-    head.gross = t.gross;
-    head.vatSummary = t.vatSummary;
-    head.skonto = t.skontoText;
-}
-
-void addChange(QHash<QString, QString>& changes, const char* field, const QString& before, const QString& after)
-{
-    if (before != after)
-        changes.insert(QString::fromLatin1(field), after);
-}
-
-QHash<QString, QString> changesBetween(const Head& a, const Head& b)
-{
-    QHash<QString, QString> c;
-    addChange(c, "a14", a.net, b.net);
-    addChange(c, "a19", a.base1, b.base1);
-    addChange(c, "a20", a.base2, b.base2);
-    addChange(c, "a21", a.base0, b.base0);
-    addChange(c, "a30", a.vat1, b.vat1);
-    addChange(c, "a31", a.vat2, b.vat2);
-    addChange(c, "a75", a.vatTotal, b.vatTotal);
-    addChange(c, "a6", a.gross, b.gross);
-    addChange(c, "a26", a.vatSummary, b.vatSummary);
-    addChange(c, "b2", a.skonto, b.skonto);
-    addChange(c, "a7", a.number, b.number);
-    addChange(c, "b10", a.email, b.email);
-    return c;
-}
-
 QString recordText(const QSqlQuery& q, const QString& field)
 {
     return q.value(field).toString();
@@ -90,7 +51,7 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
         p.message = totals.message;
         return p;
     }
-    setTotals(p.head, totals.totals);
+    setHeadTotals(p.head, totals.totals);
 
     const InvoiceNumberAssignment number =
         assignInvoiceNumber(head.kind, head.number, settings.nextInvoiceNumber(), env.decimalSeparator);
@@ -109,7 +70,10 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
         p.head.email = customer.email;
     p.clipboardText = p.head.email;
 
-    p.documentChanges = changesBetween(head, p.head);
+    p.documentChanges = headChanges(head, p.head);
+    // The address taken from the customer is stored with the document.
+    if (head.email != p.head.email)
+        p.documentChanges.insert(QStringLiteral("b10"), p.head.email);
     p.messageBytes = buildMessage(p.head, lines, settings, env.basis);
     return p;
 }

@@ -37,41 +37,6 @@ TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lin
     return in;
 }
 
-void setTotals(DocumentHead& head, const Totals& t)
-{
-    head.net = t.net;
-    head.base1 = t.mw1;
-    head.base2 = t.mw2;
-    head.base0 = t.mw3;
-    head.vat1 = t.vat1;
-    head.vat2 = t.vat2;
-    head.vatTotal = t.vatTotal;
-    head.gross = t.gross;
-    head.vatSummary = t.vatSummary;
-    head.skonto = t.skontoText;
-}
-
-QHash<QString, QString> changesBetween(const DocumentHead& a, const DocumentHead& b)
-{
-    QHash<QString, QString> c;
-    const auto add = [&c](const char* field, const QString& before, const QString& after) {
-        if (before != after)
-            c.insert(QString::fromLatin1(field), after);
-    };
-    add("a14", a.net, b.net);
-    add("a19", a.base1, b.base1);
-    add("a20", a.base2, b.base2);
-    add("a21", a.base0, b.base0);
-    add("a30", a.vat1, b.vat1);
-    add("a31", a.vat2, b.vat2);
-    add("a75", a.vatTotal, b.vatTotal);
-    add("a6", a.gross, b.gross);
-    add("a26", a.vatSummary, b.vatSummary);
-    add("b2", a.skonto, b.skonto);
-    add("a7", a.number, b.number);
-    return c;
-}
-
 PrintJob refused(PrintJob job, PrintJob::Outcome outcome, const QString& title, const QString& message)
 {
     job.outcome = outcome;
@@ -188,7 +153,7 @@ PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>
     const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
     if (!totals.ok())
         return refused(job, PrintJob::Outcome::TotalsFailed, totalsErrorTitle(), totals.message);
-    setTotals(job.head, totals.totals);
+    setHeadTotals(job.head, totals.totals);
 
     if (!takeCopies(job, copyCount, env.decimalSeparator))
         return job;
@@ -202,7 +167,7 @@ PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>
         job.nextInvoiceNumber = number.nextNumber;
         job.company.setValue(QStringLiteral("Rechnungsnummer"), number.nextNumber);
     }
-    job.documentChanges = changesBetween(head, job.head);
+    job.documentChanges = headChanges(head, job.head);
     return job;
 }
 
@@ -226,8 +191,8 @@ PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<Document
         return job;
     const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
     if (totals.ok()) {
-        setTotals(job.head, totals.totals);
-        job.documentChanges = changesBetween(head, job.head);
+        setHeadTotals(job.head, totals.totals);
+        job.documentChanges = headChanges(head, job.head);
     }
     return job;
 }

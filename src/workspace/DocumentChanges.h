@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workspace/Totals.h"
+
 #include <QHash>
 #include <QString>
 
@@ -13,6 +15,47 @@ class Database;
 // so a document never keeps a number that the next number has not moved past.
 // Field names come from the program, never from the user. On failure nothing
 // is stored and `reason` says why (database text, or that a record is gone).
+// The totals fields of a document head, as printing and the e-mail file keep
+// them (both head types name them alike), set from a computed result.
+template <class Head>
+void setHeadTotals(Head& head, const Totals& t)
+{
+    head.net = t.net;
+    head.base1 = t.mw1;
+    head.base2 = t.mw2;
+    head.base0 = t.mw3;
+    head.vat1 = t.vat1;
+    head.vat2 = t.vat2;
+    head.vatTotal = t.vatTotal;
+    head.gross = t.gross;
+    head.vatSummary = t.vatSummary;
+    head.skonto = t.skontoText;
+}
+
+// The document fields whose value differs between the head as read and the
+// head as it is to be stored: the totals and the number.
+template <class Head>
+QHash<QString, QString> headChanges(const Head& a, const Head& b)
+{
+    QHash<QString, QString> c;
+    const auto add = [&c](const char* field, const QString& before, const QString& after) {
+        if (before != after)
+            c.insert(QString::fromLatin1(field), after);
+    };
+    add("a14", a.net, b.net);
+    add("a19", a.base1, b.base1);
+    add("a20", a.base2, b.base2);
+    add("a21", a.base0, b.base0);
+    add("a30", a.vat1, b.vat1);
+    add("a31", a.vat2, b.vat2);
+    add("a75", a.vatTotal, b.vatTotal);
+    add("a6", a.gross, b.gross);
+    add("a26", a.vatSummary, b.vatSummary);
+    add("b2", a.skonto, b.skonto);
+    add("a7", a.number, b.number);
+    return c;
+}
+
 bool storeDocumentChanges(const Database& db, qint64 documentId, const QHash<QString, QString>& documentChanges,
                           qint64 settingsId, const QString& nextInvoiceNumber, QString* reason);
 

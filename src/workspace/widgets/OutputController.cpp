@@ -195,13 +195,21 @@ void OutputController::afterPrint(qint64 id)
 
 void OutputController::printInvoice()
 {
+    printCurrent(PrintedDocument::Invoice);
+}
+
+void OutputController::printCurrent(PrintedDocument document)
+{
     Recordset& docs = m_window.sources().documents();
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
     m_printingId = id;
-    m_printing = PrintedDocument::Invoice;
-    runInvoicePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    m_printing = document;
+    if (document == PrintedDocument::Invoice)
+        runInvoicePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
+    else
+        runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
     afterPrint(id);
 }
 
@@ -220,14 +228,7 @@ void OutputController::printInvoiceAsked()
 
 void OutputController::printDeliveryNote()
 {
-    Recordset& docs = m_window.sources().documents();
-    if (!storePending() || !docs.hasCurrent())
-        return;
-    const qint64 id = docs.currentId();
-    m_printingId = id;
-    m_printing = PrintedDocument::DeliveryNote;
-    runDeliveryNotePrint(m_db, id, m_ctx, *m_printers, m_printDialog);
-    afterPrint(id);
+    printCurrent(PrintedDocument::DeliveryNote);
 }
 
 void OutputController::printReminder(ReminderKind kind)

@@ -56,6 +56,7 @@ public:
 private:
     bool storePending();
     void reloadDocument(qint64 id);
+    void printCurrent(PrintedDocument document);
     void afterPrint(qint64 id);
 
     RechnungWindow& m_window;
