@@ -11,7 +11,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
-  poppler-utils
+  poppler-utils python3
   xvfb xauth
   xdg-utils
 )
