@@ -178,6 +178,10 @@ bool Recordset::refresh()
     QVector<qint64> ids;
     while (q.next())
         ids.append(q.value(0).toLongLong());
+    if (q.lastError().isValid()) {
+        fail(QString::fromUtf8("Die Datensätze konnten nicht vollständig gelesen werden.\n(%1)").arg(errorText(q)));
+        return false;
+    }
     m_ids = std::move(ids);
     m_idsAscending = std::is_sorted(m_ids.cbegin(), m_ids.cend());
     m_noMatch = false;
@@ -426,6 +430,10 @@ bool Recordset::matchingIds(const QString& criterion, const QVariantList& params
     }
     while (q.next())
         out->insert(q.value(0).toLongLong());
+    if (q.lastError().isValid()) {
+        fail(QString::fromUtf8("Die Suche konnte nicht ausgeführt werden.\n(%1)").arg(errorText(q)));
+        return false;
+    }
     return true;
 }
 

@@ -208,6 +208,9 @@ QHash<qint64, QVector<QVariant>> RecordsetModel::readRecords(const QVector<qint6
         }
         result.insert(q.value(0).toLongLong(), values);
     }
+    if (q.lastError().isValid())
+        qWarning("RecordsetModel: rows of %s could not be read whole: %s", qPrintable(m_rs.baseTable()),
+                 qPrintable(q.lastError().text()));
     return result;
 }
 

@@ -137,6 +137,12 @@ std::optional<QList<Customer>> readSelection(Recordset& customers, QString* erro
     QHash<qint64, Customer> byId;
     while (q.next())
         byId.insert(q.value(0).toLongLong(), customerFrom(q));
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = QStringLiteral("Die Kunden konnten nicht vollständig gelesen werden.\n(%1)")
+                         .arg(databaseReason(q.lastError()));
+        return std::nullopt;
+    }
 
     QList<Customer> list;
     list.reserve(customers.recordCount());

@@ -64,6 +64,8 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
     if (number.assigned()) {
         p.head.number = number.number;
         p.nextInvoiceNumber = number.nextNumber;
+        p.numberWanted = true;
+        p.decimalSeparator = env.decimalSeparator;
     }
 
     if (p.head.email.isEmpty())
@@ -96,6 +98,9 @@ std::optional<QList<Line>> loadLines(const Database& db, qint64 documentId)
         return std::nullopt;
     while (q.next())
         lines.append(lineFromFields([&q](const QString& field) { return recordText(q, field); }));
+    // Part of the lines is no document: its totals would be stored wrong.
+    if (q.lastError().isValid())
+        return std::nullopt;
     return lines;
 }
 
@@ -114,7 +119,7 @@ std::optional<Customer> loadCustomer(const Database& db, const QString& customer
 }
 
 bool storeChanges(const Database& db, qint64 documentId, const CompanySettings& settings,
-                  const Preparation& preparation, QString* error)
+                  Preparation& preparation, QString* error)
 {
     if (!preparation.ready()) {
         if (error)
@@ -122,9 +127,18 @@ bool storeChanges(const Database& db, qint64 documentId, const CompanySettings& 
         return false;
     }
     QString reason;
-    if (storeDocumentChanges(db, documentId, preparation.documentChanges, settings.id(),
-                             preparation.nextInvoiceNumber, &reason))
+    NumberClaim claim;
+    claim.wanted = preparation.numberWanted;
+    claim.decimalSeparator = preparation.decimalSeparator;
+    if (storeDocumentChanges(db, documentId, preparation.documentChanges, settings.id(), &claim, &reason)) {
+        if (claim.wanted) {
+            preparation.head.number = claim.number;
+            preparation.nextInvoiceNumber = claim.nextNumber;
+            preparation.documentChanges.insert(QStringLiteral("a7"), claim.number);
+            preparation.numberWanted = false;
+        }
         return true;
+    }
     if (error)
         *error = QStringLiteral("Die Rechnung konnte nicht gespeichert werden:\n%1").arg(reason);
     return false;
@@ -156,10 +170,19 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
         r.message = r.preparation.message;
         return r;
     }
+    const QString expectedNumber = r.preparation.head.number;
     if (!storeChanges(db, documentId, settings, r.preparation, &r.message))
         return r;
-    if (!replaceFile(path, r.preparation.messageBytes, &r.message))
+    // Another run took the expected number meanwhile: the message states the
+    // number the invoice was given.
+    if (r.preparation.head.number != expectedNumber)
+        r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis);
+    if (!replaceFile(path, r.preparation.messageBytes, &r.message)) {
+        if (!r.preparation.nextInvoiceNumber.isEmpty())
+            r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")
+                             .arg(r.preparation.head.number);
         return r;
+    }
     r.status = ExportResult::Status::Written;
     return r;
 }

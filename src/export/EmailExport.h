@@ -47,6 +47,10 @@ struct Preparation {
     QHash<QString, QString> documentChanges;
     // Non-empty: the settings' next invoice number (`Rechnungsnummer`) to store.
     QString nextInvoiceNumber;
+    // The invoice takes its number as it is stored (the number above is the
+    // one expected until then).
+    bool numberWanted = false;
+    QChar decimalSeparator = QLatin1Char(',');
     // The address the message goes to, for the clipboard (so it can be pasted
     // where a mail program ignores the file's recipient); when empty the
     // clipboard is left as it is.
@@ -74,9 +78,11 @@ std::optional<QList<Line>> loadLines(const Database& db, qint64 documentId);
 std::optional<Customer> loadCustomer(const Database& db, const QString& customerId);
 
 // Stores the changes of a Ready preparation in one transaction: the document
-// fields and the next invoice number. False and a German *error otherwise.
+// fields and, for an unnumbered invoice, the next number as it is at that
+// moment (the preparation's head then carries it). False and a German *error
+// otherwise.
 bool storeChanges(const Database& db, qint64 documentId, const CompanySettings& settings,
-                  const Preparation& preparation, QString* error);
+                  Preparation& preparation, QString* error);
 
 // The whole command without windows (quittora-cli): load, prepare, store,
 // write the file at path (replacing it).

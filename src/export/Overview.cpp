@@ -173,6 +173,15 @@ bool readRows(const Database& db, const RecordSource& source, QList<Row>* rows, 
         r.place = text(place);
         rows->append(std::move(r));
     }
+    // A read that stops with an error (a damaged page) is not the end of the
+    // list: a total over part of the month would be misstated.
+    if (q.lastError().isValid()) {
+        rows->clear();
+        if (error)
+            *error = QStringLiteral("Die Rechnungen konnten nicht vollständig gelesen werden: %1")
+                         .arg(databaseReason(q.lastError()));
+        return false;
+    }
     return true;
 }
 

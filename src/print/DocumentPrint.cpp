@@ -23,6 +23,15 @@ namespace {
 const QString kNoticeTitle = QStringLiteral("Hinweis !");
 const QString kErrorTitle = QStringLiteral("Fehler");
 
+// A failed print after the number was stored: the number is used, so the
+// user must not expect the next print to give a new one or fill the gap.
+QString numberKeptNotice(const QString& number)
+{
+    return QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet; bitte drucken Sie "
+                          "die Rechnung erneut.")
+        .arg(number);
+}
+
 TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lines, const email::Customer& customer,
                         const CompanySettings& company, const PrintEnvironment& env)
 {
@@ -44,6 +53,7 @@ PrintJob refused(PrintJob job, PrintJob::Outcome outcome, const QString& title, 
     job.message = message;
     job.documentChanges.clear();
     job.nextInvoiceNumber.clear();
+    job.numberWanted = false;
     return job;
 }
 
@@ -166,6 +176,8 @@ PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>
         job.head.number = number.number;
         job.nextInvoiceNumber = number.nextNumber;
         job.company.setValue(QStringLiteral("Rechnungsnummer"), number.nextNumber);
+        job.numberWanted = true;
+        job.decimalSeparator = env.decimalSeparator;
     }
     job.documentChanges = headChanges(head, job.head);
     return job;
@@ -209,7 +221,7 @@ PrintJob prepareDeliveryNotePrint(const Database& db, qint64 documentId, const P
     return job;
 }
 
-bool storePrintChanges(const Database& db, const PrintJob& job, QString* error)
+bool storePrintChanges(const Database& db, PrintJob& job, QString* error)
 {
     if (!job.ready()) {
         if (error)
@@ -217,9 +229,20 @@ bool storePrintChanges(const Database& db, const PrintJob& job, QString* error)
         return false;
     }
     QString reason;
-    if (storeDocumentChanges(db, job.documentId, job.documentChanges, job.company.id(), job.nextInvoiceNumber,
-                             &reason))
+    NumberClaim claim;
+    claim.wanted = job.numberWanted;
+    claim.decimalSeparator = job.decimalSeparator;
+    if (storeDocumentChanges(db, job.documentId, job.documentChanges, job.company.id(), &claim, &reason)) {
+        if (claim.wanted) {
+            job.head.number = claim.number;
+            job.nextInvoiceNumber = claim.nextNumber;
+            job.documentChanges.insert(QStringLiteral("a7"), claim.number);
+            if (!claim.nextNumber.isEmpty())
+                job.company.setValue(QStringLiteral("Rechnungsnummer"), claim.nextNumber);
+            job.numberWanted = false;
+        }
         return true;
+    }
     if (error)
         *error = QStringLiteral("Die Rechnung konnte nicht gespeichert werden, es wurde nichts gedruckt:\n%1")
                      .arg(reason);
@@ -263,7 +286,11 @@ bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document,
     }
     if (!storePrintChanges(db, j, error))
         return false;
-    return renderToPdf(printJobDocuments(j, env, Mahntext), path, MarginValues{}, error);
+    if (renderToPdf(printJobDocuments(j, env, Mahntext), path, MarginValues{}, error))
+        return true;
+    if (error && j.numberAssigned())
+        *error += numberKeptNotice(j.head.number);
+    return false;
 }
 
 namespace {
@@ -326,9 +353,7 @@ PrintRun runPrint(const Database& db, qint64 documentId, PrintedDocument documen
         if (error.isEmpty())
             error = QStringLiteral("Das Dokument konnte nicht gedruckt werden.");
         if (run.job.numberAssigned())
-            error += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet; bitte drucken Sie "
-                                    "die Rechnung erneut.")
-                         .arg(run.job.head.number);
+            error += numberKeptNotice(run.job.head.number);
         ctx.prompts.critical(kErrorTitle, error);
         run.status = PrintRun::Status::Failed;
         return run;

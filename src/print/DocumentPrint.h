@@ -76,6 +76,10 @@ struct PrintJob {
     // non-empty, the settings' next invoice number (`Rechnungsnummer`).
     QHash<QString, QString> documentChanges;
     QString nextInvoiceNumber;
+    // Whether the job gives the document its number as it is stored (the
+    // number above is then only the one expected; storing sets the real one).
+    bool numberWanted = false;
+    QChar decimalSeparator = QLatin1Char(',');
 
     bool ready() const { return outcome == Outcome::Ready; }
     bool numberAssigned() const { return !nextInvoiceNumber.isEmpty(); }
@@ -107,10 +111,11 @@ PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<Document
 PrintJob prepareDeliveryNotePrint(const Database& db, qint64 documentId, const PrintEnvironment& env,
                                   CopyCount copyCount = CopyCount::FromSettings);
 
-// Stores the job's changes in one transaction (nothing to store is fine).
-// False with a German *error, and nothing changed, otherwise; then nothing
-// must be printed.
-bool storePrintChanges(const Database& db, const PrintJob& job, QString* error);
+// Stores the job's changes in one transaction (nothing to store is fine) and
+// gives an unnumbered invoice the next number as it is at that moment; the
+// job then carries that number. False with a German *error, and nothing
+// changed, otherwise; then nothing must be printed.
+bool storePrintChanges(const Database& db, PrintJob& job, QString* error);
 
 // The page models of a ready job, one per copy. A non-empty Mahntext is the
 // reminder text of the first invoice copy (a delivery note only prints the

@@ -56,7 +56,21 @@ QHash<QString, QString> headChanges(const Head& a, const Head& b)
     return c;
 }
 
-bool storeDocumentChanges(const Database& db, qint64 documentId, const QHash<QString, QString>& documentChanges,
-                          qint64 settingsId, const QString& nextInvoiceNumber, QString* reason);
+// An unnumbered invoice takes its number while it is stored, not while it is
+// prepared: another window or program may take the next number in between,
+// and two invoices with one number are rejected by the tax office.
+struct NumberClaim {
+    bool wanted = false;                 // in: give the document the settings' next number
+    QChar decimalSeparator = QLatin1Char(',');
+    QString number;                      // out: the number the document carries now
+    QString nextNumber;                  // out: the settings' next number after it; empty if unchanged
+};
+
+// Stores the changes and, with a claim, reads the next number, checks that no
+// other document carries it, gives it to the document and raises it, all in
+// one immediate transaction. A document that meanwhile got its number keeps
+// it and uses up no other. On failure nothing is stored and `reason` says why.
+bool storeDocumentChanges(const Database& db, qint64 documentId, QHash<QString, QString> documentChanges,
+                          qint64 settingsId, NumberClaim* claim, QString* reason);
 
 } // namespace quittora

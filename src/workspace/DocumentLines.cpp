@@ -69,6 +69,12 @@ QList<TotalsLine> readTotalsLines(Database& db, qint64 documentId, QString* erro
     }
     while (q.next())
         lines.append({q.value(0).toString(), q.value(1).toString()});
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = QStringLiteral("Die Zeilen der Rechnung konnten nicht vollständig gelesen werden: ")
+                + databaseReason(q.lastError());
+        lines.clear();
+    }
     return lines;
 }
 

@@ -73,7 +73,7 @@ protected:
 
 TEST_F(DocumentPrint, FirstPrintAssignsTheNextNumberAndStoresItWithTheTotalsBeforePrinting)
 {
-    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
     EXPECT_TRUE(job.numberAssigned());
     EXPECT_EQ(job.head.number, u("1000"));
@@ -225,7 +225,7 @@ TEST_F(DocumentPrint, EnvironmentComesFromTheProgramStateTheSettingsAndTheClock)
 
 TEST_F(DocumentPrint, MenuQuestionNamesDateAndRecipient)
 {
-    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
 }
 
@@ -233,7 +233,7 @@ TEST_F(DocumentPrint, MenuQuestionNamesDateAndRecipient)
 
 TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberAndShowsNoPrices)
 {
-    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
     EXPECT_FALSE(job.numberAssigned());
     EXPECT_FALSE(job.documentChanges.contains(u("a7")));
@@ -271,7 +271,7 @@ TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberAndShowsNoPrices)
 
 TEST_F(DocumentPrint, DeliveryNoteReceiptBlockFollowsTheSetting)
 {
-    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     PrintEnvironment withReceipt = env();
     withReceipt.receiptConfirmation = true;
     const Page with = printJobDocuments(job, withReceipt).at(0).page(0);
@@ -295,7 +295,7 @@ TEST_F(DocumentPrint, DeliveryNoteOfAnInvoiceWithExtraLineBreaksPagesWithoutCarr
         db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     const PrintJob numbered = prepareAndStore(invoice);
-    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready());
     const std::vector<PageModel> docs = printJobDocuments(job, env());
     ASSERT_EQ(docs.size(), 2u);
@@ -334,7 +334,7 @@ TEST_F(DocumentPrint, ReminderAsksForTheTextAndPrintsItOnTheFirstCopyOnly)
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     t.clock.setToday(QDate(2024, 4, 20));
     FakePrinters printers;
-    const PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     QString error;
     ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
     EXPECT_TRUE(t.state.Mahntext.isEmpty());
@@ -366,7 +366,7 @@ TEST_F(DocumentPrint, CancelledOrEmptiedReminderTextPrintsNothing)
 TEST_F(DocumentPrint, DeliveryNoteNeverPrintsTheReminderTextButEmptiesIt)
 {
     t.state.Mahntext = u("Zahlungserinnerung !");
-    const PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     FakePrinters printers;
     QString error;
     ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
