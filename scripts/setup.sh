@@ -14,6 +14,7 @@ PACKAGES=(
   poppler-utils python3
   xvfb xauth
   xdg-utils
+  libxml2-utils default-jre-headless libsaxonhe-java
 )
 
 missing=()
