@@ -22,6 +22,16 @@ public:
     // database we can open for writing; otherwise the German message why not.
     static QString checkFile(const QString& path);
 
+    // The message for a file that reported damage: what is wrong and what to
+    // do. Every place that finds damage while reading says the same.
+    static QString damagedMessage(const QString& path);
+
+    // Whether the file is as long as its header says (page count times page
+    // size, in whole pages); empty when it is, otherwise the German message.
+    // A journal beside the file can make it shorter for a moment; with
+    // allowJournal such a file passes, since opening rolls the journal back.
+    static QString checkCompleteness(const QString& path, bool allowJournal);
+
     // True when the file is an SQLite database (ours or another): such a file
     // is never the target of an export, so a mistyped output name cannot
     // replace the user's data.

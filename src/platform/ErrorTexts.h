@@ -17,12 +17,14 @@ QString errnoReason(int error);
 // since the device's error kind alone does not say why an open failed.
 QString fileReason(const QFileDevice& file);
 
-// For an SQLite result code (primary or extended); empty when the code is
-// not one a user can act on (a fault of the program itself).
+// For an SQLite result code (primary or extended): a German reason for
+// every error code; empty only for the codes that are no error.
 QString sqliteReason(int code);
 
-// For a failed query: the German reason where the code is known, otherwise
-// the driver's own text.
+// For a failed query or commit: always German. The code comes from the
+// error, or from SQLite's text where the driver dropped it (a failed
+// COMMIT). For faults the user cannot mend, SQLite's own text follows in
+// parentheses as a technical addition; empty when there is no error.
 QString databaseReason(const QSqlError& error);
 
 } // namespace quittora

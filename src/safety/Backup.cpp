@@ -2,6 +2,7 @@
 
 #include "platform/ErrorTexts.h"
 
+#include "data/Leftovers.h"
 #include "data/Schema.h"
 #include "tools/About.h"
 
@@ -11,7 +12,6 @@
 #include <QLockFile>
 #include <QSqlDriver>
 #include <QStorageInfo>
-#include <QTemporaryFile>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -94,22 +94,51 @@ void syncFolder(const QString& folder)
 #endif
 }
 
-// An empty file with a fresh name beside `beside`, for writing the new file
-// before it takes its place. Empty string when none could be made.
-QString reserveTempFile(const QString& beside, QString* error, int* errorNumber)
+// The kinds of temporary file: a backup writes its new copy beside the
+// target, a restore its copies beside the database file.
+const QString kBackupKind = QStringLiteral("sicherung");
+const QString kRestoreKind = QStringLiteral("zurueck");
+
+// Temporary files are hidden and named after the file they stand in for.
+QString tempPrefix(const QString& beside) { return QLatin1Char('.') + QFileInfo(beside).fileName() + QLatin1Char('.'); }
+const QString kTempSuffix = QStringLiteral(".tmp");
+
+// Removes what interrupted runs of the same kind left beside `beside`; see
+// leftovers::removeAbandoned.
+void removeLeftovers(const QString& beside, const QString& kind)
 {
     const QFileInfo info(beside);
-    QTemporaryFile file(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX.tmp"));
+    leftovers::removeAbandoned(info.absolutePath(), tempPrefix(beside), kind, kTempSuffix);
+}
+
+// An empty file with a fresh name beside `beside`, for writing the new file
+// before it takes its place. Empty string when none could be made.
+QString reserveTempFile(const QString& beside, const QString& kind, QString* error, int* errorNumber)
+{
+    const QFileInfo info(beside);
+    const QString folder = info.absolutePath();
+    const QString name = leftovers::temporaryName(folder, tempPrefix(beside), kind, kTempSuffix);
+    QFile file(name);
     errno = 0;
-    if (!file.open()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // The system's reason tells a folder that is read-only or not
+        // allowed from one that is missing.
         *errorNumber = errno;
-        *error = fileReason(file);
+        const QString reason = errno != 0 ? errnoReason(errno) : fileReason(file);
+        *error = QStringLiteral("Im Ordner %1 kann keine Datei angelegt werden: %2")
+                     .arg(QDir::toNativeSeparators(folder), reason);
         return {};
     }
-    file.setAutoRemove(false);
-    const QString name = file.fileName();
     file.close();
     return name;
+}
+
+// Removes a temporary database file with what SQLite may have left beside it.
+void removeTemp(FileOps& ops, const QString& temp)
+{
+    ops.remove(temp);
+    for (const char* sidecar : {"-wal", "-shm", "-journal"})
+        ops.remove(temp + QLatin1String(sidecar));
 }
 
 // One SQLite connection handle, closed on leaving.
@@ -301,17 +330,19 @@ Result compactInto(Handle& source, const QString& sourceName, const QString& tar
     const QString folder = QFileInfo(targetFile).absolutePath();
     if (Result r = ensureFolder(folder); !r.ok())
         return r;
+    // Copies left by interrupted backups are space this backup may use.
+    removeLeftovers(targetFile, kBackupKind);
     if (Result r = roomFor(ops, folder, needed); !r.ok())
         return r;
 
     QString error;
     int errorNumber = 0;
-    const QString temp = reserveTempFile(targetFile, &error, &errorNumber);
+    const QString temp = reserveTempFile(targetFile, kBackupKind, &error, &errorNumber);
     if (temp.isEmpty())
         return classifyWriteFailure(fail(failureForErrno(errorNumber), error), ops, folder, needed);
 
     auto abandon = [&](Result r) {
-        ops.remove(temp);
+        removeTemp(ops, temp);
         return r;
     };
 
@@ -429,6 +460,19 @@ FileState inspectDatabaseFile(const QString& path, QString* detail)
         why = QStringLiteral("Die Datei %1 ist leer.").arg(QDir::toNativeSeparators(path));
         return FileState::Damaged;
     }
+    // The same completeness check as opening: a file shorter than its
+    // header says (a copy cut short) reads as sound to SQLite, which takes
+    // the missing end for empty pages. A journal beside a backup does not
+    // excuse that: the restore copies only the file.
+    if (const QString incomplete = Database::checkCompleteness(path, false); !incomplete.isEmpty()) {
+        QFile head(path);
+        const bool sqlite = head.open(QIODevice::ReadOnly) && head.read(16) == QByteArray("SQLite format 3\0", 16);
+        if (sqlite) {
+            why = QStringLiteral("Die Datei %1 ist unvollständig oder beschädigt: sie ist kürzer, als ihr Inhalt angibt.")
+                      .arg(QDir::toNativeSeparators(path));
+            return FileState::Damaged;
+        }
+    }
     Handle db;
     QString error;
     if (!db.open(path, true, &error)) {
@@ -538,7 +582,10 @@ FileOps& systemFileOps()
 
 QString inUseMarkPath(const QString& databaseFile)
 {
-    const QFileInfo info(databaseFile);
+    // Beside the real file, so that the program and a restore agree on the
+    // mark whichever link each of them was given.
+    const QString canonical = QFileInfo(databaseFile).canonicalFilePath();
+    const QFileInfo info(canonical.isEmpty() ? databaseFile : canonical);
     return info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".lock");
 }
 
@@ -598,7 +645,71 @@ Result backupDatabase(const QSqlDatabase& connection, const QString& targetFile,
     return compactInto(source, connection.databaseName(), targetFile, ops);
 }
 
-Result restoreDatabase(const QString& backupFile, const QString& databaseFile, const QDateTime& now, FileOps& ops)
+namespace {
+
+// The file a path stands for: a restore through a symbolic link replaces the
+// file the link points to and leaves the link in place.
+QString realFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // A link to a file that is not there (yet): the restore creates it there.
+    return info.symLinkTarget();
+}
+
+// True when SQLite reads more than the file itself: a write-ahead log beside
+// it holds its last transactions, or its header asks for one.
+bool hasWriteAheadLog(const QString& path)
+{
+    if (QFileInfo(path + QLatin1String("-wal")).size() > 0)
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && (header.at(18) == 2 || header.at(19) == 2);
+}
+
+// Copies a backup with its write-ahead log and lets SQLite play the log into
+// the copy, which then is one file of the usual kind. Only transactions
+// SQLite sees as complete in the log are taken over; the backup itself and
+// its log are only read.
+Result copyWithLog(FileOps& ops, const QString& backupFile, const QString& temp)
+{
+    if (Result r = ops.copy(backupFile, temp); !r.ok())
+        return r;
+    const QString log = backupFile + QLatin1String("-wal");
+    if (QFileInfo::exists(log)) {
+        QFile out(temp + QLatin1String("-wal"));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return fail(Failure::WriteFailed, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(out.fileName()), fileReason(out)));
+        out.close();
+        if (Result r = ops.copy(log, out.fileName()); !r.ok())
+            return r;
+    }
+    Handle db;
+    QString error;
+    if (!db.open(temp, false, &error))
+        return fail(Failure::WriteFailed, QStringLiteral("Die Kopie der Sicherung kann nicht geöffnet werden: %1").arg(error));
+    int rc = SQLITE_OK;
+    const QStringList mode = db.textRows("PRAGMA journal_mode = DELETE", &rc);
+    if (rc != SQLITE_OK || mode != QStringList{QStringLiteral("delete")}) {
+        Result r = fail(failureForSqlite(rc), QStringLiteral("Die letzten Änderungen der Sicherung können nicht übernommen werden: %1")
+                                                  .arg(db.message()));
+        if (r.failure == Failure::SourceUnreadable || r.failure == Failure::InUse)
+            r.failure = Failure::BackupDamaged;
+        return r;
+    }
+    return {};
+}
+
+} // namespace
+
+Result restoreDatabase(const QString& backupFile, const QString& databasePath, const QDateTime& now, FileOps& ops)
 {
     QString why;
     switch (inspectDatabaseFile(backupFile, &why)) {
@@ -613,9 +724,10 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
     case FileState::Foreign:
         return fail(Failure::BackupDamaged, why);
     }
-    if (isSamePath(backupFile, databaseFile))
+    if (isSamePath(backupFile, databasePath))
         return fail(Failure::SamePath, {});
 
+    const QString databaseFile = realFile(databasePath);
     const QFileInfo target(databaseFile);
     if (target.isDir())
         return fail(Failure::WriteFailed, QStringLiteral("%1 ist ein Ordner.").arg(QDir::toNativeSeparators(databaseFile)));
@@ -625,9 +737,9 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
     const bool replacing = target.exists();
 
     // Whoever still holds the database open would go on writing into the
-    // replaced file; refuse while a running program has marked it or a
-    // connection holds a lock on it.
-    if (replacing && isMarkedInUse(databaseFile))
+    // replaced file; refuse while a running program has marked it (under
+    // either name) or a connection holds a lock on it.
+    if (replacing && (isMarkedInUse(databaseFile) || isMarkedInUse(databasePath)))
         return fail(Failure::InUse, QStringLiteral("Quittora hat die Datendatei %1 gerade geöffnet.")
                                         .arg(QDir::toNativeSeparators(databaseFile)));
     if (replacing) {
@@ -643,21 +755,24 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
         }
     }
 
-    const qint64 needed = QFileInfo(backupFile).size() + (replacing ? target.size() : 0);
+    // Copies left by interrupted restores are space this restore may use.
+    removeLeftovers(databaseFile, kRestoreKind);
+    const qint64 needed = QFileInfo(backupFile).size() + QFileInfo(backupFile + QLatin1String("-wal")).size()
+                          + (replacing ? target.size() : 0);
     if (Result r = roomFor(ops, folder, needed); !r.ok())
         return r;
 
     QString error;
     int errorNumber = 0;
-    const QString temp = reserveTempFile(databaseFile, &error, &errorNumber);
+    const QString temp = reserveTempFile(databaseFile, kRestoreKind, &error, &errorNumber);
     if (temp.isEmpty())
         return classifyWriteFailure(fail(failureForErrno(errorNumber), error), ops, folder, needed);
     auto abandon = [&](Result r) {
-        ops.remove(temp);
+        removeTemp(ops, temp);
         return classifyWriteFailure(r, ops, folder, needed);
     };
 
-    if (Result r = ops.copy(backupFile, temp); !r.ok())
+    if (Result r = hasWriteAheadLog(backupFile) ? copyWithLog(ops, backupFile, temp) : ops.copy(backupFile, temp); !r.ok())
         return abandon(r);
     if (Result r = ops.flush(temp); !r.ok())
         return abandon(r);
@@ -671,7 +786,7 @@ Result restoreDatabase(const QString& backupFile, const QString& databaseFile, c
         // The replaced file stays beside it, with any journal that belongs to
         // it, so that nothing is lost if the wrong backup was chosen.
         const QString safety = safetyCopyPath(databaseFile, now);
-        const QString safetyTemp = reserveTempFile(safety, &error, &errorNumber);
+        const QString safetyTemp = reserveTempFile(databaseFile, kRestoreKind, &error, &errorNumber);
         if (safetyTemp.isEmpty())
             return abandon(fail(failureForErrno(errorNumber), error));
         Result r = ops.copy(databaseFile, safetyTemp);

@@ -3,7 +3,9 @@
 #include "data/CompanySettings.h"
 #include "data/Database.h"
 #include "data/Decimal.h"
+#include "data/Leftovers.h"
 #include "data/Numbers.h"
+#include "platform/ErrorTexts.h"
 #include "workspace/Totals.h"
 
 #include <QDate>
@@ -15,12 +17,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QUuid>
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
 #include <initializer_list>
 #include <vector>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace quittora::generator {
 
@@ -352,7 +358,7 @@ bool exec(QSqlQuery& q, const QString& sql, QString* error)
 {
     if (q.exec(sql))
         return true;
-    *error = q.lastError().text();
+    *error = databaseReason(q.lastError());
     return false;
 }
 
@@ -360,7 +366,7 @@ bool prepare(QSqlQuery& q, const QString& sql, QString* error)
 {
     if (q.prepare(sql))
         return true;
-    *error = q.lastError().text();
+    *error = databaseReason(q.lastError());
     return false;
 }
 
@@ -376,8 +382,24 @@ bool run(QSqlQuery& q, QString* error)
 {
     if (q.exec())
         return true;
-    *error = q.lastError().text();
+    *error = databaseReason(q.lastError());
     return false;
+}
+
+bool syncToDisk(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        *error = fileReason(file);
+        return false;
+    }
+#ifndef Q_OS_WIN
+    if (::fsync(file.handle()) != 0) {
+        *error = errnoReason(errno);
+        return false;
+    }
+#endif
+    return true;
 }
 
 class Filler {
@@ -401,13 +423,13 @@ public:
             return false;
         q.finish();
         if (!con.transaction()) {
-            *error = con.lastError().text();
+            *error = databaseReason(con.lastError());
             return false;
         }
         const bool ok = fillTables(settings, r, error);
         if (!ok || !con.commit()) {
             if (ok)
-                *error = con.lastError().text();
+                *error = databaseReason(con.lastError());
             con.rollback();
             return false;
         }
@@ -687,9 +709,12 @@ Result generate(const QString& path, const Options& options)
     }
 
     // Filled under a temporary name beside the target: a file carrying the
-    // final name is always a complete database.
-    const QString temp = info.absolutePath() + QLatin1Char('/') + info.fileName() + QStringLiteral(".erzeugen-")
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    // final name is always a complete database. The name carries the
+    // process, so that the next run removes what a killed one left.
+    const QString folder = info.absolutePath();
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    leftovers::removeAbandoned(folder, prefix, QStringLiteral("erzeugen"), QString());
+    const QString temp = leftovers::temporaryName(folder, prefix, QStringLiteral("erzeugen"), QString());
     QString message;
     if (!Database::createFromTemplate(temp, options.decimalSeparator, &message)) {
         r.status = Result::Status::Refused;
@@ -712,6 +737,10 @@ Result generate(const QString& path, const Options& options)
             error = message;
         }
     }
+    // The file was written without waiting for the disk; it goes onto the
+    // medium before it takes its final name.
+    if (filled && !syncToDisk(temp, &error))
+        filled = false;
     if (!filled) {
         dropTemp();
         const Result::Status status = Result::Status::Failed;

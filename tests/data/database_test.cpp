@@ -125,6 +125,46 @@ TEST(DatabaseCheck, RefusesATruncatedFile)
     expectRefused(path, QStringLiteral("unvollständig"));
 }
 
+// One page of the customers' table (or an index of the articles)
+// overwritten: refused on opening with the advice to restore the backup,
+// and nothing written into the file. One byte short: incomplete.
+TEST(DatabaseCheck, RefusesAFileWithADamagedPageOrOneByteShort)
+{
+    QTemporaryDir dir;
+    const QString path = makeTemplate(dir);
+    {
+        Database withIndexes; // opening adds them
+        QString message;
+        ASSERT_TRUE(withIndexes.open(path, &message)) << message.toStdString();
+    }
+    runOn(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                "INSERT INTO Kunden(a2) SELECT printf('%.60c%d', 'k', i) FROM n;"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                "INSERT INTO Artikel(a2) SELECT printf('%.60c%d', 'a', i) FROM n;");
+    const QByteArray good = TempDatabase::readFile(path);
+    const auto leafOf = [&](const char* tree) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = ? AND pagetype = 'leaf' LIMIT 1 OFFSET 2", -1, &stmt,
+                           nullptr);
+        sqlite3_bind_text(stmt, 1, tree, -1, SQLITE_STATIC);
+        const int page = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return page;
+    };
+    for (const char* tree : {"Kunden", "Artikel_a2"}) {
+        const int page = leafOf(tree);
+        ASSERT_GT(page, 1) << tree;
+        writeFile(path, QByteArray(good).replace((page - 1) * 4096, 4096, QByteArray(4096, '\x5a')));
+        expectRefused(path, QString::fromUtf8("ist beschädigt. Quittora liest und schreibt sie nicht weiter"));
+        EXPECT_TRUE(Database::checkFile(path).contains(QString::fromUtf8("(Datei → Datensicherung)")));
+    }
+    writeFile(path, good.left(good.size() - 1));
+    expectRefused(path, QStringLiteral("unvollständig"));
+}
+
 TEST(DatabaseCheck, RefusesAReadOnlyFile)
 {
     QTemporaryDir dir;

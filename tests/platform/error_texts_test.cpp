@@ -39,13 +39,23 @@ TEST(ErrorTexts, DatabaseReasonsFollowTheSqliteCodeExtendedOrNot)
     EXPECT_TRUE(sqliteReason(8).contains(u("schreibgeschützt")));
     EXPECT_TRUE(sqliteReason(13).contains(u("voll")));
     EXPECT_EQ(sqliteReason(266), sqliteReason(10));
-    EXPECT_TRUE(sqliteReason(1).isEmpty()) << "a program fault keeps the driver's text";
+    for (int code = 1; code <= 28; ++code) {
+        EXPECT_FALSE(sqliteReason(code).isEmpty()) << code;
+        EXPECT_FALSE(test::looksEnglish(sqliteReason(code))) << sqliteReason(code).toStdString();
+    }
 
     EXPECT_EQ(databaseReason(QSqlError(u("file is not a database"), u("file is not a database"),
                                        QSqlError::StatementError, u("26"))),
               u("Die Datei ist keine Datenbank."));
+    // A failed COMMIT reaches us without a code, with SQLite's English text.
+    EXPECT_EQ(databaseReason(QSqlError(u("Unable to commit transaction"), u("database or disk is full"),
+                                       QSqlError::TransactionError)),
+              u("Der Datenträger ist voll."));
+    EXPECT_EQ(databaseReason(QSqlError(u("Unable to commit transaction"), u("disk I/O error"), QSqlError::TransactionError)),
+              sqliteReason(10));
+    // A fault of the program keeps SQLite's words only as an addition.
     EXPECT_EQ(databaseReason(QSqlError(u("driver"), u("no such table: X"), QSqlError::StatementError, u("1"))),
-              u("no such table: X"));
+              sqliteReason(1) + u(" (technisch: no such table: X)"));
 }
 
 TEST(ErrorTexts, FileReasonTellsAFolderAndAMissingFolderApart)
