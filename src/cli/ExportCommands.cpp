@@ -107,6 +107,11 @@ int runEml(const QStringList& args, Io& io)
         return kRefused;
     }
     io.out << "E-Mail-Datei geschrieben: " << QDir::toNativeSeparators(out) << '\n';
+    // The file is usable without a recipient; what is missing is said, the
+    // run still succeeded.
+    const QString recipient = email::recipientProblem(r.preparation.head.email);
+    if (!recipient.isEmpty())
+        io.err << "Hinweis: " << recipient << '\n';
     return kOk;
 }
 

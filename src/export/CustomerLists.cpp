@@ -25,6 +25,19 @@ Customer customerFrom(const QSqlQuery& q)
             q.value(5).toString(), q.value(6).toString(), q.value(7).toString(), q.value(8).toString()};
 }
 
+// What a text viewer or word processor starts a new line at.
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x0B) || c == QChar(0x0C)
+        || c == QChar(0x85) || c == QChar(0x2028) || c == QChar(0x2029);
+}
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) || c == QChar(0x2028)
+        || c == QChar(0x2029);
+}
+
 } // namespace
 
 QString fileName(Kind kind)
@@ -72,17 +85,40 @@ QString errorTitle()
     return QStringLiteral("Fehler");
 }
 
+namespace {
+
+QString listLine(const QString& value)
+{
+    // One field is one line of the nine: a line break inside it becomes a
+    // blank (CR LF as one), other control characters go (NUL above all,
+    // which ends the text in many programs); a tab stays.
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < value.size() && value.at(i + 1) == QLatin1Char('\n'))
+            continue;
+        if (isLineBreak(c))
+            out += QLatin1Char(' ');
+        else if (!isControl(c) || c == QLatin1Char('\t'))
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 QByteArray addressListText(const QList<Customer>& customers)
 {
     QString text;
     for (const Customer& c : customers) {
-        text += c.salutation + kCrLf;
-        text += (c.firstName.isEmpty() ? c.name : c.firstName + QLatin1Char(' ') + c.name) + kCrLf;
-        text += c.addition + kCrLf;
-        text += c.street + kCrLf;
-        text += c.place + kCrLf;
-        text += QStringLiteral("Telefon: ") + c.phone + kCrLf;
-        text += QStringLiteral("Fax: ") + c.fax + kCrLf;
+        text += listLine(c.salutation) + kCrLf;
+        text += listLine(c.firstName.isEmpty() ? c.name : c.firstName + QLatin1Char(' ') + c.name) + kCrLf;
+        text += listLine(c.addition) + kCrLf;
+        text += listLine(c.street) + kCrLf;
+        text += listLine(c.place) + kCrLf;
+        text += QStringLiteral("Telefon: ") + listLine(c.phone) + kCrLf;
+        text += QStringLiteral("Fax: ") + listLine(c.fax) + kCrLf;
         text += kCrLf;
         text += kCrLf;
     }
@@ -91,14 +127,23 @@ QByteArray addressListText(const QList<Customer>& customers)
 
 QString mailMergeValue(const QString& value)
 {
+    // A quoted value may hold CR and LF; other breaks become a blank, other
+    // control characters (NUL above all) have no place in a text file.
+    QString clean;
+    clean.reserve(value.size());
+    for (QChar c : value) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') || !isControl(c))
+            clean += c;
+        else if (isLineBreak(c))
+            clean += QLatin1Char(' ');
+    }
     // Written bare, a ";" would move every later value of the customer into
     // the wrong column of the mail merge.
-    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\n'))
-        && !value.contains(QLatin1Char('\r')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    if (!clean.contains(QLatin1Char(';')) && !clean.contains(QLatin1Char('"')) && !clean.contains(QLatin1Char('\n'))
+        && !clean.contains(QLatin1Char('\r')))
+        return clean;
+    clean.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QLatin1Char('"') + clean + QLatin1Char('"');
 }
 
 QByteArray mailMergeText(const QList<Customer>& customers)

@@ -55,6 +55,8 @@ QString errorTitle(); // "Fehler"
 // The address list: nine lines per customer (salutation; first name and
 // name, or the name alone; addition; street; postal code and town;
 // "Telefon: " and the number; "Fax: " and the number; two empty lines).
+// A line break inside a field is written as a blank and other control
+// characters (NUL) are left out, so every customer keeps its nine lines.
 // UTF-8, every line ended by CR LF; an empty selection gives an empty file.
 QByteArray addressListText(const QList<Customer>& customers);
 
@@ -62,7 +64,8 @@ QByteArray addressListText(const QList<Customer>& customers);
 // first name, addition, street, postal code and town of each customer,
 // joined by ";". A value holding ";", a double quote or a line break is put
 // in double quotes (inner quotes doubled), so its columns stay where the
-// mail merge expects them; every other value stands as it is. UTF-8, CR LF.
+// mail merge expects them; every other value stands as it is. Control
+// characters other than tab and line breaks (NUL) are left out. UTF-8, CR LF.
 QByteArray mailMergeText(const QList<Customer>& customers);
 // One value of the control file as written.
 QString mailMergeValue(const QString& value);

@@ -2,8 +2,14 @@
 
 #include "data/CompanySettings.h"
 #include "data/Numbers.h"
+#include "platform/SafeFile.h"
 
 #include <QIODevice>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace quittora::email {
 
@@ -175,16 +181,202 @@ QString htmlAttribute(const QString& text)
     return out;
 }
 
-// The recipient header takes the address as typed, but on one line: a line
-// break in the field must not start a header of its own.
-QString headerAddress(const QString& address)
+// How long a shown address may be in a message before it is cut.
+constexpr qsizetype kShownAddress = 80;
+// The limits of an address (RFC 5321): local part, domain, whole address.
+constexpr qsizetype kMaxLocalPart = 64;
+constexpr qsizetype kMaxDomain = 253;
+constexpr qsizetype kMaxAddress = 254;
+// Header lines are folded at 78 characters (RFC 5322); an encoded word is at
+// most 75 (RFC 2047).
+constexpr qsizetype kFoldAt = 78;
+constexpr qsizetype kMaxEncodedWord = 75;
+
+bool isAtext(QChar c)
+{
+    if (c.unicode() <= 0x20 || c.unicode() > 0x7E)
+        return false;
+    const char a = static_cast<char>(c.unicode());
+    return (a >= 'a' && a <= 'z') || (a >= 'A' && a <= 'Z') || (a >= '0' && a <= '9')
+        || std::strchr("!#$%&'*+/=?^_`{|}~-", a) != nullptr;
+}
+
+bool isDotAtom(const QString& text)
+{
+    if (text.isEmpty() || text.startsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char('.'))
+        || text.contains(QStringLiteral("..")))
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char('.') || isAtext(c); });
+}
+
+// The domain as it goes into the header: an international domain in its
+// ASCII form (xn--...), which every mail program reads. Empty when it is none.
+QString headerDomain(const QString& domain)
+{
+    if (domain.isEmpty() || domain.size() > kMaxDomain)
+        return {};
+    const QString ascii = QString::fromLatin1(QUrl::toAce(domain.toLower()));
+    if (ascii.isEmpty() || ascii.size() > kMaxDomain)
+        return {};
+    const QStringList labels = ascii.split(QLatin1Char('.'));
+    if (labels.size() < 2)
+        return {};
+    for (const QString& label : labels) {
+        if (label.isEmpty() || label.size() > 63 || label.startsWith(QLatin1Char('-')) || label.endsWith(QLatin1Char('-')))
+            return {};
+        for (QChar c : label) {
+            if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('-')))
+                return {};
+        }
+    }
+    // A top-level domain is never a number: "1.2.3.4" is no mail domain.
+    bool isNumber = false;
+    labels.last().toInt(&isNumber);
+    return isNumber ? QString() : ascii;
+}
+
+// One address (local@domain) in the form a header carries; empty when the
+// text is not one. A local part that looks like an encoded word is refused:
+// mail programs decode it and show something else than was typed.
+QString headerAddrSpec(const QString& text)
+{
+    const qsizetype at = text.lastIndexOf(QLatin1Char('@'));
+    if (at <= 0 || text.count(QLatin1Char('@')) != 1)
+        return {};
+    const QString local = text.left(at);
+    if (local.size() > kMaxLocalPart || !isDotAtom(local) || local.contains(QStringLiteral("=?")))
+        return {};
+    const QString domain = headerDomain(text.mid(at + 1));
+    if (domain.isEmpty())
+        return {};
+    const QString address = local + QLatin1Char('@') + domain;
+    return address.size() > kMaxAddress ? QString() : address;
+}
+
+// A display name as typed or inside double quotes ("Müller, Hans");
+// nullopt when the text before the address is no single name.
+std::optional<QString> displayName(QString text)
+{
+    text = text.trimmed();
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) {
+        QString name;
+        for (qsizetype i = 1; i + 1 < text.size(); ++i) {
+            QChar c = text.at(i);
+            if (c == QLatin1Char('\\') && i + 2 < text.size())
+                c = text.at(++i);
+            else if (c == QLatin1Char('"'))
+                return std::nullopt;
+            name += c;
+        }
+        return name.simplified();
+    }
+    // Unquoted, a comma, semicolon or @ means a list of addresses was typed.
+    for (QChar c : text) {
+        if (c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('@') || c == QLatin1Char('"'))
+            return std::nullopt;
+    }
+    return text.simplified();
+}
+
+bool isPlainPhrase(const QString& name)
+{
+    if (name.contains(QStringLiteral("=?")))
+        return false;
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c == QLatin1Char(' ') || isAtext(c); });
+}
+
+// RFC 2047 encoded words ("=?utf-8?B?...?=") of at most 75 characters each,
+// never splitting a character's UTF-8 bytes between two words.
+QList<QByteArray> encodedWords(const QString& text)
+{
+    const QByteArray prefix = "=?utf-8?B?";
+    const QByteArray suffix = "?=";
+    // Base64 gives 4 characters for 3 bytes.
+    const qsizetype maxBytes = (kMaxEncodedWord - prefix.size() - suffix.size()) / 4 * 3;
+    QList<QByteArray> words;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray piece = text.mid(i, units).toUtf8();
+        i += units - 1;
+        if (chunk.size() + piece.size() > maxBytes) {
+            words.append(prefix + chunk.toBase64() + suffix);
+            chunk.clear();
+        }
+        chunk += piece;
+    }
+    if (!chunk.isEmpty())
+        words.append(prefix + chunk.toBase64() + suffix);
+    return words;
+}
+
+struct Recipient {
+    QString name;    // the display name, empty when none was typed
+    QString address; // local@domain, empty when the text is no single address
+};
+
+Recipient parseRecipient(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    // A line break or any other control character cannot be in an address;
+    // in a header it would start a header of its own.
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph)
+            return {};
+    }
+    const qsizetype open = text.indexOf(QLatin1Char('<'));
+    const qsizetype close = text.indexOf(QLatin1Char('>'));
+    if (open < 0 && close < 0)
+        return {QString(), headerAddrSpec(text)};
+    // Name <address>, or <address> alone: one pair of brackets, at the end.
+    if (open < 0 || close != text.size() - 1 || text.count(QLatin1Char('<')) != 1
+        || text.count(QLatin1Char('>')) != 1)
+        return {};
+    const std::optional<QString> name = displayName(text.left(open));
+    if (!name)
+        return {};
+    const QString address = headerAddrSpec(text.mid(open + 1, close - open - 1).trimmed());
+    return address.isEmpty() ? Recipient{} : Recipient{*name, address};
+}
+
+// The whole To: header, folded, or nothing.
+QByteArray toHeader(const Recipient& r)
+{
+    if (r.address.isEmpty())
+        return {};
+    QList<QByteArray> words;
+    if (isPlainPhrase(r.name)) {
+        for (const QString& w : r.name.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            words.append(w.toLatin1());
+    } else {
+        words = encodedWords(r.name);
+    }
+    words.append("<" + r.address.toLatin1() + ">");
+    QByteArray header = "To:";
+    qsizetype column = header.size();
+    for (const QByteArray& w : words) {
+        // Folding goes between words only; an address longer than a line stays
+        // whole (it is at most 256 characters, far below the limit of 998).
+        if (column + 1 + w.size() > kFoldAt && column > 3) {
+            header += "\r\n";
+            column = 0;
+        }
+        header += ' ' + w;
+        column += 1 + w.size();
+    }
+    return header + "\r\n";
+}
+
+QString shownAddress(const QString& typed)
 {
     QString out;
-    for (QChar c : address) {
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
-            out += c;
-    }
-    return out.trimmed();
+    for (QChar c : typed.trimmed())
+        out += c.unicode() < 0x20 || c.unicode() == 0x7F ? QChar(QLatin1Char(' ')) : c;
+    out = out.simplified();
+    if (out.size() > kShownAddress)
+        out = out.left(kShownAddress - 1) + QChar(0x2026);
+    return out;
 }
 
 } // namespace
@@ -410,7 +602,7 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
     html.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
 
     QByteArray message;
-    message += "To: <" + headerAddress(head.email).toUtf8() + ">\r\n";
+    message += toHeader(parseRecipient(head.email));
     message += "Subject: Ihre Rechnung\r\n";
     message += kHeaders;
     message += quotedPrintable(html.toUtf8());
@@ -423,8 +615,17 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
 bool writeMessage(QIODevice& out, const Head& head, const QList<Line>& lines, const CompanySettings& settings,
                   PriceBasis basis)
 {
-    const QByteArray bytes = buildMessage(head, lines, settings, basis);
-    return out.write(bytes) == bytes.size();
+    return writeAllTo(out, buildMessage(head, lines, settings, basis));
+}
+
+QString recipientProblem(const QString& address)
+{
+    if (address.trimmed().isEmpty() || !parseRecipient(address).address.isEmpty())
+        return {};
+    return QStringLiteral("Die E-Mail-Adresse „%1“ ist keine gültige einzelne E-Mail-Adresse. Die E-Mail-Datei "
+                          "wurde ohne Empfänger erstellt; bitte tragen Sie den Empfänger im E-Mail-Programm ein "
+                          "und korrigieren Sie die Adresse beim Kunden.")
+        .arg(shownAddress(address));
 }
 
 QString fileName()

@@ -69,11 +69,20 @@ bool twoRatesSet(const CompanySettings& settings);
 
 // The whole message file. The document's values are HTML-escaped (line
 // breaks become <BR>) and the HTML part is quoted-printable encoded as UTF-8,
-// the character set it declares; the recipient header is kept to one line.
+// the character set it declares. The recipient header names the document's
+// address only when it is one address ("kunde@example.de", "<kunde@...>" or
+// "Name <kunde@...>"): its display name as RFC 2047 encoded words where it is
+// not plain ASCII, an international domain in its ASCII form, folded at 78
+// characters. Anything else (a list, a line break, an encoded word as local
+// part, a local part that is not ASCII) gives no To: header at all.
 QByteArray buildMessage(const Head& head, const QList<Line>& lines, const CompanySettings& settings,
                         PriceBasis basis);
 bool writeMessage(QIODevice& out, const Head& head, const QList<Line>& lines, const CompanySettings& settings,
                   PriceBasis basis);
+
+// Why the address is left out of the message, in German, for the user; empty
+// when it is used or when there is none.
+QString recipientProblem(const QString& address);
 
 // The file name in the temporary folder.
 QString fileName();

@@ -10,9 +10,10 @@ namespace quittora {
 // such folder.
 QString exportFilePath(const QString& tempFolder, const QString& fileName, QString* error);
 
-// Writes a file whole, replacing any file of that name only once the new
-// content is complete (a failed write leaves the old file as it was).
-// False and the German reason in *error when it cannot be written.
+// Writes a file whole through writeFileWhole: any file of that name is
+// replaced only once the new content is complete and on the disk; a failed
+// write leaves the old file as it was and no new one. A database file is
+// never overwritten. False and the German message in *error otherwise.
 bool replaceFile(const QString& path, const QByteArray& bytes, QString* error);
 
 } // namespace quittora

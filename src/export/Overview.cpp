@@ -3,6 +3,7 @@
 
 #include "data/Database.h"
 #include "data/Numbers.h"
+#include "platform/SafeFile.h"
 
 #include <QIODevice>
 #include <QSqlError>
@@ -237,8 +238,7 @@ QByteArray planText(const QString& heading, const QList<Row>& rows)
 
 bool writePlanText(QIODevice& out, const QString& heading, const QList<Row>& rows)
 {
-    const QByteArray bytes = planText(heading, rows);
-    return out.write(bytes) == bytes.size();
+    return writeAllTo(out, planText(heading, rows));
 }
 
 QString planFileName()

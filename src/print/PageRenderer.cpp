@@ -3,14 +3,14 @@
 #include "print/PrintFonts.h"
 
 #include "data/Database.h"
-#include "platform/ErrorTexts.h"
+#include "platform/SafeFile.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -131,19 +131,18 @@ bool renderToPdf(const std::vector<PageModel>& documents, const QString& path, M
                          .arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Die Datei \"%1\" konnte nicht angelegt werden: %2").arg(path, fileReason(file));
+    // Rendered into memory first: QPdfWriter does not report a failed write
+    // to its device, so the file is written whole and checked afterwards.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    if (!renderToPdf(documents, &buffer, margins, error))
         return false;
-    }
-    if (!renderToPdf(documents, &file, margins, error)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    buffer.close();
+    QString reason;
+    if (!writeFileWhole(path, pdf, &reason)) {
         if (error)
-            *error = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(path, fileReason(file));
+            *error = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2").arg(path, reason);
         return false;
     }
     return true;

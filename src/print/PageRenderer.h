@@ -28,10 +28,12 @@ void renderDocuments(QPainter& painter, QPagedPaintDevice& device, const std::ve
 
 // Writes the documents as one PDF: A4 portrait, the whole sheet drawable, no
 // page margins, at the printing resolution. False with a German message in
-// *error when it cannot be written.
+// *error when it cannot be drawn; QPdfWriter does not report a failed write to
+// the device, so a device that can fail is written through the path overload.
 bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, MarginValues margins, QString* error);
-// The same into a file, which appears only complete; an existing file of the
-// same name is replaced.
+// The same into a file, through writeFileWhole: the file appears only complete
+// and on the disk, an existing file of the same name is replaced; on failure
+// no new file is left and *error says why in German.
 bool renderToPdf(const std::vector<PageModel>& documents, const QString& path, MarginValues margins,
                  QString* error);
 

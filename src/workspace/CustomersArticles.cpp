@@ -3,11 +3,11 @@
 #include "data/Database.h"
 #include "data/JetLike.h"
 #include "data/Numbers.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QStandardPaths>
 
@@ -61,22 +61,29 @@ QString defaultExchangeFilePath()
     return base + QStringLiteral("/Quittora pro/Faktu_50.tmp");
 }
 
-bool writeExchangeFile(const QString& path, const Address& a)
+bool writeExchangeFile(const QString& path, const Address& a, QString* error)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     QString text;
     for (const QString& v : exchangeOrder(a)) {
         // Line breaks inside notes would split the record: kept as blanks.
         QString line = v;
         line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        line.replace(QLatin1Char('\r'), QLatin1Char(' ')).remove(QChar(0));
         text += quoted(line) + kCrLf;
     }
-    file.write(text.toUtf8());
-    return file.commit();
+    QString reason;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        reason = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    else if (writeFileWhole(path, text.toUtf8(), &reason))
+        return true;
+    // An earlier address left there would be inserted by the other program
+    // as if it were the one just copied.
+    QFile::remove(path);
+    if (error)
+        *error = QStringLiteral("Die Austauschdatei „%1“ konnte nicht geschrieben werden:\n%2")
+                     .arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }
 
 std::optional<Address> readExchangeFile(const QString& path)

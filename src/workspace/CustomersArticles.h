@@ -43,7 +43,9 @@ QString clipboardText(const Address& a);
 // order salutation, name, first name, street, place, phone, fax, notes.
 // A per-user file of this program, never one in a shared folder.
 QString defaultExchangeFilePath();
-bool writeExchangeFile(const QString& path, const Address& a);
+// Written whole or not at all; on failure an earlier file is removed as well
+// (it holds another address) and *error says why in German.
+bool writeExchangeFile(const QString& path, const Address& a, QString* error = nullptr);
 // nullopt when the file is missing or unreadable; missing lines read empty.
 std::optional<Address> readExchangeFile(const QString& path);
 

@@ -291,6 +291,10 @@ void OutputController::createEmail()
     reloadDocument(id);
     if (!result.preparation.clipboardText.isEmpty())
         m_ctx.clipboard.setText(result.preparation.clipboardText);
+    // Said before the mail program opens the draft without a recipient.
+    const QString recipient = email::recipientProblem(result.preparation.head.email);
+    if (!recipient.isEmpty())
+        m_ctx.prompts.exclamation(QStringLiteral("Hinweis !"), recipient);
     m_ctx.shell.open(path);
 }
 

@@ -508,8 +508,19 @@ TEST_F(OutputControllerTest, EmailOfAnInvoiceWithoutAddressGoesToTheCustomerAndT
     goTo(sample.doc4);
     t.clipboard.setText(u("vorher"));
     action("mnuRechnungEmail")->trigger();
-    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <>\r\n"));
+    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("Subject: Ihre Rechnung\r\n"));
     EXPECT_EQ(t.clipboard.text(), u("vorher"));
+
+    // Two addresses in the field: the draft has no recipient, and the user
+    // hears so before the mail program opens it.
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET b10 = ? WHERE ID = ?"), {u("a@b.example, c@d.example"), sample.doc4}));
+    goTo(sample.doc4);
+    t.prompts.clear();
+    action("mnuRechnungEmail")->trigger();
+    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("Subject: Ihre Rechnung\r\n"));
+    ASSERT_EQ(t.prompts.count(), 1);
+    EXPECT_TRUE(t.prompts.last().text.startsWith(u("Die E-Mail-Adresse „a@b.example, c@d.example“ ist keine")));
+    EXPECT_EQ(t.shell.opened().size(), 3);
 }
 
 TEST_F(OutputControllerTest, OverviewFiltersAlsoWhileTheListShowsACustomerWithoutDocuments)
