@@ -14,6 +14,8 @@ PACKAGES=(
   poppler-utils python3
   xvfb xauth
   xdg-utils
+  cups cups-client printer-driver-cups-pdf
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
 )
 
 missing=()
