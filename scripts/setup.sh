@@ -15,6 +15,8 @@ PACKAGES=(
   xvfb xauth
   xdg-utils
   libxml2-utils default-jre-headless libsaxonhe-java
+  cups cups-client printer-driver-cups-pdf
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
 )
 
 missing=()

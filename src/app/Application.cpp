@@ -43,7 +43,7 @@ Application::Application(AppContext ctx)
 
 Application::~Application() = default;
 
-RechnungWindow* Application::start()
+RechnungWindow* Application::start(const QString& fileToOpen)
 {
     startup::loadProgramState(*m_ctx);
     // Yes to a newer version opens its download page; the program then ends
@@ -69,6 +69,11 @@ RechnungWindow* Application::start()
 
     // A database that cannot be opened leaves the window without data; the
     // user is told why and asked for the file at once.
+    if (!fileToOpen.isEmpty() && startup::openNamedDatabase(*m_ctx, m_db, fileToOpen)) {
+        markDatabase();
+        m_window->rebind();
+        return m_window.get();
+    }
     QString message;
     if (startup::openStartDatabase(*m_ctx, m_db, &message)) {
         markDatabase();

@@ -31,8 +31,11 @@ public:
 
     // Start-up sequence; returns the main window, already shown, or nullptr
     // when the program is to end: the user took up a newer version, or the
-    // screen is too small (the user has been told).
-    RechnungWindow* start();
+    // screen is too small (the user has been told). A non-empty fileToOpen
+    // (the program's argument) is opened instead of the stored database when
+    // it is a usable Quittora database; otherwise the user is told why and
+    // the stored database is opened as usual.
+    RechnungWindow* start(const QString& fileToOpen = {});
 
     AppContext& context() { return *m_ctx; }
     Database& database() { return m_db; }

@@ -77,7 +77,19 @@ bool Pfad_suchen(AppContext& ctx, Database& db)
                                              QStringLiteral("Quittora-Datenbank (*.qtb *.QTB)"));
     if (!chosen || chosen->isEmpty())
         return false;
-    const QString name = QDir::toNativeSeparators(*chosen);
+    if (!openNamedDatabase(ctx, db, *chosen))
+        return false;
+    const auto counts = db.counts();
+    ctx.prompts.information(productName(),
+                            QString::number(counts ? counts->rechnungen : 0) + QStringLiteral(" Rechnungen"));
+    return true;
+}
+
+bool openNamedDatabase(AppContext& ctx, Database& db, const QString& fileName)
+{
+    // A file manager may pass a relative name; "Datenpfad" must still find
+    // the file from any working folder.
+    const QString name = QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
     if (!hasDatabaseExtension(name)) {
         ctx.prompts.critical(QStringLiteral("Fehler"),
                              name + QStringLiteral("   ist die falsche Datei, bitte suchen Sie  Quittora.qtb"));
@@ -89,9 +101,6 @@ bool Pfad_suchen(AppContext& ctx, Database& db)
         return false;
     }
     ctx.state.databasePath = name;
-    const auto counts = db.counts();
-    ctx.prompts.information(productName(),
-                            QString::number(counts ? counts->rechnungen : 0) + QStringLiteral(" Rechnungen"));
     ctx.settings.setValue(kDatenpfad, name);
     return true;
 }

@@ -39,6 +39,13 @@ bool hasDatabaseExtension(const QString& fileName);
 // message when the file cannot be used; db is then left as it was.
 bool openStartDatabase(AppContext& ctx, Database& db, QString* message);
 
+// Binds everything to the database file the user named, by the file dialog
+// or as the program's argument (a double click on a .qtb file): the name must
+// end in ".qtb", the file must be a usable Quittora database. Only then does
+// it become the program's database and the stored "Datenpfad". Otherwise a
+// German message says why and the old binding and settings stay.
+bool openNamedDatabase(AppContext& ctx, Database& db, const QString& fileName);
+
 // Lets the user choose another database file and binds everything to it.
 // Returns true when the binding changed. A cancelled dialog, a wrong name or a
 // file that is no usable Quittora database leave the old binding; the latter

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,10 +38,20 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quittora pro"));
     QApplication::setOrganizationName(QStringLiteral("Quittora pro"));
+    // The desktop entry and icon the package installs, for the task bar and
+    // window switcher; a build-tree run without them shows the default icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quittora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quittora")));
     quittora::installGermanTranslations(app);
 
+    // "quittora DATEI.qtb", as the desktop starts it for a double-clicked
+    // database; Qt has taken its own options out already. Only one database
+    // can be open, so further names are ignored.
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString fileToOpen = arguments.size() > 1 ? arguments.at(1) : QString();
+
     quittora::Application quittoraApp;
-    quittora::RechnungWindow* window = quittoraApp.start();
+    quittora::RechnungWindow* window = quittoraApp.start(fileToOpen);
     if (!window)
         return 0;
     if (quittora::ready::requested())

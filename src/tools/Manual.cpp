@@ -3,6 +3,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
+#include "tools/ProgramFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,10 +14,7 @@ QString manualFileName() { return QStringLiteral("Anleitung.pdf"); }
 
 QString manualPath(const SpecialFolders& folders)
 {
-    const QString folder = folders.programFolder();
-    if (folder.isEmpty())
-        return {};
-    return QDir(folder).filePath(manualFileName());
+    return programFilePath(folders.programFolder(), manualFileName());
 }
 
 bool openManual(const SpecialFolders& folders, Shell& shell, Prompts& prompts)

@@ -11,8 +11,9 @@ class SpecialFolders;
 // File name of the user manual, built beside the program.
 QString manualFileName(); // "Anleitung.pdf"
 
-// Where the manual lies: the program folder + "/Anleitung.pdf"; empty when
-// the system names no program folder.
+// Where the manual lies: beside the program, or else in the installed
+// share folder (programFilePath); empty when the system names no program
+// folder.
 QString manualPath(const SpecialFolders& folders);
 
 // Menu "Anleitung im PDF-Format": opens the manual with the desktop's PDF

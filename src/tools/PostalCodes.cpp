@@ -3,6 +3,7 @@
 #include "platform/ErrorTexts.h"
 
 #include "data/Numbers.h"
+#include "tools/ProgramFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,7 +71,7 @@ QString settingValue(Country country)
 
 QString databasePath(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QLatin1String(kFileName));
+    return programFilePath(programFolder, QLatin1String(kFileName));
 }
 
 QString townKey(QStringView town)

@@ -30,7 +30,8 @@ QString countryCaption(Country country); // "Deutschland", "Österreich", "Schwe
 std::optional<Country> countryFromSetting(const QString& value);
 QString settingValue(Country country);
 
-// plz.mdb in the program's folder.
+// plz.mdb beside the program, or else in the installed share folder
+// (programFilePath).
 QString databasePath(const QString& programFolder);
 
 // The order of the lookup's list. Natural is the order of the table (as

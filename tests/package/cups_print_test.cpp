@@ -1,0 +1,309 @@
+// Printing through the system's printing service: a CUPS scheduler of the
+// test's own with PDF queues (cups-pdf), reached the way every program
+// reaches CUPS, through CUPS_SERVER.
+
+#include "support/ModalHelper.h"
+#include "support/SampleDocuments.h"
+#include "support/TestContext.h"
+#include "data/Recordset.h"
+#include "workspace/DataSources.h"
+#include "workspace/widgets/OutputController.h"
+#include "workspace/widgets/RechnungWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <unistd.h>
+
+using namespace quittora;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+bool writeFile(const QString& path, const QString& text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0 && f.flush();
+}
+
+// cupsd with its own configuration folder, spool and socket in a temporary
+// folder. Each queue is a cups-pdf instance writing into a folder of its own.
+// cups-pdf reads an instance's settings only from its system folder, so the
+// instance file lies there while the scheduler runs and goes with it.
+class PrivateCups {
+public:
+    ~PrivateCups() { stop(); }
+
+    // Empty when running, else why not (skipReason() says whether that is a
+    // reason to skip rather than a failure).
+    QString start()
+    {
+        if (::geteuid() != 0) {
+            m_skip = true;
+            return u("cupsd und der cups-pdf-Drucker brauchen root-Rechte; dieser Test läuft nicht als root.");
+        }
+        if (!m_dir.isValid())
+            return u("kein temporärer Ordner");
+        // Filters run as the user lp and must reach the spool.
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                                                | QFile::ExeOther);
+        const QDir dir(m_dir.path());
+        for (const char* sub : {"conf", "spool", "cache", "state", "log"})
+            if (!dir.mkpath(QString::fromLatin1(sub)))
+                return u("Ordner für cupsd nicht angelegt");
+        m_socket = dir.filePath(u("cups.sock"));
+        const QString conf = dir.filePath(u("conf/cupsd.conf"));
+        const QString files = dir.filePath(u("conf/cups-files.conf"));
+        const bool written =
+            writeFile(conf, u("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+                              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                              "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
+                              "</Policy>\n")
+                                .arg(m_socket))
+            && writeFile(files, u("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/spool\nCacheDir %1/cache\n"
+                                  "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+                                  "PageLog %1/log/page_log\nPrintcap %1/printcap\n")
+                                    .arg(m_dir.path()));
+        if (!written)
+            return u("Konfiguration für cupsd nicht geschrieben");
+
+        m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
+        m_cupsd.start(u("/usr/sbin/cupsd"), {u("-f"), u("-c"), conf, u("-s"), files});
+        if (!m_cupsd.waitForStarted(5000))
+            return u("cupsd startet nicht: ") + m_cupsd.errorString();
+        qputenv("CUPS_SERVER", m_socket.toLocal8Bit());
+        if (!QTest::qWaitFor([&] { return tool(u("lpstat"), {u("-r")}).contains(u("is running")); }, 15000))
+            return u("cupsd antwortet nicht: ") + log();
+        return {};
+    }
+    bool skipReason() const { return m_skip; }
+
+    // A PDF queue whose files land in pdfFolder(name).
+    QString addPdfQueue(const QString& name)
+    {
+        const QString instance = u("quittora-test-%1-%2").arg(::getpid()).arg(name.toLower());
+        const QString instanceFile = u("/etc/cups/cups-pdf-%1.conf").arg(instance);
+        const QString out = pdfFolder(name);
+        if (!QDir().mkpath(out) || !QDir().mkpath(m_dir.filePath(u("cups-pdf-spool"))))
+            return u("Ordner für %1 nicht angelegt").arg(name);
+        if (!writeFile(instanceFile, u("Out %1\nSpool %2\nLog %3\nLabel 1\n")
+                                         .arg(out, m_dir.filePath(u("cups-pdf-spool")), m_dir.filePath(u("log")))))
+            return u("%1 nicht geschrieben").arg(instanceFile);
+        m_instanceFiles << instanceFile;
+        QString result;
+        if (!runTool(u("/usr/sbin/lpadmin"), {u("-p"), name, u("-E"), u("-v"), u("cups-pdf:/") + instance, u("-P"),
+                                    u("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"),
+                                    // Ghostscript's conversion to PostScript loses the text's
+                                    // Unicode mapping; cairo's keeps the page readable.
+                                    u("-o"), u("pdftops-renderer-default=pdftocairo")},
+                     &result))
+            return u("lpadmin: ") + result;
+        return {};
+    }
+    QString setDefault(const QString& name)
+    {
+        QString result;
+        return runTool(u("/usr/sbin/lpadmin"), {u("-d"), name}, &result) ? QString() : result;
+    }
+    QString pdfFolder(const QString& name) const { return m_dir.filePath(u("out-") + name); }
+
+    QStringList pdfs(const QString& name) const
+    {
+        QStringList files;
+        for (const QString& f : QDir(pdfFolder(name)).entryList({u("*.pdf")}, QDir::Files, QDir::Name))
+            files << QDir(pdfFolder(name)).filePath(f);
+        return files;
+    }
+    // Waits until the queues are idle and `count` PDF files are there.
+    bool waitForPdfs(const QString& name, int count)
+    {
+        return QTest::qWaitFor(
+            [&] { return pdfs(name).size() >= count && tool(u("lpstat"), {u("-o")}).trimmed().isEmpty(); }, 90000);
+    }
+    QString log() const
+    {
+        QFile f(m_dir.filePath(u("log/error_log")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll().right(3000)) : QString();
+    }
+
+private:
+    QString tool(const QString& program, const QStringList& args) const
+    {
+        QString out;
+        runTool(program, args, &out);
+        return out;
+    }
+    bool runTool(const QString& program, const QStringList& args, QString* out) const
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        const bool ok = p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        *out = QString::fromLocal8Bit(p.readAll());
+        return ok;
+    }
+    void stop()
+    {
+        if (m_cupsd.state() != QProcess::NotRunning) {
+            m_cupsd.terminate();
+            if (!m_cupsd.waitForFinished(5000)) {
+                m_cupsd.kill();
+                m_cupsd.waitForFinished(2000);
+            }
+        }
+        for (const QString& f : std::as_const(m_instanceFiles))
+            QFile::remove(f);
+    }
+
+    QTemporaryDir m_dir{QDir::tempPath() + u("/quittora-cups-XXXXXX")};
+    QString m_socket;
+    QProcess m_cupsd;
+    QStringList m_instanceFiles;
+    bool m_skip = false;
+};
+
+QString pdfText(const QString& file)
+{
+    QProcess p;
+    p.start(u("pdftotext"), {u("-layout"), file, u("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return u("pdftotext scheitert an ") + file;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+const RechnungWindow::ScreenMetrics kScreen{QSize(1024, 768), QRect(0, 0, 1024, 768)};
+
+class CupsPrint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString why = cups.start();
+        if (!why.isEmpty()) {
+            if (cups.skipReason())
+                GTEST_SKIP() << why.toStdString();
+            FAIL() << why.toStdString();
+        }
+        // The system default is another queue: the print must go where the
+        // user's choice sends it, not where CUPS would.
+        for (const QString& queue : {u("Buero"), u("Quittora_PDF")}) {
+            const QString failed = cups.addPdfQueue(queue);
+            ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+        }
+        const QString failed = cups.setDefault(u("Buero"));
+        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        invoice = db.addDocument(QString(), u("05.03.2024"), u("Rechnung"), false,
+                                 {{u("a1"), u("Herrn")},
+                                  {u("a2"), u("Hans Müller")},
+                                  {u("a5"), u("12345 Musterstadt")},
+                                  {u("b1"), QString::number(sample.mueller)}});
+        db.addLine(invoice, u("2"), u("Roggenbrot"), u("3,50"), u("7,00"), u("7"));
+        window = std::make_unique<RechnungWindow>(t.ctx, db.db());
+        // The desktop's print dialog, confirmed as shown (for the printer in use).
+        window->output().setPrintDialog([this](ProgramState&) {
+            ++dialogs;
+            return true;
+        });
+        ASSERT_TRUE(window->prepare(kScreen));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->rebind();
+        settle();
+    }
+    void settle()
+    {
+        auto* t3 = window->findChild<QTimer*>(u("Timer3"));
+        auto* t5 = window->findChild<QTimer*>(u("Timer5"));
+        ASSERT_TRUE(t3 && t5);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !t3->isActive() && !t5->isActive(); }, 3000));
+    }
+
+    PrivateCups cups;
+    test::TempDatabase db;
+    test::SampleDocuments sample{db};
+    TestContext t;
+    qint64 invoice = 0;
+    int dialogs = 0;
+    std::unique_ptr<RechnungWindow> window;
+};
+
+} // namespace
+
+TEST_F(CupsPrint, TheChosenCupsQueuePrintsInvoiceAndDeliveryNoteInTwoCopies)
+{
+    // "Drucker" lists the CUPS queues; choosing one and storing the values
+    // makes it the "Druckerauswahl", and two copies the "Rechnungskopien".
+    QStringList listed;
+    const auto chosen = whenModalOpens([&](QWidget* dialog) {
+        auto* printers = dialog->findChild<QComboBox*>(u("cboPrinters"));
+        auto* copies = dialog->findChild<QLineEdit*>(u("txtKopien"));
+        auto* save = dialog->findChild<QPushButton*>(u("cmdSpeichern"));
+        if (!printers || !copies || !save) {
+            dialog->close();
+            return;
+        }
+        for (int i = 0; i < printers->count(); ++i)
+            listed << printers->itemText(i);
+        const int index = printers->findText(u("Quittora_PDF"));
+        if (index >= 0) {
+            printers->setCurrentIndex(index);
+            Q_EMIT printers->activated(index);
+        }
+        copies->setText(u("2"));
+        if (save->isEnabled())
+            save->click();
+        else
+            dialog->close();
+    });
+    window->findChild<QAction*>(u("mnuDrucker"))->trigger();
+    ASSERT_TRUE(*chosen);
+    EXPECT_TRUE(listed.contains(u("Quittora_PDF")) && listed.contains(u("Buero"))) << listed.join(u(", ")).toStdString();
+    EXPECT_EQ(t.settings.value(u("Druckerauswahl")), u("Quittora_PDF"));
+    EXPECT_EQ(db.setting(u("frei1")).toString(), u("2"));
+
+    // Another printer in use before the print: the choice picks the queue.
+    t.state.currentPrinter = u("Buero");
+    ASSERT_TRUE(window->sources().documents().moveToId(invoice));
+    settle();
+    QTest::mouseClick(window->findChild<QToolButton*>(u("Command8")), Qt::LeftButton);
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_TRUE(cups.waitForPdfs(u("Quittora_PDF"), 2)) << cups.log().toStdString();
+    const QStringList invoices = cups.pdfs(u("Quittora_PDF"));
+    ASSERT_EQ(invoices.size(), 2);
+    for (const QString& pdf : invoices) {
+        const QString text = pdfText(pdf);
+        for (const char* expected : {"Rechnung", "1000", "Hans Müller", "Roggenbrot", "7,00"})
+            EXPECT_TRUE(text.contains(u(expected))) << expected << " fehlt in " << pdf.toStdString() << ":\n"
+                                                    << text.toStdString();
+        EXPECT_FALSE(text.contains(u("Lieferschein")));
+    }
+
+    window->findChild<QAction*>(u("mnuLieferscheinDrucken"))->trigger();
+    ASSERT_TRUE(cups.waitForPdfs(u("Quittora_PDF"), 4)) << cups.log().toStdString();
+    EXPECT_EQ(dialogs, 1); // the queue matched the choice: no dialog for the delivery note
+    QStringList notes = cups.pdfs(u("Quittora_PDF"));
+    for (const QString& pdf : invoices)
+        notes.removeAll(pdf);
+    ASSERT_EQ(notes.size(), 2);
+    for (const QString& pdf : notes) {
+        const QString text = pdfText(pdf);
+        for (const char* expected : {"Lieferschein", "Hans Müller", "Roggenbrot"})
+            EXPECT_TRUE(text.contains(u(expected))) << expected << " fehlt in " << pdf.toStdString() << ":\n"
+                                                    << text.toStdString();
+    }
+    EXPECT_TRUE(cups.pdfs(u("Buero")).isEmpty());
+}

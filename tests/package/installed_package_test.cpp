@@ -1,0 +1,129 @@
+#include "app/Application.h"
+#include "support/TestContext.h"
+#include "tools/PostalCodeLookup.h"
+#include "tools/PostalCodes.h"
+#include "workspace/widgets/RechnungWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace quittora;
+
+// The package unpacked by dpkg-deb -x into QUITTORA_PACKAGE_ROOT works as an
+// installation: its programs run from usr/bin and find what they read in
+// usr/share/quittora.
+
+namespace {
+
+QString root() { return qEnvironmentVariable("QUITTORA_PACKAGE_ROOT"); }
+QString installedBin() { return root() + QStringLiteral("/usr/bin"); }
+QString installedShare() { return root() + QStringLiteral("/usr/share/quittora"); }
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+};
+
+// A program of the package, on a fresh HOME of its own, offscreen; the window
+// program ends as soon as its main window is ready.
+Outcome runInstalled(const QString& program, const QStringList& args, const QString& home)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUITTORA_UPDATE_URL"), QString());
+    env.insert(QStringLiteral("QUITTORA_EXIT_WHEN_READY"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(installedBin() + QLatin1Char('/') + program, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, QStringLiteral("läuft nach 60 s noch: ") + QString::fromUtf8(p.readAll())};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+}
+
+class InstalledPackage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(root().isEmpty()) << "QUITTORA_PACKAGE_ROOT fehlt";
+        ASSERT_TRUE(QFile::exists(installedBin() + QStringLiteral("/quittora")));
+        ASSERT_TRUE(home.isValid());
+    }
+    QTemporaryDir home;
+};
+
+TEST_F(InstalledPackage, CliCreatesADatabaseAndCountsIt)
+{
+    const QString file = home.filePath(QStringLiteral("Firma.qtb"));
+    const Outcome init = runInstalled(QStringLiteral("quittora-cli"), {QStringLiteral("init"), file}, home.path());
+    ASSERT_EQ(init.exitCode, 0) << init.out.toStdString();
+    const Outcome info = runInstalled(QStringLiteral("quittora-cli"), {QStringLiteral("info"), file}, home.path());
+    ASSERT_EQ(info.exitCode, 0) << info.out.toStdString();
+    for (const char* line : {"Rechnungen: 0", "Positionen: 0", "Kunden: 1", "Artikel: 1"})
+        EXPECT_TRUE(info.out.contains(QString::fromLatin1(line))) << info.out.toStdString();
+}
+
+TEST_F(InstalledPackage, ProgramStartsOnAFreshHomeUntilItsWindowIsReady)
+{
+    const Outcome first = runInstalled(QStringLiteral("quittora"), {}, home.path());
+    ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
+    EXPECT_TRUE(first.out.contains(QStringLiteral("QUITTORA_READY ms="))) << first.out.toStdString();
+    // The first start created the default database in the fresh home.
+    QStringList created;
+    for (QDirIterator it(home.path(), {QStringLiteral("Quittora.qtb")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();)
+        created << it.next();
+    ASSERT_EQ(created.size(), 1) << first.out.toStdString();
+
+    // "quittora DATEI.qtb" opens that file and stores it as "Datenpfad".
+    const QString other = home.filePath(QStringLiteral("Zweite Firma.qtb"));
+    ASSERT_TRUE(QFile::copy(created.first(), other));
+    const Outcome second = runInstalled(QStringLiteral("quittora"), {other}, home.path());
+    ASSERT_EQ(second.exitCode, 0) << second.out.toStdString();
+    const QSettings conf(home.filePath(QStringLiteral(".config/Quittora pro/Quittora pro.conf")), QSettings::IniFormat);
+    EXPECT_EQ(conf.value(QStringLiteral("Startup/Datenpfad")).toString(), other);
+}
+
+TEST_F(InstalledPackage, PostalCodeLookupFindsMuenchenInTheInstalledDatabase)
+{
+    // The installed program's folder is usr/bin; its plz.mdb lies in share.
+    const QString path = plz::databasePath(installedBin());
+    EXPECT_EQ(path, installedShare() + QStringLiteral("/plz.mdb"));
+    plz::PostalCodeLookup lookup;
+    ASSERT_TRUE(lookup.open(path)) << lookup.problem().toStdString();
+    ASSERT_TRUE(lookup.search(QStringLiteral("80331")));
+    EXPECT_EQ(plz::takeOverText(lookup.current().postleitzahl, lookup.current().ort), QStringLiteral("80331 München"));
+}
+
+TEST_F(InstalledPackage, HelpManualOpensTheInstalledManual)
+{
+    TestContext t;
+    t.folders.setProgramFolder(installedBin());
+    Application app(t.ctx);
+    RechnungWindow* window = app.start();
+    ASSERT_NE(window, nullptr);
+    auto* manual = window->findChild<QAction*>(QStringLiteral("mnuAnleitung"));
+    ASSERT_NE(manual, nullptr);
+    manual->trigger();
+    EXPECT_EQ(t.prompts.count(), 0);
+    const QString pdf = installedShare() + QStringLiteral("/Anleitung.pdf");
+    EXPECT_EQ(t.shell.opened(), QStringList{pdf});
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+} // namespace
