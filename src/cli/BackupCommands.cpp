@@ -1,5 +1,7 @@
 #include "cli/BackupCommands.h"
 
+#include "data/Database.h"
+
 #include "safety/Backup.h"
 
 #include <QDateTime>
@@ -46,6 +48,14 @@ int runRestore(const QStringList& args, Io& io)
     io.out << "Zurückgeschrieben: " << QDir::toNativeSeparators(args.at(1)) << '\n';
     if (!result.safetyCopy.isEmpty())
         io.out << "Die ersetzte Datei liegt als Sicherheitskopie unter: " << result.safetyCopy << '\n';
+    // A backup of an older layout is brought up to date now, as opening it
+    // in the program would, so that the restored file is ready for use.
+    Database restored;
+    QString message;
+    if (!restored.open(args.at(1), &message)) {
+        io.err << message << '\n';
+        return kUsage;
+    }
     return kOk;
 }
 

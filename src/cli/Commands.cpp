@@ -20,6 +20,9 @@ const QList<Command>& commands()
         {"eml", "eml DATEI --document ID [--out DATEI.eml]\n"
                 "                        schreibt ein Dokument als E-Mail-Datei (wie \"Rechnung als E-Mail erstellen\")",
          &runEml},
+        {"xrechnung", "xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n"
+                      "                        schreibt eine Rechnung als E-Rechnung (XRechnung 3.0, CII oder UBL)",
+         &runXrechnung},
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/Numbers.h"
+#include "export/EInvoiceExport.h"
 #include "export/EmailExport.h"
 #include "export/ExportFile.h"
 #include "export/Overview.h"
@@ -20,6 +21,8 @@ namespace quittora::cli {
 namespace {
 
 const char* const kEmlUsage = "Aufruf: quittora-cli eml DATEI --document ID [--out DATEI.eml]\n";
+const char* const kXrechnungUsage =
+    "Aufruf: quittora-cli xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n";
 const char* const kOverviewUsage =
     "Aufruf: quittora-cli overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n";
 
@@ -113,6 +116,51 @@ int runEml(const QStringList& args, Io& io)
     if (!recipient.isEmpty())
         io.err << "Hinweis: " << recipient << '\n';
     return kOk;
+}
+
+int runXrechnung(const QStringList& args, Io& io)
+{
+    Call call;
+    if (!parse(args, {QStringLiteral("--document"), QStringLiteral("--out"), QStringLiteral("--syntax")}, {}, &call)
+        || !call.values.contains(QStringLiteral("--document")) || call.values.value(QStringLiteral("--out")).isEmpty()) {
+        io.err << kXrechnungUsage;
+        return kUsage;
+    }
+    bool isNumber = false;
+    const qint64 id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
+    if (!isNumber) {
+        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << kXrechnungUsage;
+        return kUsage;
+    }
+    const QString syntaxName = call.values.value(QStringLiteral("--syntax"), QStringLiteral("cii")).toLower();
+    if (syntaxName != QLatin1String("cii") && syntaxName != QLatin1String("ubl")) {
+        io.err << "Nach --syntax steht cii oder ubl.\n" << kXrechnungUsage;
+        return kUsage;
+    }
+    Database db;
+    if (!openDatabase(db, call.file, io))
+        return kRefused;
+    const QString out = call.values.value(QStringLiteral("--out"));
+    const auto locale = makeSystemLocaleInfo();
+    const email::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
+    const einvoice::ExportResult r =
+        einvoice::exportInvoice(db, id, env, syntaxName == QLatin1String("ubl") ? einvoice::Syntax::Ubl : einvoice::Syntax::Cii,
+                                einvoice::Profile::XRechnung, out);
+    switch (r.status) {
+    case einvoice::ExportResult::Status::Written:
+        io.out << "E-Rechnung geschrieben: " << QDir::toNativeSeparators(out) << " (Rechnung Nr. " << r.number << ")\n";
+        return kOk;
+    case einvoice::ExportResult::Status::Incomplete:
+        io.err << "Die E-Rechnung kann noch nicht geschrieben werden. Es fehlt:\n";
+        for (const QString& item : r.missing)
+            io.err << "- " << item << '\n';
+        return kUsage;
+    case einvoice::ExportResult::Status::UnknownDocument:
+    case einvoice::ExportResult::Status::Failed:
+        break;
+    }
+    io.err << r.message << '\n';
+    return kUsage;
 }
 
 int runOverview(const QStringList& args, Io& io)

@@ -5,6 +5,7 @@
 #include "data/SqlFunctions.h"
 #include "platform/ErrorTexts.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,16 +64,30 @@ QString readFailure(const QString& path, int rc)
 // lacks one would fail later, in the middle of the user's work.
 // Returns an empty string, or the German message; *busy is set when the
 // file could not be read because another connection holds a lock.
+int layoutVersion(sqlite3* db, int* rcOut)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int version = 0;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        version = sqlite3_column_int(stmt, 0);
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    *rcOut = rc;
+    return version;
+}
+
 QString verifyTables(sqlite3* db, const QString& path, int* rcOut)
 {
-    const QList<QPair<QString, QStringList>> tables = {
-        {QStringLiteral("Kunden"), schema::kundenFields()},
-        {QStringLiteral("Artikel"), schema::artikelFields()},
-        {QStringLiteral("Rechnungen"), schema::rechnungenFields()},
-        {QStringLiteral("Verkauf"), schema::verkaufFields()},
-        {QStringLiteral("Einstellungen"), schema::einstellungenFields()},
-    };
-    *rcOut = SQLITE_OK;
+    // A file of an older layout is complete with the fields of its layout;
+    // opening it adds the rest.
+    const int version = layoutVersion(db, rcOut);
+    if (*rcOut != SQLITE_OK)
+        return readFailure(path, *rcOut);
+    QList<QPair<QString, QStringList>> tables;
+    for (const char* name : {"Kunden", "Artikel", "Rechnungen", "Verkauf", "Einstellungen"})
+        tables.append({QString::fromLatin1(name), schema::fieldsOfLayout(QString::fromLatin1(name), version)});
     for (const auto& t : tables) {
         const QByteArray sql = "SELECT name FROM pragma_table_info('" + t.first.toUtf8() + "')";
         sqlite3_stmt* stmt = nullptr;
@@ -244,6 +259,110 @@ QString checkWithSqlite(const QString& path)
     return {};
 }
 
+// The rows of every table, to compare a copy with its original.
+QString tableCounts(sqlite3* db)
+{
+    QString counts;
+    for (const char* table : {"Kunden", "Artikel", "Rechnungen", "Verkauf", "Einstellungen"}) {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = QByteArray("SELECT count(*) FROM ") + table;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            return {};
+        const bool ok = sqlite3_step(stmt) == SQLITE_ROW;
+        counts += QString::number(ok ? sqlite3_column_int64(stmt, 0) : -1) + QLatin1Char(' ');
+        sqlite3_finalize(stmt);
+        if (!ok)
+            return {};
+    }
+    return counts;
+}
+
+// Writes the safety copy of an open file beside it through SQLite's backup
+// (a consistent snapshot, synced on its commit), checks it read back and
+// gives it its name only then. The copy's path, or empty and *why.
+QString writeSafetyCopy(sqlite3* source, const QString& path, QString* why)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    QString target = QDir(folder).filePath(QStringLiteral("Quittora vor Umstellung %1.qtb").arg(stamp));
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = QDir(folder).filePath(QStringLiteral("Quittora vor Umstellung %1 (%2).qtb").arg(stamp).arg(n));
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    leftovers::removeAbandoned(folder, prefix, QStringLiteral("kopie"), QString());
+    const QString temp = leftovers::temporaryName(folder, prefix, QStringLiteral("kopie"), QString());
+    const auto fail = [&](const QString& reason) {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+        *why = QString::fromUtf8("Die Datenbankdatei „%1“ muss für diese Programmversion umgestellt werden. Die "
+                                 "Sicherheitskopie davor konnte nicht angelegt werden (%2); die Datei bleibt "
+                                 "unverändert.")
+                   .arg(shown(path), reason);
+        return QString();
+    };
+    const QString original = tableCounts(source);
+    {
+        SqliteHandle copy;
+        const QByteArray name = QFile::encodeName(temp);
+        int rc = sqlite3_open_v2(name.constData(), &copy.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK)
+            return fail(sqliteReason(rc));
+        sqlite3_exec(copy.db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+        sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", source, "main");
+        if (!backup)
+            return fail(sqliteReason(sqlite3_extended_errcode(copy.db)));
+        rc = sqlite3_backup_step(backup, -1);
+        const int finished = sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE || finished != SQLITE_OK)
+            return fail(sqliteReason(rc != SQLITE_DONE ? rc : finished));
+    }
+    {
+        SqliteHandle check;
+        const QByteArray uri = sqliteUri(temp, "ro").toUtf8();
+        if (sqlite3_open_v2(uri.constData(), &check.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
+            return fail(QString::fromUtf8("die Kopie ist nicht lesbar"));
+        sqlite3_stmt* stmt = nullptr;
+        bool sound = sqlite3_prepare_v2(check.db, "PRAGMA quick_check", -1, &stmt, nullptr) == SQLITE_OK
+                     && sqlite3_step(stmt) == SQLITE_ROW
+                     && qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") == 0;
+        sqlite3_finalize(stmt);
+        sound = sound && !original.isEmpty() && tableCounts(check.db) == original;
+        if (!sound)
+            return fail(QString::fromUtf8("die Kopie stimmt nicht mit dem Original überein"));
+    }
+    // QFile::rename never replaces an existing file.
+    if (!QFile::rename(temp, target))
+        return fail(QString::fromUtf8("die Kopie konnte nicht umbenannt werden"));
+    return target;
+}
+
+// A file of an older layout: safety copy, then every change in one
+// transaction. The German reason when that fails, with the file unchanged.
+QString upgradeLayout(const QSqlDatabase& db, sqlite3* handle, const QString& path, int version)
+{
+    QString why;
+    const QString copy = writeSafetyCopy(handle, path, &why);
+    if (copy.isEmpty())
+        return why;
+    QString error;
+    if (!schema::upgradeSchema(db, version, &error)) {
+        QFile::remove(copy);
+        return QString::fromUtf8("Die Datenbankdatei „%1“ konnte nicht auf die Datenbankversion %2 umgestellt werden "
+                                 "(%3). Sie bleibt unverändert.")
+            .arg(shown(path))
+            .arg(schema::kUserVersion)
+            .arg(error);
+    }
+    // Said on the error channel, where the command line shows it; the
+    // window needs no word: the copy's name says what it is.
+    qInfo("%s", qUtf8Printable(QString::fromUtf8("Hinweis: Die Datenbankdatei „%1“ wurde auf die Datenbankversion %2 "
+                                                "umgestellt; die Sicherheitskopie davor ist „%3“.")
+                                  .arg(shown(path))
+                                  .arg(schema::kUserVersion)
+                                  .arg(shown(copy))));
+    return {};
+}
+
 // SQLite's page cache per connection, in KiB.
 constexpr int kPageCacheKiB = 16384;
 
@@ -348,10 +467,12 @@ bool Database::open(const QString& path, QString* message)
             if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next()
                 || q.value(0).toInt() != schema::kApplicationId) {
                 why = fileMessage("Die Datei „%1“ ist keine Quittora-Datenbank.", path);
-            } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()
-                       || q.value(0).toInt() != schema::kUserVersion) {
+            } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next() || q.value(0).toInt() < 1
+                       || q.value(0).toInt() > schema::kUserVersion) {
                 why = fileMessage("Die Datenbankdatei „%1“ hat eine unbekannte Datenbankversion.", path);
             } else {
+                const int version = q.value(0).toInt();
+                q.finish();
                 auto* handle = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
                 int rc = SQLITE_OK;
                 why = verifyTables(handle, path, &rc);
@@ -360,6 +481,8 @@ bool Database::open(const QString& path, QString* message)
                 // written into a file that reports damage.
                 if (why.isEmpty() && (rc = checkForDamage(handle)) != SQLITE_OK)
                     why = readFailure(path, rc);
+                if (why.isEmpty() && version < schema::kUserVersion)
+                    why = upgradeLayout(db, handle, path, version);
                 if (why.isEmpty()) {
                     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
                     // Room for the document table and the search indexes of a

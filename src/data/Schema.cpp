@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "platform/ErrorTexts.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,8 +20,34 @@ QStringList fields(std::initializer_list<const char*> names)
     return list;
 }
 
+// Fields added after layout 1, in the order they were added.
+struct AddedField {
+    const char* table;
+    const char* field;
+    int layout;
+};
+constexpr AddedField kAddedFields[] = {
+    {"Einstellungen", "UStIdNr", 2},      {"Einstellungen", "Steuernummer", 2}, {"Einstellungen", "Ansprechpartner", 2},
+    {"Einstellungen", "Land", 2},         {"Einstellungen", "IBAN", 2},         {"Einstellungen", "BIC", 2},
+    {"Einstellungen", "Kontoinhaber", 2}, {"Kunden", "Land", 2},                {"Kunden", "UStIdNr", 2},
+    {"Kunden", "Leitweg", 2},             {"Rechnungen", "Referenz", 2},        {"Rechnungen", "Leistungsdatum", 2},
+};
+
+QStringList withAddedFields(const char* table, QStringList layout1)
+{
+    for (const AddedField& a : kAddedFields) {
+        if (qstrcmp(a.table, table) == 0)
+            layout1 << QString::fromLatin1(a.field);
+    }
+    return layout1;
+}
+
 QString columnDefinition(const QString& table, const QString& field)
 {
+    // Every address so far was a German one: records from before the
+    // country field, and new ones, start as "DE".
+    if (field == QLatin1String("Land"))
+        return field + QStringLiteral(" TEXT DEFAULT 'DE'");
     if (field == QLatin1String("ID"))
         return QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT");
     if (isBooleanField(table, field))
@@ -43,7 +71,7 @@ bool run(QSqlQuery& q, const QString& sql, QString* error)
     if (q.exec(sql))
         return true;
     if (error)
-        *error = q.lastError().text();
+        *error = databaseReason(q.lastError());
     return false;
 }
 
@@ -94,7 +122,7 @@ bool inTransaction(const QSqlDatabase& db, QString* error, Body body)
 
 QStringList kundenFields()
 {
-    return fields({"ID", "a1", "a2", "a3", "a8", "a4", "a5", "a6", "a7", "a40", "a9", "n1"});
+    return withAddedFields("Kunden", fields({"ID", "a1", "a2", "a3", "a8", "a4", "a5", "a6", "a7", "a40", "a9", "n1"}));
 }
 
 QStringList artikelFields()
@@ -106,8 +134,9 @@ QStringList artikelFields()
 
 QStringList rechnungenFields()
 {
-    return fields({"ID", "a7", "a8", "a156", "a1", "a2", "a3", "a4", "a5", "b1", "b10", "a14", "a19", "a20", "a21",
-                   "a30", "a31", "a75", "a6", "a26", "a22", "a23", "a24", "b2", "a158", "opt1"});
+    return withAddedFields("Rechnungen", fields({"ID", "a7", "a8", "a156", "a1", "a2", "a3", "a4", "a5", "b1", "b10",
+                                                 "a14", "a19", "a20", "a21", "a30", "a31", "a75", "a6", "a26", "a22",
+                                                 "a23", "a24", "b2", "a158", "opt1"}));
 }
 
 QStringList verkaufFields()
@@ -117,10 +146,62 @@ QStringList verkaufFields()
 
 QStringList einstellungenFields()
 {
-    return fields({"ID", "Titel", "frei4", "frei2", "frei3", "Tel", "Fax", "Einst15", "Einst1", "Einst2", "Vordruck",
-                   "Einst23", "Einst6", "Einst24", "frei5", "Einst26", "Bank", "Einst25", "Einst28", "Einst27",
-                   "Memo10", "Einst3", "Einst4", "Einst5", "MWSt", "frei9", "frei8", "frei1", "Rechnungsnummer",
-                   "Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6", "Memo7", "Memo8", "Einst18", "Einst19"});
+    return withAddedFields(
+        "Einstellungen",
+        fields({"ID", "Titel", "frei4", "frei2", "frei3", "Tel", "Fax", "Einst15", "Einst1", "Einst2", "Vordruck",
+                "Einst23", "Einst6", "Einst24", "frei5", "Einst26", "Bank", "Einst25", "Einst28", "Einst27", "Memo10",
+                "Einst3", "Einst4", "Einst5", "MWSt", "frei9", "frei8", "frei1", "Rechnungsnummer", "Memo1", "Memo2",
+                "Memo3", "Memo4", "Memo5", "Memo6", "Memo7", "Memo8", "Einst18", "Einst19"}));
+}
+
+QStringList fieldsOfLayout(const QString& table, int layoutVersion)
+{
+    QStringList list = table == QLatin1String("Kunden")          ? kundenFields()
+                       : table == QLatin1String("Artikel")       ? artikelFields()
+                       : table == QLatin1String("Rechnungen")    ? rechnungenFields()
+                       : table == QLatin1String("Verkauf")       ? verkaufFields()
+                       : table == QLatin1String("Einstellungen") ? einstellungenFields()
+                                                                 : QStringList();
+    for (const AddedField& a : kAddedFields) {
+        if (a.layout > layoutVersion && table == QLatin1String(a.table))
+            list.removeAll(QString::fromLatin1(a.field));
+    }
+    return list;
+}
+
+bool upgradeSchema(const QSqlDatabase& db, int fromVersion, QString* error)
+{
+    return inTransaction(db, error, [&](QSqlQuery& q) {
+        for (const AddedField& a : kAddedFields) {
+            if (a.layout <= fromVersion)
+                continue;
+            const QString table = QString::fromLatin1(a.table);
+            if (!run(q, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(table, columnDefinition(table, QString::fromLatin1(a.field))),
+                     error))
+                return false;
+        }
+        // The letterhead's footer already holds tax number, VAT identifier
+        // and account under the captions a new file starts with; where the
+        // user kept those captions and replaced the sample values, the
+        // e-invoice fields start from them. Sample values stay behind: an
+        // e-invoice must not name a made-up identifier.
+        if (fromVersion < 2) {
+            const QStringList takeOver = {
+                QStringLiteral("UPDATE Einstellungen SET Steuernummer = trim(Einst6) WHERE Einst23 = 'Steuernummer' "
+                               "AND trim(Einst6) NOT IN ('', '123/456/78901')"),
+                QStringLiteral("UPDATE Einstellungen SET UStIdNr = upper(replace(trim(frei5), ' ', '')) "
+                               "WHERE Einst24 = 'USt-IdNr.' AND trim(frei5) NOT IN ('', 'DE123456789')"),
+                QStringLiteral("UPDATE Einstellungen SET IBAN = upper(replace(trim(Einst27), ' ', '')), "
+                               "BIC = upper(replace(trim(Einst28), ' ', '')) WHERE Einst25 = 'IBAN / BIC' "
+                               "AND trim(Einst27) NOT IN ('', 'DE00 1234 5678 9012 3456 78')"),
+            };
+            for (const QString& sql : takeOver) {
+                if (!run(q, sql, error))
+                    return false;
+            }
+        }
+        return run(q, QStringLiteral("PRAGMA user_version = %1").arg(kUserVersion), error);
+    });
 }
 
 bool isBooleanField(const QString& table, const QString& field)

@@ -10,7 +10,9 @@ namespace quittora::schema {
 // 'QTOR': marks a file as a Quittora database.
 inline constexpr int kApplicationId = 0x51544F52;
 // Layout version of the tables below; raised with every change of layout.
-inline constexpr int kUserVersion = 1;
+// 2: the fields an e-invoice needs (seller and buyer identifiers, country,
+// account, buyer reference, delivery date).
+inline constexpr int kUserVersion = 2;
 
 // Field lists of the five tables, in table order, ID first (Einstellungen has
 // an ID too, so that its one record can be addressed like any other).
@@ -19,6 +21,12 @@ QStringList artikelFields();
 QStringList rechnungenFields();
 QStringList verkaufFields();
 QStringList einstellungenFields();
+// The fields of one table as a file of an older layout version has them.
+QStringList fieldsOfLayout(const QString& table, int layoutVersion);
+// Brings a file of an older layout version to kUserVersion in one
+// transaction: new fields (existing records get their defaults) and the
+// new version. False and *error with nothing changed on failure.
+bool upgradeSchema(const QSqlDatabase& db, int fromVersion, QString* error);
 // Yes/No fields (INTEGER, -1 true, 0 false): Rechnungen.opt1, Einstellungen.Vordruck.
 bool isBooleanField(const QString& table, const QString& field);
 

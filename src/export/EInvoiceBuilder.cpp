@@ -1,5 +1,7 @@
 #include "export/EInvoiceBuilder.h"
 
+#include "data/Identifiers.h"
+
 #include "data/Numbers.h"
 
 #include <QHash>
@@ -19,11 +21,7 @@ const QString kSmallBusinessReason =
 
 QString setting(const CompanySettings& c, const char* field) { return c.text(QString::fromLatin1(field)).trimmed(); }
 
-bool isCountryCode(const QString& code)
-{
-    static const QRegularExpression re(QStringLiteral("^[A-Z]{2}$"));
-    return re.match(code).hasMatch();
-}
+bool isCountryCode(const QString& code) { return ids::isCountryCode(code); }
 
 Decimal magnitude(Decimal d) { return d.isNegative() ? -d : d; }
 
@@ -131,6 +129,9 @@ Result build(const Source& s, Profile profile)
     seller.taxNumber = setting(c, "Steuernummer");
     if (seller.vatId.isEmpty() && seller.taxNumber.isEmpty())
         missing(QStringLiteral("USt-IdNr. oder Steuernummer fehlt – Einstellungen → E-Rechnung"));
+    if (const QString wrong = ids::vatIdProblem(seller.vatId); !wrong.isEmpty())
+        missing(wrong + QStringLiteral(" – Einstellungen → E-Rechnung"));
+    seller.vatId = ids::normaliseVatId(seller.vatId);
     // Without a VAT identifier the rules want another identifier of the
     // seller; the tax number is the one a German tax office gave.
     if (seller.vatId.isEmpty())
@@ -163,7 +164,9 @@ Result build(const Source& s, Profile profile)
     buyer.address.country = countryOr(s.buyerCountry);
     if (!isCountryCode(buyer.address.country))
         missing(QStringLiteral("Das Land des Kunden ist kein Ländercode wie DE oder AT – Kunden → Land"));
-    buyer.vatId = s.buyerVatId.trimmed();
+    if (const QString wrong = ids::vatIdProblem(s.buyerVatId); !wrong.isEmpty())
+        missing(wrong + QStringLiteral(" – Kunden → USt-IdNr."));
+    buyer.vatId = ids::normaliseVatId(s.buyerVatId);
     buyer.electronicAddress = s.head.email.trimmed().isEmpty() ? s.buyerEmail.trimmed() : s.head.email.trimmed();
     if (buyer.electronicAddress.isEmpty() && profile == Profile::XRechnung)
         missing(QStringLiteral("Die E-Mail-Adresse des Kunden fehlt – Kunden → E-Mail"));
@@ -176,6 +179,8 @@ Result build(const Source& s, Profile profile)
         inv.accountHolder = seller.name;
     if (inv.iban.isEmpty())
         missing(QStringLiteral("Die IBAN fehlt – Einstellungen → E-Rechnung"));
+    else if (const QString wrong = ids::ibanProblem(inv.iban); !wrong.isEmpty())
+        missing(wrong + QStringLiteral(" – Einstellungen → E-Rechnung"));
 
     // Lines.
     const auto rate1 = localeNumber(c.vatRate1(), sep);

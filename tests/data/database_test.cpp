@@ -178,7 +178,7 @@ TEST(DatabaseCheck, RefusesAFileOfANewerProgramVersion)
 {
     QTemporaryDir dir;
     const QString path = makeTemplate(dir);
-    runOn(path, "PRAGMA user_version = 2");
+    runOn(path, "PRAGMA user_version = 99");
     expectRefused(path, QStringLiteral("neueren Quittora-Version"));
 }
 

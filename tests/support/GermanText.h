@@ -15,7 +15,9 @@ inline bool looksEnglish(const QString& text)
                        "mismatch|locked|invalid|unknown|syntax|constraint|readonly|attempt|database|file is|not a|"
                        "directory|refers to|disk|space left|opening)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    return english.match(text).hasMatch();
+    // Option names ("--syntax") are part of the call, not of the message.
+    static const QRegularExpression option(QStringLiteral("--[a-z-]+"));
+    return english.match(QString(text).remove(option)).hasMatch();
 }
 
 } // namespace quittora::test

@@ -1,0 +1,161 @@
+#include "export/EInvoiceExport.h"
+
+#include "data/CompanySettings.h"
+#include "data/Database.h"
+#include "export/EInvoiceBuilder.h"
+#include "export/ExportFile.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace quittora::einvoice {
+
+namespace {
+
+// What the e-invoice needs beyond what the e-mail reads: the document's
+// reference and delivery date, the customer's country, VAT identifier and
+// Leitweg-ID.
+struct Extra {
+    QString reference;
+    QString deliveryDate;
+    QString country;
+    QString vatId;
+    QString leitweg;
+};
+
+bool loadExtra(const Database& db, qint64 documentId, Extra* extra)
+{
+    QSqlQuery q(db.connection());
+    q.prepare(QStringLiteral("SELECT r.Referenz, r.Leistungsdatum, k.Land, k.UStIdNr, k.Leitweg FROM Rechnungen r "
+                             "LEFT JOIN Kunden k ON k.ID = CAST(trim(r.b1) AS INTEGER) WHERE r.ID = ?"));
+    q.addBindValue(documentId);
+    if (!q.exec() || !q.next())
+        return false;
+    *extra = {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+              q.value(4).toString()};
+    return true;
+}
+
+} // namespace
+
+QString suggestedFileName(const QString& number)
+{
+    return QStringLiteral("Rechnung %1.xml").arg(number.trimmed());
+}
+
+namespace {
+
+// Everything before the first write: read, prepare as for printing, build
+// with the number the invoice is expected to get.
+struct Prepared {
+    ExportResult result; // Incomplete, UnknownDocument or Failed when not ready
+    bool ready = false;
+    CompanySettings settings;
+    email::Preparation prep;
+    Source source;
+    Result built;
+};
+
+Prepared prepareInvoice(const Database& db, qint64 documentId, const email::Environment& env, Profile profile)
+{
+    Prepared p;
+    ExportResult& r = p.result;
+    if (!p.settings.load(db)) {
+        r.message = QStringLiteral("Die Einstellungen konnten nicht gelesen werden.");
+        return p;
+    }
+    const std::optional<email::Head> head = email::loadHead(db, documentId);
+    if (!head) {
+        r.status = ExportResult::Status::UnknownDocument;
+        r.message = QStringLiteral("Es gibt kein Dokument mit der ID %1.").arg(documentId);
+        return p;
+    }
+    const std::optional<QList<email::Line>> lines = email::loadLines(db, documentId);
+    const std::optional<email::Customer> customer = email::loadCustomer(db, head->customerId);
+    Extra extra;
+    if (!lines || !customer || !loadExtra(db, documentId, &extra)) {
+        r.message = QStringLiteral("Die Rechnungszeilen oder der Kunde konnten nicht gelesen werden.");
+        return p;
+    }
+    if (head->kind != QStringLiteral("Rechnung")) {
+        r.status = ExportResult::Status::Incomplete;
+        r.missing << QStringLiteral("Nur eine Rechnung kann als E-Rechnung ausgegeben werden, kein Angebot.");
+        return p;
+    }
+    // The same preparation as printing and e-mail: totals, the number to come.
+    p.prep = email::prepare(*head, *lines, *customer, p.settings, env);
+    if (!p.prep.ready()) {
+        r.status = ExportResult::Status::Incomplete;
+        r.missing << p.prep.message;
+        return p;
+    }
+    Source& source = p.source;
+    source.lines = *lines;
+    source.company = p.settings;
+    // Documents from before the reference field, and those whose customer
+    // got a Leitweg-ID later, fall back to the customer's.
+    source.reference = extra.reference.trimmed().isEmpty() ? extra.leitweg : extra.reference;
+    source.deliveryDate = extra.deliveryDate;
+    source.buyerCountry = extra.country;
+    source.buyerVatId = extra.vatId;
+    source.buyerEmail = customer->email;
+    source.skontoPercent = customer->skonto;
+    source.basis = env.basis;
+    source.decimalSeparator = env.decimalSeparator;
+    source.head = p.prep.head;
+    p.built = build(source, profile);
+    if (!p.built.ok()) {
+        r.status = ExportResult::Status::Incomplete;
+        r.missing = p.built.missing;
+        return p;
+    }
+    r.number = p.prep.head.number;
+    p.ready = true;
+    return p;
+}
+
+} // namespace
+
+ExportResult check(const Database& db, qint64 documentId, const email::Environment& env, Profile profile)
+{
+    Prepared p = prepareInvoice(db, documentId, env, profile);
+    if (p.ready)
+        p.result.status = ExportResult::Status::Written;
+    return p.result;
+}
+
+ExportResult exportInvoice(const Database& db, qint64 documentId, const email::Environment& env, Syntax syntax,
+                           Profile profile, const QString& path)
+{
+    // Nothing is checked against a file name that is a database: that would
+    // be lost with the first byte.
+    if (QFileInfo(path).isDir() || Database::isDatabaseFile(path)) {
+        ExportResult r;
+        r.message = QStringLiteral("„%1“ ist eine Datenbank oder ein Ordner und wird nicht überschrieben.").arg(path);
+        return r;
+    }
+    Prepared p = prepareInvoice(db, documentId, env, profile);
+    ExportResult& r = p.result;
+    if (!p.ready)
+        return r;
+    const QString expectedNumber = p.prep.head.number;
+    if (!email::storeChanges(db, documentId, p.settings, p.prep, &r.message))
+        return r;
+    // Another run took the expected number meanwhile: the file states the
+    // number the invoice was given.
+    if (p.prep.head.number != expectedNumber) {
+        p.source.head = p.prep.head;
+        p.built = build(p.source, profile);
+    }
+    r.number = p.prep.head.number;
+    if (!replaceFile(path, write(p.built.invoice, syntax, profile), &r.message)) {
+        if (!p.prep.nextInvoiceNumber.isEmpty())
+            r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.").arg(r.number);
+        return r;
+    }
+    r.status = ExportResult::Status::Written;
+    return r;
+}
+
+} // namespace quittora::einvoice
