@@ -53,6 +53,16 @@ bool parse(const QStringList& args, const QStringList& valueOptions, const QStri
     return !call->file.isEmpty();
 }
 
+// The value of --document as an ID; false, with the reason and the usage said.
+bool documentId(const Call& call, const char* usage, Io& io, qint64* id)
+{
+    bool isNumber = false;
+    *id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
+    if (!isNumber)
+        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << usage;
+    return isNumber;
+}
+
 bool openDatabase(Database& db, const QString& file, Io& io)
 {
     // checkFile never writes, so a foreign file is refused untouched.
@@ -84,12 +94,9 @@ int runEml(const QStringList& args, Io& io)
         io.err << kEmlUsage;
         return kUsage;
     }
-    bool isNumber = false;
-    const qint64 id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
-    if (!isNumber) {
-        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << kEmlUsage;
+    qint64 id = 0;
+    if (!documentId(call, kEmlUsage, io, &id))
         return kUsage;
-    }
     Database db;
     if (!openDatabase(db, call.file, io))
         return kRefused;
@@ -126,12 +133,9 @@ int runXrechnung(const QStringList& args, Io& io)
         io.err << kXrechnungUsage;
         return kUsage;
     }
-    bool isNumber = false;
-    const qint64 id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
-    if (!isNumber) {
-        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << kXrechnungUsage;
+    qint64 id = 0;
+    if (!documentId(call, kXrechnungUsage, io, &id))
         return kUsage;
-    }
     const QString syntaxName = call.values.value(QStringLiteral("--syntax"), QStringLiteral("cii")).toLower();
     if (syntaxName != QLatin1String("cii") && syntaxName != QLatin1String("ubl")) {
         io.err << "Nach --syntax steht cii oder ubl.\n" << kXrechnungUsage;
