@@ -7,29 +7,33 @@
 
 using namespace quittora;
 using quittora::test::TempDatabase;
+using Status = quittora::datacorrection::Result::Status;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 const QString kTitle = s("Quittora pro");
 
 class DataCorrection : public ::testing::Test {
 protected:
+    QString key(const char* table, qint64 id) { return t.field(s(table), id, s("a2")).toString(); }
+    // The menu command over both lists, as the window has them.
+    datacorrection::Result run()
+    {
+        EXPECT_TRUE(customers.refresh() && articles.refresh());
+        return datacorrection::run(customers, articles, prompts, kTitle);
+    }
+
     TempDatabase t;
     FakePrompts prompts;
-
-    void SetUp() override { ASSERT_TRUE(t.isValid()); }
-
-    QString key(const char* table, qint64 id) { return t.field(s(table), id, s("a2")).toString(); }
+    Recordset customers{t.db(), s("Kunden")};
+    Recordset articles{t.db(), s("Artikel")};
 };
 
 } // namespace
 
-TEST_F(DataCorrection, EmptyKeysBecomeOneBlankOthersStayAsTheyAre)
+TEST_F(DataCorrection, EmptyAndNullKeysBecomeOneBlankOthersStayAsTheyAre)
 {
     const qint64 empty = t.addCustomer(s(""), s("Anna"));
     const qint64 blanks = t.addCustomer(s("   "));
@@ -38,162 +42,114 @@ TEST_F(DataCorrection, EmptyKeysBecomeOneBlankOthersStayAsTheyAre)
     ASSERT_TRUE(t.exec(s("UPDATE Kunden SET a2 = NULL WHERE ID = ?"), {nullName}));
     const qint64 emptyArticle = t.addArticle(s(""), s("Schraube"), s("0,10"));
     const qint64 numbered = t.addArticle(s("A-1"), s("Dübel"), s("0,05"));
-
     const datacorrection::Result r = datacorrection::correct(t.db());
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Corrected);
+    EXPECT_EQ(r.status, Status::Corrected);
     EXPECT_EQ(r.customersCorrected, 2);
     EXPECT_EQ(r.articlesCorrected, 1);
-    EXPECT_EQ(key("Kunden", empty), s(" "));
-    EXPECT_EQ(key("Kunden", nullName), s(" "));
-    EXPECT_EQ(key("Kunden", blanks), s("   "));
-    EXPECT_EQ(key("Kunden", named), s("Müller"));
-    EXPECT_EQ(t.field(s("Kunden"), empty, s("a3")).toString(), s("Anna"));
-    EXPECT_EQ(key("Artikel", emptyArticle), s(" "));
-    EXPECT_EQ(key("Artikel", numbered), s("A-1"));
-
-    // Run again: nothing left to correct.
+    EXPECT_EQ(key("Kunden", empty) + key("Kunden", nullName) + s("|") + key("Kunden", blanks) + s("|")
+                  + key("Kunden", named) + t.field(s("Kunden"), empty, s("a3")).toString(),
+              s("  |   |MüllerAnna"));
+    EXPECT_EQ(key("Artikel", emptyArticle) + key("Artikel", numbered), s(" A-1"));
     const datacorrection::Result again = datacorrection::correct(t.db());
-    EXPECT_EQ(again.status, datacorrection::Result::Status::Corrected);
-    EXPECT_EQ(again.customersCorrected + again.articlesCorrected, 0);
+    EXPECT_EQ(again.status, Status::Corrected);
+    EXPECT_EQ(again.customersCorrected + again.articlesCorrected, 0) << "nothing left to correct";
 }
 
-TEST_F(DataCorrection, ArticlesBeyondTheNumberOfCustomersAreCorrectedToo)
+// The walk over both lists ends at the last record of each, whichever list is
+// longer; both lists stand on their first records afterwards.
+TEST_F(DataCorrection, ListsOfDifferentLengthsAreCorrectedToTheirLastRecords)
 {
-    // One customer (the template) and five articles, the last ones broken.
-    qint64 last = 0;
+    qint64 lastArticle = 0;
     for (int i = 0; i < 4; ++i)
-        last = t.addArticle(s(""), s("Artikel"), s("1,00"));
-    ASSERT_EQ(t.count(s("Kunden")), 1);
-    const datacorrection::Result r = datacorrection::correct(t.db());
-    EXPECT_EQ(r.articlesCorrected, 4);
-    EXPECT_EQ(key("Artikel", last), s(" "));
-    EXPECT_EQ(t.count(s("Artikel"), s("a2 = ''")), 0);
-}
+        lastArticle = t.addArticle(s(""), s("Artikel"), s("1,00"));
+    EXPECT_EQ(datacorrection::correct(t.db()).articlesCorrected, 4);
+    EXPECT_EQ(key("Artikel", lastArticle), s(" "));
 
-TEST_F(DataCorrection, FewerArticlesThanCustomersEndsTheArticleWalkAtTheLastArticle)
-{
-    // Six customers, the last ones broken, and the template article alone.
     qint64 lastCustomer = 0;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 9; ++i)
         lastCustomer = t.addCustomer(s(""), s("Kunde"));
+    ASSERT_TRUE(t.exec(s("DELETE FROM Artikel WHERE ID > (SELECT MIN(ID) FROM Artikel)")));
     ASSERT_TRUE(t.exec(s("UPDATE Artikel SET a2 = ''")));
-    ASSERT_EQ(t.count(s("Artikel")), 1);
-    Recordset customers(t.db(), s("Kunden"));
-    Recordset articles(t.db(), s("Artikel"));
-    ASSERT_TRUE(customers.refresh());
-    ASSERT_TRUE(articles.refresh());
     prompts.answerMessage(Prompts::Ok);
-    const datacorrection::Result r = datacorrection::run(customers, articles, prompts, kTitle);
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Corrected);
-    EXPECT_EQ(r.customersCorrected, 5);
+    const datacorrection::Result r = run();
+    EXPECT_EQ(r.status, Status::Corrected);
+    EXPECT_EQ(r.customersCorrected, 9);
     EXPECT_EQ(r.articlesCorrected, 1);
     EXPECT_EQ(key("Kunden", lastCustomer), s(" "));
-    EXPECT_EQ(t.count(s("Kunden"), s("a2 = ''")), 0);
-    EXPECT_EQ(t.count(s("Artikel"), s("a2 = ' '")), 1);
+    EXPECT_EQ(t.count(s("Kunden"), s("a2 = ''")) + t.count(s("Artikel"), s("a2 = ''")), 0);
     EXPECT_EQ(t.count(s("Artikel")), 1);
-    EXPECT_EQ(prompts.last().text, datacorrection::doneMessage());
-    // Both lists stand on their first records, the single article included.
-    EXPECT_EQ(customers.position(), 0);
-    EXPECT_EQ(articles.position(), 0);
+    EXPECT_EQ(customers.position() + articles.position(), 0);
     EXPECT_EQ(articles.text(s("a2")), s(" "));
 }
 
-TEST_F(DataCorrection, EmptyTables)
-{
-    // No customers at all: the articles are still corrected.
-    ASSERT_TRUE(t.exec(s("DELETE FROM Kunden")));
-    const qint64 article = t.addArticle(s(""), s("Artikel"), s("1,00"));
-    datacorrection::Result r = datacorrection::correct(t.db());
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Corrected);
-    EXPECT_EQ(key("Artikel", article), s(" "));
-
-    // Neither customers nor articles: stops with its own message.
-    ASSERT_TRUE(t.exec(s("DELETE FROM Artikel")));
-    Recordset customers(t.db(), s("Kunden"));
-    Recordset articles(t.db(), s("Artikel"));
-    ASSERT_TRUE(customers.refresh());
-    ASSERT_TRUE(articles.refresh());
-    prompts.answerMessage(Prompts::Ok);
-    r = datacorrection::run(customers, articles, prompts, kTitle);
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Empty);
-    ASSERT_EQ(prompts.count(), 2);
-    EXPECT_EQ(prompts.last().title, kTitle);
-    EXPECT_EQ(prompts.last().text, datacorrection::nothingToCorrectMessage());
-    EXPECT_TRUE(customers.eof() && articles.eof());
-}
-
-TEST_F(DataCorrection, TheMenuCommandStoresPendingEditsCorrectsAndReturnsToTheFirstRecords)
+TEST_F(DataCorrection, TheMenuCommandStoresPendingEditsFirstAndAsksBeforeChanging)
 {
     const qint64 broken = t.addCustomer(s(""), s("Bernd"));
-    const qint64 brokenArticle = t.addArticle(s(""), s("Mutter"), s("0,20"));
-    Recordset customers(t.db(), s("Kunden"));
-    Recordset articles(t.db(), s("Artikel"));
     customers.setRecordSource(s("SortKunden"));
-    ASSERT_TRUE(customers.refresh());
-    ASSERT_TRUE(articles.refresh());
-    // The user has just emptied the template customer's name on the tab.
+    ASSERT_TRUE(customers.refresh() && articles.refresh());
+    // The user has just emptied the template's customer and article keys.
     ASSERT_TRUE(customers.moveToId(1));
+    articles.moveFirst(); // the template's, the only one
+    const qint64 article = articles.currentId();
     customers.setValue(s("a2"), s(""));
-    articles.moveLast();
-
+    articles.setValue(s("a2"), s(""));
     prompts.onShown([&](const FakePrompts::Shown& shown) {
-        // Nothing is changed before the user has confirmed the first message.
-        if (shown.text == datacorrection::waitMessage()) {
+        if (shown.text == datacorrection::waitMessage()) // nothing changed before the user confirmed
             EXPECT_EQ(t.count(s("Kunden"), s("a2 = ' '")), 0);
-        }
     });
     const datacorrection::Result r = datacorrection::run(customers, articles, prompts, kTitle);
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Corrected);
+    EXPECT_EQ(r.status, Status::Corrected);
     EXPECT_EQ(r.customersCorrected, 2);
     EXPECT_EQ(r.articlesCorrected, 1);
-    EXPECT_EQ(key("Kunden", 1), s(" "));
-    EXPECT_EQ(key("Kunden", broken), s(" "));
-    EXPECT_EQ(key("Artikel", brokenArticle), s(" "));
-
+    EXPECT_EQ(key("Kunden", 1) + key("Kunden", broken) + key("Artikel", article), s("   "));
     ASSERT_EQ(prompts.count(), 2);
-    EXPECT_EQ(prompts.shown().at(0).title, kTitle);
-    EXPECT_EQ(prompts.shown().at(0).text, s("Bitte warten Sie, bis die Daten korrigiert sind"));
-    EXPECT_EQ(prompts.shown().at(0).buttons, Prompts::Ok);
-    EXPECT_EQ(prompts.shown().at(1).title, kTitle);
-    EXPECT_EQ(prompts.shown().at(1).text, s("Daten wurden korrigiert "));
-    EXPECT_EQ(prompts.shown().at(1).buttons, Prompts::Ok);
-
-    // Both sources show the stored values from their first records.
-    EXPECT_EQ(customers.position(), 0);
-    EXPECT_EQ(articles.position(), 0);
-    EXPECT_FALSE(customers.isDirty());
-    EXPECT_EQ(customers.recordCount(), 2);
+    const char* const texts[] = {"Bitte warten Sie, bis die Daten korrigiert sind", "Daten wurden korrigiert "};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(prompts.shown().at(i).title, kTitle);
+        EXPECT_EQ(prompts.shown().at(i).text, s(texts[i]));
+        EXPECT_EQ(prompts.shown().at(i).buttons, Prompts::Ok);
+    }
+    // Both lists show the stored values from their first records.
+    EXPECT_EQ(customers.position() + articles.position(), 0);
+    EXPECT_FALSE(customers.isDirty() || articles.isDirty());
+    ASSERT_EQ(customers.recordCount(), 2);
     for (int i = 0; i < customers.recordCount(); ++i) {
         customers.moveTo(i);
         EXPECT_EQ(customers.text(s("a2")), s(" "));
     }
+    EXPECT_EQ(articles.text(s("a2")), s(" "));
 }
 
-TEST_F(DataCorrection, ARefusedWriteChangesNothingAndIsReported)
+TEST_F(DataCorrection, EmptyTablesAndARefusedWriteChangeNothingAndAreReported)
 {
-    const qint64 customer = t.addCustomer(s(""));
-    const qint64 article = t.addArticle(s(""), s("Nagel"), s("0,01"));
-    // The article table refuses every change: the customers already
-    // corrected in the same run must be undone.
-    ASSERT_TRUE(t.exec(s("CREATE TRIGGER no_article_change BEFORE UPDATE ON Artikel "
-                         "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
-    Recordset customers(t.db(), s("Kunden"));
-    Recordset articles(t.db(), s("Artikel"));
-    ASSERT_TRUE(customers.refresh());
-    ASSERT_TRUE(articles.refresh());
+    ASSERT_TRUE(t.exec(s("DELETE FROM Kunden")));
+    const qint64 article = t.addArticle(s(""), s("Artikel"), s("1,00"));
+    EXPECT_EQ(datacorrection::correct(t.db()).status, Status::Corrected);
+    EXPECT_EQ(key("Artikel", article), s(" ")) << "no customers: the articles are still corrected";
 
-    const datacorrection::Result r = datacorrection::run(customers, articles, prompts, kTitle);
-    EXPECT_EQ(r.status, datacorrection::Result::Status::Failed);
-    EXPECT_EQ(key("Kunden", customer), s(""));
-    EXPECT_EQ(key("Artikel", article), s(""));
+    ASSERT_TRUE(t.exec(s("DELETE FROM Artikel")));
+    prompts.answerMessage(Prompts::Ok);
+    EXPECT_EQ(run().status, Status::Empty);
+    ASSERT_EQ(prompts.count(), 2);
+    EXPECT_EQ(prompts.last().title, kTitle);
+    EXPECT_EQ(prompts.last().text, datacorrection::nothingToCorrectMessage());
+    EXPECT_TRUE(customers.eof() && articles.eof());
+
+    // The article table refuses every change: the customers already
+    // corrected in the same run are undone.
+    const qint64 customer = t.addCustomer(s(""));
+    const qint64 nail = t.addArticle(s(""), s("Nagel"), s("0,01"));
+    ASSERT_TRUE(t.exec(s("CREATE TRIGGER no_article_change BEFORE UPDATE ON Artikel BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
+    prompts.clear();
+    EXPECT_EQ(run().status, Status::Failed);
+    EXPECT_EQ(key("Kunden", customer) + key("Artikel", nail), s(""));
     ASSERT_EQ(prompts.count(), 2);
     EXPECT_EQ(prompts.last().title, s("Fehler"));
     EXPECT_EQ(prompts.last().icon, Prompts::Icon::Critical);
-    EXPECT_TRUE(prompts.last().text.contains(s("es wurde nichts geändert")));
-    EXPECT_TRUE(prompts.last().text.contains(s("gesperrt")));
-
-    // The database is usable afterwards: no transaction was left open.
+    EXPECT_TRUE(prompts.last().text.contains(s("es wurde nichts geändert")) && prompts.last().text.contains(s("gesperrt")))
+        << prompts.last().text.toStdString();
+    // No transaction was left open.
     ASSERT_TRUE(t.exec(s("DROP TRIGGER no_article_change")));
-    EXPECT_EQ(datacorrection::correct(t.db()).status, datacorrection::Result::Status::Corrected);
-    EXPECT_EQ(key("Artikel", article), s(" "));
+    EXPECT_EQ(datacorrection::correct(t.db()).status, Status::Corrected);
+    EXPECT_EQ(key("Artikel", nail), s(" "));
 }
