@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 
 namespace quittora::testing {
@@ -72,5 +74,21 @@ inline bool hasLine(const Page& page, double x1, double y1, double x2, double y2
 
 // A horizontal rule of the document frame, from 14 to 200 mm.
 inline bool hasRule(const Page& page, double y) { return hasLine(page, 14, y, 200, y); }
+
+// A rule table of a page: the text that starts ('L') or ends ('R') at x on
+// the line at y; "" for nothing there.
+struct Placed {
+    char align;
+    double x, y;
+    const char* text;
+};
+
+inline void expectPlaced(const Page& page, std::initializer_list<Placed> rows, const char* label = "")
+{
+    for (const Placed& p : rows) {
+        const QString got = p.align == 'R' ? textEndingAtOrEmpty(page, p.x, p.y) : textAtOrEmpty(page, p.x, p.y);
+        EXPECT_EQ(got.toStdString(), p.text) << label << " " << p.align << " " << p.x << "/" << p.y;
+    }
+}
 
 } // namespace quittora::testing

@@ -3,8 +3,10 @@
 #include "print/FakePrinters.h"
 #include "print/PageQueries.h"
 #include "print/PdfWords.h"
+#include "print/PrintDocumentName.h"
 #include "print/PrinterSetup.h"
 #include "print/Reminder.h"
+#include "support/DataRuleTable.h"
 #include "support/TempDatabase.h"
 #include "support/TestContext.h"
 #include "tools/SettingsRules.h"
@@ -71,60 +73,54 @@ protected:
 
 } // namespace
 
-TEST_F(DocumentPrint, FirstPrintAssignsTheNextNumberAndStoresItWithTheTotalsBeforePrinting)
+TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)
 {
     PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
     EXPECT_TRUE(job.numberAssigned());
-    EXPECT_EQ(job.head.number, u("1000"));
-    EXPECT_EQ(job.nextInvoiceNumber, u("1001"));
-    EXPECT_EQ(job.head.gross, u("172,50"));
+    EXPECT_EQ(job.head.number + u(" ") + job.nextInvoiceNumber + u(" ") + job.head.gross, u("1000 1001 172,50"));
     EXPECT_EQ(job.copies, 1);
-    // Preparing alone changes nothing.
-    EXPECT_EQ(documentNumber(invoice), QString());
-    EXPECT_EQ(nextNumber(), u("1000"));
-
+    EXPECT_EQ(documentNumber(invoice) + nextNumber(), u("1000")); // preparing alone changes nothing
     QString error;
     ASSERT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
-    EXPECT_EQ(documentNumber(invoice), u("1000"));
-    EXPECT_EQ(nextNumber(), u("1001"));
+    EXPECT_EQ(documentNumber(invoice) + u(" ") + nextNumber(), u("1000 1001"));
     EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("a6")).toString(), u("172,50"));
     EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("a14")).toString(), u("150,00"));
-
-    // The printed title shows the new number.
     const std::vector<PageModel> docs = printJobDocuments(job, env());
     ASSERT_EQ(docs.size(), 1u);
-    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 70), u("Rechnung Nr. 1000"));
-    EXPECT_EQ(textEndingAtOrEmpty(docs[0].page(0), 197, 260), u("172,50 EUR"));
-}
+    expectPlaced(docs[0].page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'R', 197, 260, "172,50 EUR"}});
 
-TEST_F(DocumentPrint, NumberIsAssignedOnceOverTwoPrints)
-{
-    prepareAndStore(invoice);
+    // A failed print keeps the stored number; the reprint uses it.
+    FakePrinters printers;
+    printers.failPrinting = true;
+    EXPECT_FALSE(printJob(job, env(), printers, t.state, &error));
+    EXPECT_FALSE(error.isEmpty());
+    printers.failPrinting = false;
     const PrintJob second = prepareAndStore(invoice);
     EXPECT_FALSE(second.numberAssigned());
-    EXPECT_EQ(second.head.number, u("1000"));
     EXPECT_FALSE(second.documentChanges.contains(u("a7")));
-    EXPECT_EQ(documentNumber(invoice), u("1000"));
-    EXPECT_EQ(nextNumber(), u("1001"));
-
-    // The next invoice gets the following number.
-    const qint64 other = addDocument({}, u("Rechnung"));
-    EXPECT_EQ(prepareAndStore(other).head.number, u("1001"));
+    ASSERT_TRUE(printJob(second, env(), printers, t.state, &error));
+    expectPlaced(printers.jobs.at(0).documents.at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}});
+    EXPECT_EQ(documentNumber(invoice) + u(" ") + nextNumber(), u("1000 1001"));
+    EXPECT_EQ(prepareAndStore(addDocument({}, u("Rechnung"))).head.number, u("1001"));
     EXPECT_EQ(nextNumber(), u("1002"));
-}
 
-TEST_F(DocumentPrint, QuoteGetsNoNumberAndLeavesTheNextNumberUnchanged)
-{
+    // A quote gets no number and leaves the next number unchanged.
     const qint64 quote = addDocument({}, u("Angebot"));
-    const PrintJob job = prepareAndStore(quote);
-    EXPECT_FALSE(job.numberAssigned());
-    EXPECT_EQ(documentNumber(quote), QString());
-    EXPECT_EQ(nextNumber(), u("1000"));
-    const std::vector<PageModel> docs = printJobDocuments(job, env());
-    ASSERT_EQ(docs.size(), 1u);
-    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 70), u("Angebot Nr. "));
-    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 20, 107), u("Vielen Dank für Ihre Anfrage."));
+    const PrintJob offer = prepareAndStore(quote);
+    EXPECT_FALSE(offer.numberAssigned());
+    EXPECT_EQ(documentNumber(quote) + nextNumber(), u("1002"));
+    expectPlaced(printJobDocuments(offer, env()).at(0).page(0),
+                 {{'L', 135, 70, "Angebot Nr. "}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."}});
+    // The offered file name names the document.
+    const qint64 odd = db.addDocument(u("2024/7"), u("01.03.2024"));
+    test::expectRows("file name", {
+        {printDocumentName(db.db(), invoice, PrintedDocument::Invoice), "Rechnung 1000"},
+        {printDocumentName(db.db(), invoice, PrintedDocument::DeliveryNote), "Lieferschein 1000"},
+        {printDocumentName(db.db(), quote, PrintedDocument::Invoice), "Angebot"},
+        {printDocumentName(db.db(), odd, PrintedDocument::Invoice), "Rechnung 20247"},
+        {printDocumentName(db.db(), 999999, PrintedDocument::Invoice), "Quittora pro"},
+    });
 }
 
 TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
@@ -139,31 +135,28 @@ TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
     QString error;
     EXPECT_FALSE(storePrintChanges(db.db(), job, &error));
     EXPECT_TRUE(printJobDocuments(job, env()).empty());
+    EXPECT_EQ(documentNumber(invoice) + nextNumber(), u("1000"));
+    const std::pair<const char*, PrintJob::Outcome> refusals[] = {
+        {"frei1 = '500'", PrintJob::Outcome::TooManyCopies},
+        // A VAT rate that is no number: the totals cannot be trusted.
+        {"frei1 = '1', MWSt = 'neunzehn'", PrintJob::Outcome::TotalsFailed},
+        {"MWSt = '19', Rechnungsnummer = ''", PrintJob::Outcome::NumberMissing}};
+    for (const auto& [change, outcome] : refusals) {
+        ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET ") + u(change)));
+        job = prepareInvoicePrint(db.db(), invoice, env());
+        EXPECT_EQ(job.outcome, outcome) << change;
+        EXPECT_FALSE(job.message.isEmpty()) << change;
+    }
     EXPECT_EQ(documentNumber(invoice), QString());
-    EXPECT_EQ(nextNumber(), u("1000"));
-
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '500'")));
-    EXPECT_EQ(prepareInvoicePrint(db.db(), invoice, env()).outcome, PrintJob::Outcome::TooManyCopies);
-
-    // A VAT rate that is no number: the totals cannot be trusted.
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '1', MWSt = 'neunzehn'")));
-    job = prepareInvoicePrint(db.db(), invoice, env());
-    EXPECT_EQ(job.outcome, PrintJob::Outcome::TotalsFailed);
-    EXPECT_FALSE(job.message.isEmpty());
-    EXPECT_EQ(documentNumber(invoice), QString());
-
-    // No next number to give.
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET MWSt = '19', Rechnungsnummer = ''")));
-    EXPECT_EQ(prepareInvoicePrint(db.db(), invoice, env()).outcome, PrintJob::Outcome::NumberMissing);
-
     job = prepareInvoicePrint(db.db(), 4711, env());
     EXPECT_EQ(job.outcome, PrintJob::Outcome::UnknownDocument);
     EXPECT_EQ(job.message, u("Es gibt kein Dokument mit der ID 4711."));
 }
 
-TEST_F(DocumentPrint, CopiesOfTheSettingsAreSeparateJobsOnTheChosenPrinterWithTheMargins)
+TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheSettingsAndTheState)
 {
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
     FakePrinters printers;
     printers.installed = {u("Laser Büro"), u("PDF")};
     printers.defaultPrinter = u("PDF");
@@ -171,46 +164,19 @@ TEST_F(DocumentPrint, CopiesOfTheSettingsAreSeparateJobsOnTheChosenPrinterWithTh
     t.state.xwert = 4.5f;
     t.state.ywert = 3.0f;
     ASSERT_TRUE(choosePrinter(printers, t.state));
-
     const PrintJob job = prepareAndStore(invoice);
+    EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
     QString error;
     ASSERT_TRUE(printJob(job, env(), printers, t.state, &error)) << error.toStdString();
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(printers.jobs[0].printer, u("Laser Büro"));
     EXPECT_EQ(printers.jobs[0].margins, (MarginValues{4.5f, 3.0f}));
-    ASSERT_EQ(printers.jobs[0].documents.size(), 2u);
-    EXPECT_EQ(textAtOrEmpty(printers.jobs[0].documents[1].page(0), 135, 70), u("Rechnung Nr. 1000"));
-}
-
-TEST_F(DocumentPrint, FailedPrintKeepsTheStoredNumberAndTheReprintUsesIt)
-{
-    FakePrinters printers;
-    printers.failPrinting = true;
-    const PrintJob job = prepareAndStore(invoice);
-    QString error;
-    EXPECT_FALSE(printJob(job, env(), printers, t.state, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(documentNumber(invoice), u("1000"));
-
-    printers.failPrinting = false;
-    const PrintJob again = prepareAndStore(invoice);
-    ASSERT_TRUE(printJob(again, env(), printers, t.state, &error));
-    EXPECT_EQ(textAtOrEmpty(printers.jobs.at(0).documents.at(0).page(0), 135, 70), u("Rechnung Nr. 1000"));
-    EXPECT_EQ(nextNumber(), u("1001"));
-}
-
-TEST_F(DocumentPrint, CustomersOwnCashDiscountIsPrinted)
-{
-    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
-    const PrintJob job = prepareAndStore(invoice);
+    ASSERT_EQ(printers.jobs[0].documents.size(), 2u); // each copy a document of its own
+    // The customer's own cash discount is printed and stored.
     ASSERT_FALSE(job.head.skonto.isEmpty());
-    const std::vector<PageModel> docs = printJobDocuments(job, env());
-    EXPECT_EQ(textAtOrEmpty(docs.at(0).page(0), 15, 260), job.head.skonto);
+    EXPECT_EQ(textAtOrEmpty(printers.jobs[0].documents[1].page(0), 15, 260), job.head.skonto);
     EXPECT_EQ(db.field(u("Rechnungen"), invoice, u("b2")).toString(), job.head.skonto);
-}
 
-TEST_F(DocumentPrint, EnvironmentComesFromTheProgramStateTheSettingsAndTheClock)
-{
     t.settings.setValue(settingsrules::titleColourKey(), u("255"));
     t.settings.setValue(settingsrules::receiptConfirmationKey(), u("0"));
     t.state.Rechnungsbasis = 1;
@@ -223,66 +189,35 @@ TEST_F(DocumentPrint, EnvironmentComesFromTheProgramStateTheSettingsAndTheClock)
     EXPECT_EQ(e.decimalSeparator, QLatin1Char(','));
 }
 
-TEST_F(DocumentPrint, MenuQuestionNamesDateAndRecipient)
-{
-    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
-    EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
-}
-
-// --- Delivery note ----------------------------------------------------------
-
-TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberAndShowsNoPrices)
+TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndTheReceiptBlockFollowsTheSetting)
 {
     PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
-    EXPECT_FALSE(job.numberAssigned());
-    EXPECT_FALSE(job.documentChanges.contains(u("a7")));
+    EXPECT_FALSE(job.numberAssigned() || job.documentChanges.contains(u("a7")));
     QString error;
     ASSERT_TRUE(storePrintChanges(db.db(), job, &error));
     EXPECT_EQ(nextNumber(), u("1000"));
-
-    const std::vector<PageModel> docs = printJobDocuments(job, env());
-    ASSERT_EQ(docs.size(), 1u);
-    const Page& page = docs[0].page(0);
-    EXPECT_EQ(textAtOrEmpty(page, 135, 70), u("Auftrag Nr. "));
-    const TextItem* title = textAt(page, 20, 105);
-    ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->text, u("Lieferschein"));
-    EXPECT_TRUE(title->style.bold);
-    EXPECT_EQ(title->style.sizePt, 12);
-    EXPECT_EQ(textAtOrEmpty(page, 20, 112), u("Wir danken Ihnen für Ihre Bestellung"));
+    PrintEnvironment with = env();
+    with.receiptConfirmation = true;
+    const Page page = printJobDocuments(job, with).at(0).page(0);
+    expectPlaced(page, {{'L', 135, 70, "Auftrag Nr. "}, {'L', 20, 105, "Lieferschein"},
+                        {'L', 20, 112, "Wir danken Ihnen für Ihre Bestellung"}, {'L', 70, 135, "Anfahrt"},
+                        {'L', 70, 140, "Ausführung nach Absprache"}, {'L', 23, 63, "Musterweg 5"},
+                        {'L', 135, 78, "Datum: 15.03.2024"}, {'L', 120, 242, "Ware erhalten / in Empfang genommen"}});
     EXPECT_EQ(textsOnLine(page, 122), (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung")}));
     EXPECT_EQ(textsOnLine(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
-    EXPECT_EQ(textAtOrEmpty(page, 70, 135), u("Anfahrt"));
-    EXPECT_EQ(textAtOrEmpty(page, 70, 140), u("Ausführung nach Absprache"));
+    EXPECT_EQ(textAt(page, 20, 105)->style.sizePt, 12);
+    // Title, name and town bold.
+    EXPECT_TRUE(textAt(page, 20, 105)->style.bold && textAt(page, 23, 58)->style.bold && textAt(page, 23, 73)->style.bold);
     for (const TextItem* text : page.texts())
-        EXPECT_FALSE(text->text.contains(u("EUR"))) << text->text.toStdString();
-    EXPECT_FALSE(allTexts(page).contains(u("Rechnungsbetrag")));
-    EXPECT_FALSE(hasRule(page, 235));
-    EXPECT_FALSE(hasRule(page, 256));
-    EXPECT_TRUE(hasRule(page, 269));
-
-    // Name and town bold; the date is the document's.
-    EXPECT_TRUE(textAt(page, 23, 58)->style.bold);
-    EXPECT_EQ(textAtOrEmpty(page, 23, 63), u("Musterweg 5"));
-    EXPECT_TRUE(textAt(page, 23, 73)->style.bold);
-    EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
-}
-
-TEST_F(DocumentPrint, DeliveryNoteReceiptBlockFollowsTheSetting)
-{
-    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
-    PrintEnvironment withReceipt = env();
-    withReceipt.receiptConfirmation = true;
-    const Page with = printJobDocuments(job, withReceipt).at(0).page(0);
-    EXPECT_TRUE(hasLine(with, 120, 260, 185, 260));
-    EXPECT_EQ(textAtOrEmpty(with, 120, 242), u("Ware erhalten / in Empfang genommen"));
+        EXPECT_FALSE(text->text.contains(u("EUR")) || text->text == u("Rechnungsbetrag")) << text->text.toStdString();
+    EXPECT_TRUE(!hasRule(page, 235) && !hasRule(page, 256) && hasRule(page, 269));
+    EXPECT_TRUE(hasLine(page, 120, 260, 185, 260));
 
     PrintEnvironment without = env();
     without.receiptConfirmation = false;
     const Page plain = printJobDocuments(job, without).at(0).page(0);
     EXPECT_FALSE(hasLine(plain, 120, 260, 185, 260));
-    EXPECT_EQ(textAt(plain, 120, 242), nullptr);
     // Below the items only the closing rule and the footer.
     for (const TextItem* text : plain.texts())
         EXPECT_TRUE(text->y.value() < 145 || text->y.value() >= 273) << text->text.toStdString();
@@ -294,23 +229,18 @@ TEST_F(DocumentPrint, DeliveryNoteOfAnInvoiceWithExtraLineBreaksPagesWithoutCarr
     for (int i = 4; i <= 21; ++i)
         db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
-    const PrintJob numbered = prepareAndStore(invoice);
+    prepareAndStore(invoice);
     PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready());
     const std::vector<PageModel> docs = printJobDocuments(job, env());
     ASSERT_EQ(docs.size(), 2u);
     ASSERT_EQ(docs[0].pageCount(), 2);
-
     const Page& first = docs[0].page(0);
-    EXPECT_EQ(textAtOrEmpty(first, 135, 70), u("Auftrag Nr. ") + numbered.head.number);
-    EXPECT_EQ(textAtOrEmpty(first, 23, 63), u("z. Hd. Frau Muster"));
-    EXPECT_EQ(textAtOrEmpty(first, 23, 68), u("Musterweg 5"));
-    EXPECT_EQ(textAtOrEmpty(first, 23, 78), u("12345 Musterstadt"));
-    EXPECT_EQ(textAtOrEmpty(first, 70, 230), u("Teil 21"));
+    expectPlaced(first, {{'L', 135, 70, "Auftrag Nr. 1000"}, {'L', 23, 63, "z. Hd. Frau Muster"}, {'L', 23, 68, "Musterweg 5"},
+                         {'L', 23, 78, "12345 Musterstadt"}, {'L', 70, 230, "Teil 21"},
+                         {'L', 21, 273, "Steuernummer 123/456/78901"}});
     EXPECT_FALSE(allTexts(first).contains(u("Übertrag ")));
     EXPECT_TRUE(hasRule(first, 269));
-    EXPECT_EQ(textAtOrEmpty(first, 21, 273), u("Steuernummer 123/456/78901"));
-
     const Page& second = docs[0].page(1);
     EXPECT_EQ(textAtOrEmpty(second, 20, 15), u("Auftrag Nr. 1000   Seite 2"));
     EXPECT_EQ(textsOnLine(second, 23), (QStringList{u("Menge"), u("Art / Einh"), u("Bezeichnung")}));
@@ -318,65 +248,48 @@ TEST_F(DocumentPrint, DeliveryNoteOfAnInvoiceWithExtraLineBreaksPagesWithoutCarr
     EXPECT_EQ(allTexts(docs[1].page(1)), allTexts(second));
 }
 
-// --- Reminders ---------------------------------------------------------------
-
 TEST_F(DocumentPrint, ReminderAsksForTheTextAndPrintsItOnTheFirstCopyOnly)
 {
     prepareAndStore(invoice);
     t.prompts.answerInput(u("Bitte zahlen Sie bis Freitag."));
     ASSERT_TRUE(askReminderText(t.prompts, ReminderKind::Dunning, u("1000"), u("Max Mustermann"), t.state));
-    const FakePrompts::Shown shown = t.prompts.last();
-    EXPECT_EQ(shown.title, u("Mahnung drucken"));
-    EXPECT_EQ(shown.text, u("Rechnung Nr.1000 an Max Mustermann\r\r\rFolgender Text wird der Rechnung zugefügt:"));
-    EXPECT_EQ(shown.defaultText, u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung"));
+    EXPECT_EQ(t.prompts.last().title, u("Mahnung drucken"));
+    EXPECT_EQ(t.prompts.last().text, u("Rechnung Nr.1000 an Max Mustermann\r\r\rFolgender Text wird der Rechnung zugefügt:"));
+    EXPECT_EQ(t.prompts.last().defaultText, u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung"));
     EXPECT_EQ(t.state.Mahntext, u("Bitte zahlen Sie bis Freitag."));
-
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     t.clock.setToday(QDate(2024, 4, 20));
     FakePrinters printers;
-    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     QString error;
-    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
+    ASSERT_TRUE(printJob(prepareInvoicePrint(db.db(), invoice, env()), env(), printers, t.state, &error));
     EXPECT_TRUE(t.state.Mahntext.isEmpty());
     const auto& docs = printers.jobs.at(0).documents;
     ASSERT_EQ(docs.size(), 2u);
     EXPECT_NE(docs[0].page(0).findText(u("Bitte zahlen Sie bis Freitag.")), nullptr);
-    EXPECT_EQ(textAtOrEmpty(docs[0].page(0), 135, 78), u("Datum: 20.04.2024"));
     EXPECT_NE(docs[0].page(0).findText(u(" Nr. 1000 vom 15.03.2024")), nullptr);
+    expectPlaced(docs[0].page(0), {{'L', 135, 78, "Datum: 20.04.2024"}});
     EXPECT_EQ(docs[1].page(0).findText(u("Bitte zahlen Sie bis Freitag.")), nullptr);
-    EXPECT_EQ(textAtOrEmpty(docs[1].page(0), 135, 78), u("Datum: 15.03.2024"));
-}
+    expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}});
 
-TEST_F(DocumentPrint, CancelledOrEmptiedReminderTextPrintsNothing)
-{
-    t.prompts.answerInput(std::nullopt);
-    EXPECT_FALSE(askReminderText(t.prompts, ReminderKind::PaymentReminder, {}, u("Max Mustermann"), t.state));
-    EXPECT_TRUE(t.state.Mahntext.isEmpty());
-    const FakePrompts::Shown shown = t.prompts.last();
-    EXPECT_EQ(shown.title, u("Zahlungserinnerung drucken"));
-    // An invoice without number: "Nr." is followed directly by " an ".
-    EXPECT_TRUE(shown.text.startsWith(u("Rechnung Nr. an Max Mustermann\r\r\r")));
-    EXPECT_EQ(shown.defaultText, u("Zahlungserinnerung ! - Wir bitten um Begleichung dieser Rechnung"));
+    // Cancelled or emptied: nothing to print. An invoice without number: "Nr." directly before " an ".
+    for (const std::optional<QString>& answer : {std::optional<QString>(), std::optional<QString>(QString())}) {
+        t.prompts.answerInput(answer);
+        EXPECT_FALSE(askReminderText(t.prompts, ReminderKind::PaymentReminder, {}, u("Max Mustermann"), t.state));
+        EXPECT_TRUE(t.state.Mahntext.isEmpty());
+    }
+    EXPECT_EQ(t.prompts.last().title, u("Zahlungserinnerung drucken"));
+    EXPECT_TRUE(t.prompts.last().text.startsWith(u("Rechnung Nr. an Max Mustermann\r\r\r")));
+    EXPECT_EQ(t.prompts.last().defaultText, u("Zahlungserinnerung ! - Wir bitten um Begleichung dieser Rechnung"));
 
-    t.prompts.answerInput(QString());
-    EXPECT_FALSE(askReminderText(t.prompts, ReminderKind::PaymentReminder, {}, u("Max Mustermann"), t.state));
-    EXPECT_TRUE(t.state.Mahntext.isEmpty());
-}
-
-TEST_F(DocumentPrint, DeliveryNoteNeverPrintsTheReminderTextButEmptiesIt)
-{
+    // A delivery note never prints the reminder text but empties it.
     t.state.Mahntext = u("Zahlungserinnerung !");
-    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
-    FakePrinters printers;
-    QString error;
-    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error));
+    ASSERT_TRUE(printJob(prepareDeliveryNotePrint(db.db(), invoice, env()), env(), printers, t.state, &error));
     EXPECT_TRUE(t.state.Mahntext.isEmpty());
-    const Page& page = printers.jobs.at(0).documents.at(0).page(0);
-    EXPECT_FALSE(allTexts(page).contains(u("Zahlungserinnerung !")));
-    const TextItem* reference = page.findText(u(" Nr.  vom 15.03.2024"));
-    ASSERT_NE(reference, nullptr);
-    EXPECT_EQ(reference->y.value(), 74);
-    EXPECT_EQ(textAtOrEmpty(page, 135, 78), u("Datum: 15.03.2024"));
+    const Page& note = printers.jobs.at(1).documents.at(0).page(0);
+    EXPECT_FALSE(allTexts(note).contains(u("Zahlungserinnerung !")));
+    ASSERT_NE(note.findText(u(" Nr. 1000 vom 15.03.2024")), nullptr);
+    EXPECT_EQ(note.findText(u(" Nr. 1000 vom 15.03.2024"))->y.value(), 74);
+    expectPlaced(note, {{'L', 135, 78, "Datum: 15.03.2024"}});
 }
 
 // --- The whole commands ------------------------------------------------------

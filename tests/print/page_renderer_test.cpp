@@ -1,139 +1,143 @@
 #include "print/PageRenderer.h"
 
-#include "print/PrintCursor.h"
-#include "print/PrintFonts.h"
+#include "print/DocumentLayouts.h"
+#include "print/LayoutFixtures.h"
 #include "print/PdfWords.h"
+#include "print/PrintCursor.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <iostream>
+
 using namespace quittora;
 using namespace quittora::literals;
-using quittora::testing::findWord;
-using quittora::testing::pdfWords;
+using namespace quittora::testing;
 
 namespace {
 
-std::vector<PageModel> twoPageDocument()
+// The words of documents written as PDF with these margin values.
+std::vector<PdfWord> pdf(const std::vector<PageModel>& docs, MarginValues margins)
 {
-    PrintCursor p;
-    p.FontName = QStringLiteral("Arial");
-    p.FontSize = 10.5;
-    p.PrintAt(50_mm, 100_mm, QStringLiteral("Kontrollwort"));
-    p.CurrentY = 260_mm;
-    p.PrintRight(QStringLiteral("1234,50 EUR"), 198_mm, {}, true);
-    p.NewPage();
-    p.FontBold = true;
-    p.PrintAt(20_mm, 15_mm, QStringLiteral("Folgeseite"));
-    return p.takeDocuments();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u("seite.pdf"));
+    QString error;
+    EXPECT_TRUE(renderToPdf(docs, file, margins, &error)) << error.toStdString();
+    const std::vector<PdfWord> words = pdfWords(file, &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return words;
 }
+
+// Where the word's box is on its page, from its left ('L') or right ('R') edge:
+// the top of a word's box lies a little below the top of its character cell.
+void expectWord(const std::vector<PdfWord>& words, const char* text, int page, char edge, double x, double y)
+{
+    const PdfWord* w = findWord(words, u(text), page);
+    ASSERT_NE(w, nullptr) << text;
+    EXPECT_NEAR(edge == 'L' ? w->xMin : w->xMax, x, 0.3) << text;
+    EXPECT_NEAR(w->yMin, y + 0.5, 0.7) << text;
+}
+
+// A sheet at 10 dots per millimetre, rendered by renderPage, and whether it is dark at a point.
+struct Sheet {
+    QImage image;
+    Sheet(double widthMm, double heightMm, const PageModel& doc, MarginValues margins)
+        : image(int(widthMm * 10), int(heightMm * 10), QImage::Format_RGB32)
+    {
+        image.setDotsPerMeterX(10000);
+        image.setDotsPerMeterY(10000);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        renderPage(painter, doc, 0, margins);
+    }
+    bool dark(double xMm, double yMm) const { return qGray(image.pixel(int(xMm * 10), int(yMm * 10))) < 128; }
+};
 
 } // namespace
 
 TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("seite.pdf"));
-    const MarginValues margins{5.0f, 3.5f};
-    QString error;
-    ASSERT_TRUE(renderToPdf(twoPageDocument(), file, margins, &error)) << error.toStdString();
+    PrintCursor p;
+    p.FontName = u("Arial");
+    p.FontSize = 10.5;
+    p.PrintAt(50_mm, 100_mm, u("Kontrollwort"));
+    p.CurrentY = 260_mm;
+    p.PrintRight(u("1234,50 EUR"), 198_mm, {}, true);
+    p.NewPage();
+    p.FontBold = true;
+    p.PrintAt(20_mm, 15_mm, u("Folgeseite"));
+    const std::vector<PageModel> docs = p.takeDocuments();
+    const auto words = pdf(docs, MarginValues{5.0f, 3.5f});
+    expectWord(words, "Kontrollwort", 0, 'L', 45, 96.5);
+    expectWord(words, "EUR", 0, 'R', 193, 256.5);
+    expectWord(words, "Folgeseite", 1, 'L', 15, 11.5);
 
-    const auto words = pdfWords(file, &error);
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-
-    const auto* word = findWord(words, QStringLiteral("Kontrollwort"), 0);
-    ASSERT_NE(word, nullptr);
-    EXPECT_NEAR(word->xMin, 50.0 - 5.0, 0.1);
-    // The text's position is the top of its character cell.
-    EXPECT_NEAR(word->yMin, 100.0 - 3.5, 0.3);
-
-    // Right-aligned: the last word ends at 198 mm less the margin value.
-    const auto* unit = findWord(words, QStringLiteral("EUR"), 0);
-    ASSERT_NE(unit, nullptr);
-    EXPECT_NEAR(unit->xMax, 198.0 - 5.0, 0.1);
-    EXPECT_NEAR(unit->yMin, 260.0 - 3.5, 0.3);
-
-    const auto* next = findWord(words, QStringLiteral("Folgeseite"));
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->page, 1);
-    EXPECT_NEAR(next->xMin, 15.0, 0.1);
-}
-
-TEST(PageRenderer, WithoutMarginValuesTheModelsMillimetresAreThePapersMillimetres)
-{
+    // Without margin values the model's millimetres are the paper's; also into a device.
     QBuffer buffer;
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
     QString error;
-    ASSERT_TRUE(renderToPdf(twoPageDocument(), &buffer, MarginValues{}, &error));
-    buffer.close();
+    ASSERT_TRUE(renderToPdf(docs, &buffer, MarginValues{}, &error));
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("b.pdf"));
-    QFile out(file);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(buffer.data());
+    QFile out(dir.filePath(u("b.pdf")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(buffer.data()) == buffer.size());
     out.close();
-
-    const auto words = pdfWords(file, &error);
-    const auto* word = findWord(words, QStringLiteral("Kontrollwort"));
-    ASSERT_NE(word, nullptr);
-    EXPECT_NEAR(word->xMin, 50.0, 0.1);
-    EXPECT_NEAR(word->yMin, 100.0, 0.3);
+    expectWord(pdfWords(out.fileName(), &error), "Kontrollwort", 0, 'L', 50, 100);
 }
 
-TEST(PageRenderer, AMarkAtTheFoldLandsOnThePaperWhenTheMarginsAreThePrintersOffsets)
+TEST(PageRenderer, AThousandLineInvoiceLandsOnTwentyFivePagesQuickly)
+{
+    QList<DocumentLine> lines = numberedItems(1000);
+    lines.prepend(item(u("3"), u("Wandfarbe"), u("10,00"), u("30,00")));
+    QElapsedTimer timer;
+    timer.start();
+    const std::vector<PageModel> docs = invoiceDocuments(layoutHead(), lines, layoutCompany(), layoutEnvironment(), 1);
+    const auto words = pdf(docs, MarginValues{});
+    const qint64 ms = timer.elapsed();
+    std::cout << "[ timing   ] 1001-line invoice laid out and written as PDF in " << ms << " ms\n";
+    RecordProperty("milliseconds", int(ms));
+    EXPECT_LT(ms, 20000);
+    // 21 items on page 1, 41 on every further page.
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].pageCount(), 25);
+
+    expectWord(words, "Rechnung", 0, 'L', 135, 70);
+    expectWord(words, "Menge", 0, 'L', 19, 122);
+    expectWord(words, "Herrn", 0, 'L', 23, 53);
+    expectWord(words, "Wandfarbe", 0, 'L', 55, 130);
+    expectWord(words, "3", 0, 'R', 27, 130);
+    expectWord(words, "Übertrag", 0, 'L', 138, 260);
+    expectWord(words, "Steuernummer", 0, 'L', 21, 273);
+    expectWord(words, "Rechnung", 1, 'L', 20, 15);
+    expectWord(words, "Position", 1, 'L', 55, 30);
+    expectWord(words, "Übertrag", 1, 'L', 138, 15);
+    // 30 + (1 + ... + 20) + 20 × 0,25 carried over.
+    const PdfWord* carry = findWord(words, u("245,00"), 1);
+    ASSERT_NE(carry, nullptr);
+    EXPECT_NEAR(carry->yMin, 15.5, 0.7);
+    expectWord(words, "Rechnungsbetrag", 24, 'R', 170, 260);
+}
+
+TEST(PageRenderer, MarksAndImagesLandOnTheirMillimetresOfTheDevice)
 {
     // A printer whose printable area starts 4 mm from the left and 6 mm from
-    // the top: the device is that area, at 10 dots per millimetre.
-    constexpr double dotsPerMm = 10.0;
-    QImage area(int(202 * dotsPerMm), int(287 * dotsPerMm), QImage::Format_RGB32);
-    area.setDotsPerMeterX(int(dotsPerMm * 1000));
-    area.setDotsPerMeterY(int(dotsPerMm * 1000));
-    area.fill(Qt::white);
-
+    // the top: the device is that area. 105 mm below the paper's top edge is
+    // 99 mm into it; the mark starts at the area's left edge.
     PrintCursor p;
     p.DrawWidth = 24; // 1 mm
     p.Line(4_mm, 105_mm, 12_mm, 105_mm);
-    const auto docs = p.takeDocuments();
-    QPainter painter(&area);
-    renderPage(painter, docs.front(), 0, MarginValues{4.0f, 6.0f});
-    painter.end();
+    const Sheet area(202, 287, p.takeDocuments().front(), MarginValues{4.0f, 6.0f});
+    EXPECT_TRUE(area.dark(0.2, 99.0) && area.dark(7.8, 99.0));
+    EXPECT_FALSE(area.dark(8.3, 99.0) || area.dark(4.0, 98.0) || area.dark(4.0, 100.0));
 
-    // 105 mm below the paper's top edge is 99 mm into the printable area;
-    // the mark starts at the area's (and the paper's printable) left edge.
-    const auto dark = [&](double xMm, double yMm) {
-        return qGray(area.pixel(int(xMm * dotsPerMm), int(yMm * dotsPerMm))) < 128;
-    };
-    EXPECT_TRUE(dark(0.2, 99.0));
-    EXPECT_TRUE(dark(7.8, 99.0));
-    EXPECT_FALSE(dark(8.3, 99.0));
-    EXPECT_FALSE(dark(4.0, 98.0));
-    EXPECT_FALSE(dark(4.0, 100.0));
-}
-
-TEST(PageRenderer, ImagesFillTheirRectangle)
-{
-    constexpr double dotsPerMm = 10.0;
-    QImage sheet(int(210 * dotsPerMm), int(100 * dotsPerMm), QImage::Format_RGB32);
-    sheet.setDotsPerMeterX(int(dotsPerMm * 1000));
-    sheet.setDotsPerMeterY(int(dotsPerMm * 1000));
-    sheet.fill(Qt::white);
     QImage logo(200, 100, QImage::Format_RGB32);
     logo.fill(Qt::black);
-
-    PrintCursor p;
-    ASSERT_TRUE(p.PaintPicture(logo, 150_mm, 10_mm, 20_mm));
-    QPainter painter(&sheet);
-    renderPage(painter, p.document(), 0, MarginValues{});
-    painter.end();
-    const auto dark = [&](double xMm, double yMm) {
-        return qGray(sheet.pixel(int(xMm * dotsPerMm), int(yMm * dotsPerMm))) < 128;
-    };
-    EXPECT_TRUE(dark(150.5, 10.5));
-    EXPECT_TRUE(dark(189.5, 29.5));
-    EXPECT_FALSE(dark(190.5, 20));
-    EXPECT_FALSE(dark(170, 30.5));
-    EXPECT_FALSE(dark(149.5, 20));
+    PrintCursor q;
+    ASSERT_TRUE(q.PaintPicture(logo, 150_mm, 10_mm, 20_mm));
+    const Sheet sheet(210, 100, q.document(), MarginValues{});
+    EXPECT_TRUE(sheet.dark(150.5, 10.5) && sheet.dark(189.5, 29.5));
+    EXPECT_FALSE(sheet.dark(190.5, 20) || sheet.dark(170, 30.5) || sheet.dark(149.5, 20));
 }

@@ -9,52 +9,44 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace quittora;
 using namespace quittora::literals;
 using quittora::testing::findWord;
 using quittora::testing::pdfWords;
 
-TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMargins)
+TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMarginsAndThePreviewShowsEveryPage)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("druck.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     configurePrinter(printer, QString());
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("druck.pdf")));
     // A PDF has no hardware margins: the printable area is the whole sheet.
     EXPECT_EQ(physicalOffsets(printer), MarginValues{});
-
     PrintCursor p;
     p.FontSize = 12;
     p.PrintAt(135_mm, 70_mm, QStringLiteral("Rechnung"));
     p.PrintRight(QStringLiteral("Ende"), 198_mm, 80_mm);
-    QString error;
-    ASSERT_TRUE(printDocuments(printer, p.takeDocuments(), MarginValues{2.0f, 1.0f}, &error)) << error.toStdString();
-
-    const auto words = pdfWords(file, &error);
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    const auto* word = findWord(words, QStringLiteral("Rechnung"));
-    ASSERT_NE(word, nullptr);
-    EXPECT_NEAR(word->xMin, 133.0, 0.15);
-    EXPECT_NEAR(word->yMin, 69.0, 0.3);
-    const auto* end = findWord(words, QStringLiteral("Ende"));
-    ASSERT_NE(end, nullptr);
-    EXPECT_NEAR(end->xMax, 196.0, 0.15);
-}
-
-TEST(SystemPrinters, PreviewShowsEveryPageOfEveryDocument)
-{
-    PrintCursor p;
-    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 1"));
     p.NewPage();
-    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 2"));
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Seite 2"));
     p.EndDoc();
     p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 2"));
     const auto docs = p.takeDocuments();
+    QString error;
+    ASSERT_TRUE(printDocuments(printer, docs, MarginValues{2.0f, 1.0f}, &error)) << error.toStdString();
+    const auto words = pdfWords(printer.outputFileName(), &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const auto* word = findWord(words, QStringLiteral("Rechnung"));
+    const auto* end = findWord(words, QStringLiteral("Ende"));
+    ASSERT_TRUE(word && end);
+    EXPECT_NEAR(word->xMin, 133.0, 0.15);
+    EXPECT_NEAR(word->yMin, 69.0, 0.3);
+    EXPECT_NEAR(end->xMax, 196.0, 0.15);
+    ASSERT_NE(findWord(words, QStringLiteral("Kopie")), nullptr);
+    EXPECT_EQ(findWord(words, QStringLiteral("Kopie"))->page, 2);
 
     int pages = -1;
     QString title;
