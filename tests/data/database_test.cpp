@@ -1,26 +1,33 @@
 #include "data/Database.h"
+
+#include "data/Recordset.h"
+#include "data/RecordsetModel.h"
 #include "data/Schema.h"
+#include "support/DataRuleTable.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
-#include <QSqlError>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <sqlite3.h>
+#include <utility>
 
 using namespace quittora;
 using quittora::test::TempDatabase;
 
 namespace {
 
-// A template database beside the test's other files, closed again.
-QString makeTemplate(const QTemporaryDir& dir, const QString& name = QStringLiteral("Quittora.qtb"))
+QString s(const char* text) { return QString::fromUtf8(text); }
+
+QString makeTemplate(const QString& path)
 {
-    const QString path = dir.filePath(name);
     QString message;
     EXPECT_TRUE(Database::createFromTemplate(path, QLatin1Char(','), &message)) << message.toStdString();
     return path;
@@ -29,109 +36,36 @@ QString makeTemplate(const QTemporaryDir& dir, const QString& name = QStringLite
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
-// Runs SQL on a file through a connection of its own, outside Quittora.
-void runOn(const QString& path, const char* sql)
+// Runs SQL on a file through a connection of its own, outside Quittora; the first value.
+int runOn(const QString& path, const char* sql)
 {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
-    sqlite3_free(err);
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    int first = 0;
+    if (QByteArray(sql).startsWith("SELECT") && sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        first = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
     sqlite3_close(db);
+    return first;
 }
 
-// Expects checkFile and open to refuse the file with a message containing
-// `expected` and naming the file, and the file to stay byte for byte as it was.
-void expectRefused(const QString& path, const QString& expected)
-{
-    const QByteArray before = TempDatabase::readFile(path);
-    const QString why = Database::checkFile(path);
-    EXPECT_TRUE(why.contains(expected)) << why.toStdString();
-    EXPECT_TRUE(why.contains(QDir::toNativeSeparators(path))) << why.toStdString();
-
-    Database db;
-    QString message;
-    EXPECT_FALSE(db.open(path, &message));
-    EXPECT_EQ(message, why);
-    EXPECT_FALSE(db.isOpen());
-    EXPECT_EQ(TempDatabase::readFile(path), before);
-}
-
-QStringList folderEntries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
+QStringList entries(const QString& folder) { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 
 } // namespace
 
-TEST(DatabaseCheck, AcceptsAFreshTemplateAndChangesNothing)
+// Each damage is refused by checkFile and open with a message naming the file,
+// and the file stays byte for byte as it was.
+TEST(DatabaseCheck, RefusesEveryKindOfUnusableFileAndChangesNothing)
 {
     QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    const QByteArray before = TempDatabase::readFile(path);
-    EXPECT_EQ(Database::checkFile(path), QString());
-    EXPECT_EQ(TempDatabase::readFile(path), before);
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{QStringLiteral("Quittora.qtb")});
-}
-
-TEST(DatabaseCheck, RefusesMissingFileAndFolder)
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("fehlt.qtb"));
-    EXPECT_TRUE(Database::checkFile(missing).contains(QStringLiteral("wurde nicht gefunden")));
-    Database db;
-    QString message;
-    EXPECT_FALSE(db.open(missing, &message));
-    EXPECT_FALSE(QFile::exists(missing)) << "opening must never create a file";
-
-    const QString folder = dir.filePath(QStringLiteral("Ordner.qtb"));
-    QDir().mkpath(folder);
-    EXPECT_TRUE(Database::checkFile(folder).contains(QStringLiteral("ist ein Ordner")));
-    EXPECT_FALSE(Database::checkFile(QString()).isEmpty());
-}
-
-TEST(DatabaseCheck, RefusesPlainTextAndEmptyFiles)
-{
-    QTemporaryDir dir;
-    const QString text = dir.filePath(QStringLiteral("Quittora.qtb"));
-    writeFile(text, "Das ist keine Datenbank, sondern eine Einkaufsliste.\r\n");
-    expectRefused(text, QStringLiteral("keine Quittora-Datenbank"));
-
-    const QString empty = dir.filePath(QStringLiteral("leer.qtb"));
-    writeFile(empty, QByteArray());
-    expectRefused(empty, QStringLiteral("leer"));
-}
-
-TEST(DatabaseCheck, RefusesAnotherProgramsSqliteFile)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("fremd.qtb"));
-    runOn(path, "CREATE TABLE Kunden (ID INTEGER PRIMARY KEY, a2 TEXT); INSERT INTO Kunden (a2) VALUES ('x');");
-    expectRefused(path, QStringLiteral("keine Quittora-Datenbank"));
-}
-
-TEST(DatabaseCheck, RefusesATruncatedFile)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    QByteArray bytes = TempDatabase::readFile(path);
-    ASSERT_GT(bytes.size(), 3 * 4096);
-    bytes.truncate(2 * 4096);
-    writeFile(path, bytes);
-    expectRefused(path, QStringLiteral("unvollständig"));
-}
-
-// One page of the customers' table (or an index of the articles)
-// overwritten: refused on opening with the advice to restore the backup,
-// and nothing written into the file. One byte short: incomplete.
-TEST(DatabaseCheck, RefusesAFileWithADamagedPageOrOneByteShort)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
+    const QString path = makeTemplate(dir.filePath(s("Quittora.qtb")));
+    EXPECT_TRUE(Database::checkFile(path).isEmpty() && entries(dir.path()) == QStringList{s("Quittora.qtb")});
     {
         Database withIndexes; // opening adds them
         QString message;
@@ -142,228 +76,324 @@ TEST(DatabaseCheck, RefusesAFileWithADamagedPageOrOneByteShort)
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
                 "INSERT INTO Artikel(a2) SELECT printf('%.60c%d', 'a', i) FROM n;");
     const QByteArray good = TempDatabase::readFile(path);
-    const auto leafOf = [&](const char* tree) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = ? AND pagetype = 'leaf' LIMIT 1 OFFSET 2", -1, &stmt,
-                           nullptr);
-        sqlite3_bind_text(stmt, 1, tree, -1, SQLITE_STATIC);
-        const int page = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
-        return page;
-    };
-    for (const char* tree : {"Kunden", "Artikel_a2"}) {
-        const int page = leafOf(tree);
-        ASSERT_GT(page, 1) << tree;
+    const auto damaged = [&](const char* tree) {
+        const int page = runOn(path, (QByteArray("SELECT pageno FROM dbstat WHERE name = '") + tree
+                                      + "' AND pagetype = 'leaf' LIMIT 1 OFFSET 2").constData());
+        EXPECT_GT(page, 1) << tree;
         writeFile(path, QByteArray(good).replace((page - 1) * 4096, 4096, QByteArray(4096, '\x5a')));
-        expectRefused(path, QString::fromUtf8("ist beschädigt. Quittora liest und schreibt sie nicht weiter"));
-        EXPECT_TRUE(Database::checkFile(path).contains(QString::fromUtf8("(Datei → Datensicherung)")));
-    }
-    writeFile(path, good.left(good.size() - 1));
-    expectRefused(path, QStringLiteral("unvollständig"));
-}
-
-TEST(DatabaseCheck, RefusesAReadOnlyFile)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    expectRefused(path, QStringLiteral("schreibgeschützt"));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-}
-
-TEST(DatabaseCheck, RefusesAFileOfANewerProgramVersion)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    runOn(path, "PRAGMA user_version = 99");
-    expectRefused(path, QStringLiteral("neueren Quittora-Version"));
-}
-
-TEST(DatabaseCheck, RefusesAQuittoraFileThatLacksATable)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    runOn(path, "DROP TABLE Verkauf");
-    expectRefused(path, QStringLiteral("Verkauf"));
-}
-
-TEST(DatabaseCheck, RefusesAFileLockedByAnotherWriterUntilItIsReleased)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
+    };
+    const QString broken = s("ist beschädigt. Quittora liest und schreibt sie nicht weiter, damit nichts verloren geht. "
+                             "Bitte stellen Sie Ihre Datensicherung wieder her (Datei → Datensicherung).");
     sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-
-    expectRefused(path, QStringLiteral("gesperrt"));
-
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {[&] { writeFile(path, "Das ist keine Datenbank, sondern eine Einkaufsliste.\r\n"); }, s("keine Quittora-Datenbank")},
+        {[&] { writeFile(path, {}); }, s("leer")},
+        {[&] { writeFile(path, good.left(2 * 4096)); }, s("unvollständig")},
+        {[&] { writeFile(path, good.left(good.size() - 1)); }, s("unvollständig")},
+        {[&] { damaged("Kunden"); }, broken},
+        {[&] { damaged("Artikel_a2"); }, broken},
+        {[&] { writeFile(path, good), runOn(path, "PRAGMA user_version = 99"); }, s("neueren Quittora-Version")},
+        {[&] { writeFile(path, good), runOn(path, "DROP TABLE Verkauf"); }, s("Verkauf")},
+        {[&] { writeFile(path, {}), runOn(path, "CREATE TABLE Kunden (ID INTEGER PRIMARY KEY, a2 TEXT)"); },
+         s("keine Quittora-Datenbank")},
+        {[&] { writeFile(path, good), QFile::setPermissions(path, QFile::ReadOwner); }, s("schreibgeschützt")},
+        {[&] {
+             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+             sqlite3_open(path.toUtf8().constData(), &other);
+             sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+         }, s("gesperrt")},
+    };
+    for (const auto& [damage, expected] : cases) {
+        SCOPED_TRACE(expected.toStdString());
+        damage();
+        const QByteArray before = TempDatabase::readFile(path);
+        const QString why = Database::checkFile(path);
+        EXPECT_TRUE(why.contains(expected) && why.contains(QDir::toNativeSeparators(path))) << why.toStdString();
+        Database db;
+        QString message;
+        EXPECT_FALSE(db.open(path, &message));
+        EXPECT_EQ(message, why);
+        EXPECT_EQ(TempDatabase::readFile(path), before);
+    }
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    EXPECT_EQ(Database::checkFile(path), QString());
+    EXPECT_EQ(Database::checkFile(path), QString()) << "released";
+
+    const QString missing = dir.filePath(s("fehlt.qtb"));
+    EXPECT_TRUE(Database::checkFile(missing).contains(s("wurde nicht gefunden")));
+    Database db;
+    QString message;
+    EXPECT_FALSE(db.open(missing, &message) || QFile::exists(missing)) << "opening must never create a file";
+    EXPECT_TRUE(Database::checkFile(dir.path()).contains(s("ist ein Ordner")));
+    // Creating refuses an existing file and reports a folder that cannot be made.
+    EXPECT_FALSE(Database::createFromTemplate(path, QLatin1Char(','), &message));
+    EXPECT_TRUE(message.contains(s("existiert bereits"))) << message.toStdString();
+    message.clear();
+    EXPECT_FALSE(Database::createFromTemplate(path + s("/Quittora.qtb"), QLatin1Char(','), &message));
+    EXPECT_FALSE(message.isEmpty());
 }
 
 // A write interrupted by a crash leaves the file half-written with its
-// journal beside it: the file is accepted and opening restores the last
-// complete state.
+// journal beside it: the file is accepted and opening restores the last complete state.
 TEST(DatabaseOpen, AnInterruptedWriteIsRolledBackOnOpen)
 {
     QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
+    const QString path = makeTemplate(dir.filePath(s("Quittora.qtb")));
     runOn(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
                 "INSERT INTO Kunden (a2, n1) SELECT 'Kunde ' || i, 'alt' FROM n");
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA cache_size = 10; BEGIN; "
-                                   "UPDATE Kunden SET n1 = hex(randomblob(200)); "
-                                   "INSERT INTO Kunden (a2) SELECT a2 FROM Kunden;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    // The state a crash would leave: copies of the file and its journal.
-    const QString crashed = dir.filePath(QStringLiteral("Absturz.qtb"));
-    ASSERT_TRUE(QFile::exists(path + QStringLiteral("-journal")));
-    ASSERT_TRUE(QFile::copy(path, crashed));
-    ASSERT_TRUE(QFile::copy(path + QStringLiteral("-journal"), crashed + QStringLiteral("-journal")));
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA cache_size = 10; BEGIN; UPDATE Kunden SET n1 = hex(randomblob(200)); "
+                                   "INSERT INTO Kunden (a2) SELECT a2 FROM Kunden;", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QString crashed = dir.filePath(s("Absturz.qtb"));
+    ASSERT_TRUE(QFile::copy(path, crashed) && QFile::copy(path + s("-journal"), crashed + s("-journal")));
     sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
     ASSERT_NE(TempDatabase::readFile(crashed), TempDatabase::readFile(path)) << "the copy must be mid-write";
-
     EXPECT_EQ(Database::checkFile(crashed), QString());
     Database db;
     QString message;
     ASSERT_TRUE(db.open(crashed, &message)) << message.toStdString();
     QSqlQuery q(db.connection());
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*), sum(n1 = 'alt') FROM Kunden")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 3001);
-    EXPECT_EQ(q.value(1).toInt(), 3000);
-    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
-    EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
+    ASSERT_TRUE(q.exec(s("SELECT count(*) || ' ' || sum(n1 = 'alt') FROM Kunden")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), s("3001 3000"));
 }
 
-TEST(DatabaseOpen, OpensReadWriteAndCounts)
+TEST(DatabaseOpen, AddsMissingIndexesOpensOddPathsAndAFailedOpenKeepsThePreviousFile)
 {
     TempDatabase t;
     ASSERT_TRUE(t.isValid());
-    EXPECT_EQ(t.db().path(), t.path());
-    t.addDocument(QStringLiteral("1000"), QStringLiteral("01.02.2024"));
-    const qint64 doc = t.addDocument(QStringLiteral("1001"), QStringLiteral("02.02.2024"));
-    t.addLine(doc, QStringLiteral("1"), QStringLiteral("Schraube"), QStringLiteral("1,00"), QStringLiteral("1,00"));
-    const auto counts = t.db().counts();
-    ASSERT_TRUE(counts.has_value());
-    EXPECT_EQ(counts->rechnungen, 2);
-    EXPECT_EQ(counts->positionen, 1);
-    EXPECT_EQ(counts->kunden, 1);
-    EXPECT_EQ(counts->artikel, 1);
-
+    const QString odd = makeTemplate(t.filePath(s("Müller & Söhne #1 ?%20/Quittora.qtb")));
+    const QByteArray before = TempDatabase::readFile(odd);
+    QString message;
+    ASSERT_TRUE(t.db().open(odd, &message)) << message.toStdString();
     t.db().close();
-    EXPECT_FALSE(t.db().isOpen());
-    EXPECT_FALSE(t.db().counts().has_value());
-}
-
-TEST(DatabaseOpen, AddsTheIndexesAFileLacksAndOtherwiseWritesNothing)
-{
-    QTemporaryDir dir;
-    const QString path = makeTemplate(dir);
-    {
-        // Opening a file that has every index leaves it byte for byte alone.
-        const QByteArray before = TempDatabase::readFile(path);
-        Database db;
-        QString message;
-        ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
-        db.close();
-        EXPECT_EQ(TempDatabase::readFile(path), before);
-    }
+    EXPECT_EQ(TempDatabase::readFile(odd), before) << "a file with every index is left alone";
     // A file from before the search indexes existed.
-    runOn(path, "DROP INDEX Rechnungen_a7_suche; DROP INDEX Rechnungen_jahr; "
-                "INSERT INTO Rechnungen (a7, a8) VALUES ('1000', '01.03.2024')");
-    Database db;
-    QString message;
-    ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
-    QSqlQuery q(db.connection());
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'index' ORDER BY name")));
-    QStringList names;
-    while (q.next())
-        names << q.value(0).toString();
+    runOn(odd, "DROP INDEX Rechnungen_a7_suche; DROP INDEX Rechnungen_jahr");
+    ASSERT_TRUE(t.db().open(odd, &message)) << message.toStdString();
+    QSqlQuery q(t.connection());
+    ASSERT_TRUE(q.exec(s("SELECT group_concat(name) FROM sqlite_schema WHERE type = 'index'")) && q.next());
     for (const QString& statement : schema::indexStatements())
-        EXPECT_TRUE(names.contains(statement.section(QLatin1Char(' '), 5, 5))) << statement.toStdString();
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT a7 FROM Rechnungen WHERE substr(a8, 7, 4) = '2024'")));
-    ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(0).toString(), QStringLiteral("1000"));
-}
+        EXPECT_TRUE(q.value(0).toString().split(QLatin1Char(',')).contains(statement.section(QLatin1Char(' '), 5, 5)))
+            << statement.toStdString();
+    EXPECT_EQ(t.db().counts().value_or(Database::Counts{}).kunden, 1);
 
-TEST(DatabaseOpen, AFailedOpenKeepsThePreviousDatabaseOpen)
-{
-    TempDatabase t;
-    ASSERT_TRUE(t.isValid());
-    const QString foreign = t.filePath(QStringLiteral("fremd.qtb"));
+    const QString foreign = t.filePath(s("fremd.qtb"));
     runOn(foreign, "CREATE TABLE x (y)");
-
-    QString message;
     EXPECT_FALSE(t.db().open(foreign, &message));
-    EXPECT_FALSE(message.isEmpty());
-    EXPECT_TRUE(t.db().isOpen());
-    EXPECT_EQ(t.db().path(), t.path());
-    EXPECT_EQ(t.count(QStringLiteral("Kunden")), 1);
+    EXPECT_TRUE(t.db().isOpen() && t.db().path() == odd);
 }
 
-TEST(DatabaseOpen, OpeningAnotherFileSwitchesTheConnection)
+namespace {
+
+
+// Customers in SortKunden order: Adler, becker, Mustermann (template), Zander.
+struct Customers : ::testing::Test {
+    TempDatabase t;
+    qint64 adler = -1, becker = -1, zander = -1, mustermann = 1;
+    std::unique_ptr<Recordset> rs;
+    void SetUp() override
+    {
+        ASSERT_TRUE(t.isValid());
+        zander = t.addCustomer(s("Zander"), s("Ute"), {{s("a5"), s("80331 München")}});
+        adler = t.addCustomer(s("Adler"), s("Anna"), {{s("a5"), s("10115 Berlin")}});
+        becker = t.addCustomer(s("becker"), s("Jan"), {{s("a5"), s("20095 Hamburg")}});
+        rs = std::make_unique<Recordset>(t.db(), s("Kunden"));
+        rs->setRecordSource(s("SortKunden"));
+        ASSERT_TRUE(rs->refresh()) << rs->lastError().toStdString();
+    }
+    QString stored(qint64 id, const char* field) const { return t.field(s("Kunden"), id, s(field)).toString(); }
+    // Where the set stands ("bof", "eof" or the current name), "!" when the step failed, "?" on no match.
+    QString at(bool ok = true) const
+    {
+        return (rs->bof() ? s("bof") : rs->eof() ? s("eof") : rs->text(s("a2"))) + (ok ? s("") : s("!"))
+            + (rs->noMatch() ? s("?") : s(""));
+    }
+};
+
+} // namespace
+
+TEST_F(Customers, MovesAndFindsLikeADataControlBetweenBofAndEof)
+{
+    ASSERT_EQ(rs->recordCount(), 4);
+    EXPECT_EQ(rs->text(s("A5")), s("10115 Berlin")) << "field names are case-insensitive";
+    const QString inTown = s("a5 LIKE ?");
+    const QVariantList withR = {s("*r*")}; // Berlin, Hamburg, Musterstadt; not München
+    QStringList walk{at()};
+    for (const auto& step : std::initializer_list<std::function<bool()>>{
+             [&] { return rs->moveNext(); }, [&] { return rs->moveLast(); }, [&] { return rs->moveNext(); },
+             [&] { return rs->moveNext(); }, [&] { return rs->movePrevious(); }, [&] { return rs->moveFirst(); },
+             [&] { return rs->movePrevious(); }, [&] { return rs->movePrevious(); }, [&] { return rs->moveNext(); },
+             [&] { return rs->findNext(inTown, withR); }, [&] { return rs->findNext(inTown, withR); },
+             [&] { return rs->findNext(inTown, withR); }, [&] { return rs->findPrevious(inTown, withR); },
+             [&] { return rs->findFirst(s("a2 = ?"), {s("Niemand")}); }, [&] { return rs->findFirst(inTown, withR); },
+             [&] { return rs->moveLast() && rs->moveNext(); }, [&] { return rs->findPrevious(s("a2 LIKE ?"), {s("Z*")}); },
+             [&] { return rs->findFirst(s("ID LIKE ?"), {QString::number(becker)}); }})
+        walk << at(step());
+    // No move beyond eof or bof; no match leaves the position; at eof findPrevious starts with the last record.
+    EXPECT_EQ(walk.join(QLatin1Char(' ')), s("Adler becker Zander eof eof! Zander Adler bof bof! Adler becker Mustermann "
+                                             "Mustermann!? becker becker!? Adler eof Zander becker"));
+    EXPECT_TRUE(rs->position() == 1 && rs->idAt(2) == mustermann && rs->idAt(4) == -1);
+
+    // Search text is only ever text.
+    const qint64 odd = t.addCustomer(s("O'Brien \"100%\" [x] *"), s("a_b"));
+    ASSERT_TRUE(rs->refresh());
+    for (const char* text : {"O'Brien", "' OR 1=1 --", "100%", "[x]", "'; DROP TABLE Kunden; --"})
+        EXPECT_TRUE(!rs->findFirst(s("a2 = ?"), {s(text)}) && rs->lastError().isEmpty()) << text;
+    EXPECT_TRUE(rs->findFirst(s("a2 LIKE ?"), {s("O'Brien*")}));
+    EXPECT_EQ(rs->currentId(), odd);
+
+    // An empty set is both bof and eof, and nothing moves or finds.
+    rs->setRecordSource(s("SELECT * FROM Kunden WHERE a2 = ?"), {s("Niemand")});
+    ASSERT_TRUE(rs->refresh());
+    EXPECT_TRUE(rs->bof() && rs->eof());
+    EXPECT_FALSE(rs->moveFirst() || rs->moveNext() || rs->findFirst(s("a2 LIKE ?"), {s("*")}) || rs->deleteCurrent());
+    // A broken source is reported and keeps the set.
+    rs->setRecordSource(s("SELECT * FROM Kunden WHERE nichtda = ?"), {1});
+    QSignalSpy failed(rs.get(), &Recordset::writeFailed);
+    EXPECT_FALSE(rs->refresh());
+    EXPECT_TRUE(failed.count() == 1 && rs->recordCount() == 0);
+}
+
+TEST_F(Customers, EditsAreStoredWhenThePositionMovesOrTheSetClosesAndDeleteKeepsAPosition)
+{
+    rs->setValue(s("a8"), QVariant()); // empty text and NULL are the same to the user
+    EXPECT_FALSE(rs->isDirty());
+    rs->setValue(s("a4"), s("Hauptstraße 1"));
+    EXPECT_EQ(stored(adler, "a4"), QString()) << "not stored before the move";
+    ASSERT_TRUE(rs->moveNext());
+    EXPECT_EQ(stored(adler, "a4"), s("Hauptstraße 1"));
+    rs->setValue(s("a6"), s("030 123"));
+    ASSERT_TRUE(rs->refresh());
+    EXPECT_EQ(stored(becker, "a6"), s("030 123"));
+
+    // A new record is appended at the end, whatever the order, and current.
+    rs->addNew();
+    rs->setValue(s("a2"), s("Neumann"));
+    ASSERT_TRUE(rs->update());
+    EXPECT_TRUE(rs->position() == 4 && stored(rs->currentId(), "a2") == s("Neumann"));
+    rs->addNew();
+    rs->setValue(s("a2"), s("Nachtrag"));
+    EXPECT_TRUE(rs->moveFirst()); // moving away stores it
+    rs->setValue(s("a2"), s("Geändert"));
+    rs->cancelUpdate();
+    EXPECT_EQ(rs->text(s("a2")), s("Adler"));
+    rs->moveLast();
+    rs->setValue(s("a6"), s("089 456"));
+    rs.reset();
+    EXPECT_EQ(t.count(s("Kunden"), s("a6 = '089 456'")) + t.count(s("Kunden"), s("a2 = 'Nachtrag'")), 2);
+
+    rs = std::make_unique<Recordset>(t.db(), s("Kunden"));
+    rs->setRecordSource(s("SortKunden"));
+    ASSERT_TRUE(rs->refresh());
+    rs->moveNext(); // becker
+    ASSERT_TRUE(rs->deleteCurrent());
+    EXPECT_EQ(rs->currentId(), mustermann) << "the following record";
+    rs->moveLast();
+    ASSERT_TRUE(rs->deleteCurrent());
+    EXPECT_EQ(rs->text(s("a2")), s("Neumann")) << "the new last record";
+    EXPECT_EQ(t.count(s("Kunden")), 4);
+}
+
+TEST_F(Customers, AFailedWriteIsReportedAndLosesNothing)
+{
+    QSignalSpy failed(rs.get(), &Recordset::writeFailed);
+    t.exec(s("PRAGMA query_only = ON"));
+    rs->setValue(s("a2"), s("Adler-Meier"));
+    EXPECT_FALSE(rs->moveNext());
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().startsWith(s("Die Änderungen konnten nicht gespeichert werden.")));
+    EXPECT_EQ(rs->currentId(), adler) << "no move";
+    EXPECT_EQ(rs->text(s("a2")), s("Adler-Meier")) << "the edit is still there";
+    EXPECT_FALSE(rs->findFirst(s("a2 = ?"), {s("Zander")}) || rs->refresh() || rs->deleteCurrent());
+    rs->cancelUpdate();
+    rs->addNew();
+    rs->setValue(s("a2"), s("Neumann"));
+    EXPECT_FALSE(rs->update());
+    EXPECT_TRUE(rs->isAdding());
+    t.exec(s("PRAGMA query_only = OFF"));
+    EXPECT_TRUE(rs->update());
+    EXPECT_EQ(rs->recordCount(), 5);
+
+    // A record deleted elsewhere.
+    rs->moveFirst();
+    t.exec(s("DELETE FROM Kunden WHERE ID = ?"), {adler});
+    rs->setValue(s("a2"), s("Adler-Schulz"));
+    EXPECT_FALSE(rs->update());
+    EXPECT_TRUE(rs->lastError().contains(s("gelöscht")));
+    rs->cancelUpdate();
+}
+
+TEST(Recordset, LargeSetsYesNoFieldsAndTheModelFollowTheSet)
 {
     TempDatabase t;
     ASSERT_TRUE(t.isValid());
-    const QString second = t.filePath(QStringLiteral("Zweite.qtb"));
-    QString message;
-    ASSERT_TRUE(Database::createFromTemplate(second, QLatin1Char(','), &message));
-    t.addCustomer(QStringLiteral("Nur in der ersten"));
-    ASSERT_TRUE(t.db().open(second, &message)) << message.toStdString();
-    EXPECT_EQ(t.db().path(), second);
-    EXPECT_EQ(t.count(QStringLiteral("Kunden")), 1);
+    QSqlDatabase con = t.connection();
+    con.transaction();
+    for (int i = 0; i < 3000; ++i)
+        t.addDocument(QString::number(5000 + i), s("01.01.2024"), s("Rechnung"), i % 3 == 0,
+                      {{s("a2"), i % 7 == 0 ? s("Müller GmbH") : s("Kunde %1").arg(i)}});
+    con.commit();
+    // A set in ID order with gaps is searched by index; it must find what a walk finds.
+    Recordset rs(t.db(), s("Rechnungen"));
+    rs.setRecordSource(s("SELECT * FROM Rechnungen WHERE opt1 = -1"));
+    ASSERT_TRUE(rs.refresh());
+    ASSERT_EQ(rs.recordCount(), 1000);
+    const QString byName = s("a2 LIKE ? OR a3 LIKE ?");
+    const QVariantList pattern{s("*MÜLLER*"), s("*MÜLLER*")};
+    EXPECT_TRUE(rs.findFirst(byName, pattern) && rs.findNext(byName, pattern));
+    EXPECT_EQ(rs.text(s("a7")), s("5021"));
+    ASSERT_TRUE(rs.moveLast());
+    EXPECT_TRUE(rs.findPrevious(byName, pattern));
+    EXPECT_EQ(rs.text(s("a7")), s("7982"));
+    EXPECT_FALSE(rs.findFirst(s("a7 LIKE ?"), {s("5998")}));
+    EXPECT_TRUE(rs.findFirst(s("a7 LIKE ?"), {s("6*")}));
+    EXPECT_EQ(rs.text(s("a7")), s("6002"));
+
+    // Yes/No fields are stored as -1 and 0.
+    QStringList stored;
+    for (const QVariant& v : {QVariant(true), QVariant(0), QVariant(-1), QVariant(s("0")), QVariant(s("Wahr")), QVariant()}) {
+        rs.setValue(s("opt1"), v);
+        EXPECT_TRUE(rs.update());
+        stored << t.field(s("Rechnungen"), rs.currentId(), s("opt1")).toString();
+    }
+    EXPECT_EQ(stored.join(QLatin1Char(' ')), s("-1 0 -1 0 -1 0"));
+
+    // The model reads rows in blocks and shows every change.
+    rs.setRecordSource(s("SELECT * FROM Rechnungen ORDER BY a7 DESC"));
+    ASSERT_TRUE(rs.refresh());
+    RecordsetModel model(rs, {s("a7"), s("a2"), s("opt1")}, {s("Rechnungs-Nr."), s("Name"), s("bezahlt")});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const auto cell = [&](int row, int column) { return model.index(row, column).data().toString(); };
+    test::expectRows("cells", {{cell(0, 0), "7999"}, {cell(2999, 0), "5000"}, {cell(1500, 0), "6499"}, {cell(1, 1), "Kunde 2998"},
+                               {cell(0, 2), "Nein"}, {cell(2, 2), "Ja"},
+                               {QString::number(model.index(5, 1).data(RecordsetModel::IdRole).toLongLong() - rs.idAt(5)), "0"}});
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    rs.moveNext();
+    rs.setValue(s("a2"), s("Neuer Name"));
+    rs.moveNext();
+    ASSERT_GE(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 1);
+    EXPECT_EQ(cell(1, 1), s("Neuer Name"));
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    ASSERT_TRUE(rs.deleteCurrent());
+    EXPECT_TRUE(cell(2, 0) == s("7996") && reset.count() == 1);
 }
 
-TEST(DatabaseOpen, PathsWithBlanksUmlautsAndUrlCharactersOpen)
+TEST(Schema, TheTemplateHasItsRecordsAndSortsCustomersByNameWhateverTheCase)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Müller & Söhne #1 ?%20/Quittora.qtb"));
-    QString message;
-    ASSERT_TRUE(Database::createFromTemplate(path, QLatin1Char(','), &message)) << message.toStdString();
-    Database db;
-    ASSERT_TRUE(db.open(path, &message)) << message.toStdString();
-    QSqlQuery q(db.connection());
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM Kunden")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 1);
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Müller & Söhne #1 ?%20/Quittora.qtb-journal"))));
-}
-
-TEST(DatabaseCreate, RefusesAnExistingFileAndLeavesItAlone)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Quittora.qtb"));
-    writeFile(path, "meine Daten");
-    QString message;
-    EXPECT_FALSE(Database::createFromTemplate(path, QLatin1Char(','), &message));
-    EXPECT_TRUE(message.contains(QStringLiteral("existiert bereits"))) << message.toStdString();
-    EXPECT_EQ(TempDatabase::readFile(path), QByteArray("meine Daten"));
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{QStringLiteral("Quittora.qtb")});
-}
-
-TEST(DatabaseCreate, MakesMissingFoldersAndLeavesNoTemporaryFiles)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("Quittora pro - Daten/Unterordner"));
-    const QString path = folder + QStringLiteral("/Quittora.qtb");
-    QString message;
-    ASSERT_TRUE(Database::createFromTemplate(path, QLatin1Char(','), &message)) << message.toStdString();
-    EXPECT_EQ(folderEntries(folder), QStringList{QStringLiteral("Quittora.qtb")});
-    EXPECT_EQ(Database::checkFile(path), QString());
-}
-
-TEST(DatabaseCreate, ReportsAFolderThatCannotBeMade)
-{
-    QTemporaryDir dir;
-    const QString blocker = dir.filePath(QStringLiteral("datei"));
-    writeFile(blocker, "x");
-    QString message;
-    EXPECT_FALSE(Database::createFromTemplate(blocker + QStringLiteral("/Quittora.qtb"), QLatin1Char(','), &message));
-    EXPECT_FALSE(message.isEmpty());
+    TempDatabase t;
+    ASSERT_TRUE(t.isValid()) << t.error().toStdString();
+    for (const auto& [name, first] : {std::pair{"zander", "Ute"}, std::pair{"Adler", "bernd"}, std::pair{"adler", "Anna"}})
+        t.addCustomer(s(name), s(first));
+    QSqlQuery q(t.connection());
+    ASSERT_TRUE(q.exec(s("SELECT (SELECT group_concat(a2 || ' ' || a3, ', ') FROM SortKunden) || ' / ' || a4 || ' ' || a19 || ' / '"
+                         " || (SELECT MWSt || frei9 || frei8 || frei1 || Rechnungsnummer || Vordruck || Titel FROM Einstellungen)"
+                         " FROM Artikel")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), s("adler Anna, Adler bernd, Mustermann Max, zander Ute / 10,00 19 / 197EUR11000-1Ihre Firma"));
+    // New records start with empty text and unpaid; flags take only -1 and 0.
+    const qint64 id = t.insert(s("Rechnungen"), {});
+    EXPECT_EQ(t.count(s("Rechnungen"), s("a2 = '' AND a7 = '' AND opt1 = 0 AND ID = ?"), {id}), 1);
+    EXPECT_FALSE(q.exec(s("INSERT INTO Rechnungen (opt1) VALUES (1)")));
 }

@@ -16,42 +16,18 @@ inline CompanySettings layoutCompany()
 {
     CompanySettings s;
     const std::pair<const char*, const char*> values[] = {
-        {"ID", "1"},
-        {"Titel", "Muster GmbH"},
-        {"frei4", "Malerei und Trockenbau"},
-        {"frei2", "Hauptstraße 5"},
-        {"frei3", "12345 Musterstadt"},
-        {"Tel", "0123 4567"},
-        {"Einst1", "info@muster.de"},
-        {"Einst2", "www.muster.de"},
-        {"MWSt", "19"},
-        {"frei9", "7"},
-        {"frei8", "EUR"},
-        {"frei1", "1"},
-        {"Rechnungsnummer", "1000"},
-        {"Memo1", "Vielen Dank für Ihren Auftrag."},
-        {"Memo2", "Wir berechnen Ihnen:"},
-        {"Memo3", "Zahlbar innerhalb von 14 Tagen."},
-        {"Memo4", "Vielen Dank für Ihre Anfrage."},
-        {"Memo5", "Wir bieten Ihnen an:"},
-        {"Memo6", "Angebot 30 Tage gültig."},
-        {"Memo7", "Wir danken Ihnen für Ihre Bestellung"},
-        {"Memo8", "Ware erhalten / in Empfang genommen"},
-        {"Einst23", "Steuernummer "},
-        {"Einst6", "123/456"},
-        {"Einst24", "USt-IdNr. "},
-        {"frei5", "DE123"},
-        {"Einst26", "Bank: "},
-        {"Bank", "Musterbank"},
-        {"Einst25", "IBAN "},
-        {"Einst27", "DE00 1234 "},
-        {"Einst28", "BIC MUST"},
-        {"Einst18", "10"},
-        {"Einst19", "0"},
+        {"ID", "1"}, {"Titel", "Muster GmbH"}, {"frei4", "Malerei und Trockenbau"}, {"frei2", "Hauptstraße 5"},
+        {"frei3", "12345 Musterstadt"}, {"MWSt", "19"}, {"frei9", "7"}, {"frei8", "EUR"}, {"frei1", "1"},
+        {"Rechnungsnummer", "1000"}, {"Memo1", "Vielen Dank für Ihren Auftrag."}, {"Memo2", "Wir berechnen Ihnen:"},
+        {"Memo3", "Zahlbar innerhalb von 14 Tagen."}, {"Memo4", "Vielen Dank für Ihre Anfrage."},
+        {"Memo5", "Wir bieten Ihnen an:"}, {"Memo6", "Angebot 30 Tage gültig."},
+        {"Memo7", "Wir danken Ihnen für Ihre Bestellung"}, {"Memo8", "Ware erhalten / in Empfang genommen"},
+        {"Einst23", "Steuernummer "}, {"Einst6", "123/456"}, {"Einst24", "USt-IdNr. "}, {"frei5", "DE123"},
+        {"Einst26", "Bank: "}, {"Bank", "Musterbank"}, {"Einst25", "IBAN "}, {"Einst27", "DE00 1234 "},
+        {"Einst28", "BIC MUST"}, {"Einst18", "10"}, {"Einst19", "0"}, {"Vordruck", "-1"},
     };
     for (const auto& [field, value] : values)
         s.setValue(QString::fromLatin1(field), QString::fromUtf8(value));
-    s.setValue(QStringLiteral("Vordruck"), -1);
     return s;
 }
 
@@ -72,9 +48,8 @@ inline DocumentHead layoutHead(const QString& kind = QStringLiteral("Rechnung"),
     return h;
 }
 
-inline DocumentLine item(const QString& quantity, const QString& description, const QString& unitPrice,
-                         const QString& amount, const QString& rate = QStringLiteral("19"),
-                         const QString& unit = QStringLiteral("Stk."))
+inline DocumentLine item(const QString& quantity, const QString& description, const QString& unitPrice, const QString& amount,
+                         const QString& rate = QStringLiteral("19"), const QString& unit = QStringLiteral("Stk."))
 {
     DocumentLine l;
     l.quantity = quantity;
@@ -90,10 +65,8 @@ inline DocumentLine item(const QString& quantity, const QString& description, co
 inline QList<DocumentLine> numberedItems(int n)
 {
     QList<DocumentLine> lines;
-    for (int i = 1; i <= n; ++i) {
-        const QString amount = QString::number(i) + QStringLiteral(",25");
-        lines << item(QStringLiteral("1"), QStringLiteral("Position %1").arg(i), amount, amount);
-    }
+    for (int i = 1; i <= n; ++i)
+        lines << item(u("1"), QStringLiteral("Position %1").arg(i), u("%1,25").arg(i), u("%1,25").arg(i));
     return lines;
 }
 

@@ -1,55 +1,77 @@
 #include "print/widgets/Drucker.h"
 
 #include "data/CompanySettings.h"
+#include "platform/Context.h"
+#include "platform/SettingsStore.h"
 #include "print/FakePrinters.h"
+#include "print/PdfWords.h"
+#include "print/PrintCursor.h"
+#include "print/PrintFonts.h"
+#include "print/PrinterSetup.h"
+#include "print/widgets/SystemPrinters.h"
+#include "support/DataRuleTable.h"
 #include "support/TestContext.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace quittora;
 using quittora::testing::FakePrinters;
+using namespace quittora::literals;
+using quittora::testing::findWord;
+using quittora::testing::pdfWords;
 
 namespace {
+
+QString u(const char* text) { return QString::fromUtf8(text); }
 
 class DruckerTest : public ::testing::Test {
 protected:
     DruckerTest()
     {
-        printers.installed = {QStringLiteral("Laser Büro"), QStringLiteral("Tinte Lager")};
-        printers.defaultPrinter = QStringLiteral("Laser Büro");
-        printers.offsets.insert(QStringLiteral("Laser Büro"), {4.2333f, 4.0f});
-        printers.offsets.insert(QStringLiteral("Tinte Lager"), {3.4f, 1.5f});
-        state.xwert = 4.2333f; // detected at start-up
-        state.ywert = 4.0f;
-        company.setValue(QStringLiteral("frei1"), QStringLiteral("2"));
+        printers.installed = {u("Laser Büro"), u("Tinte Lager")};
+        printers.defaultPrinter = u("Laser Büro");
+        printers.offsets.insert(u("Laser Büro"), {4.2333f, 4.0f});
+        t.state.xwert = 4.2333f; // detected at start-up
+        t.state.ywert = 4.0f;
+        company.setValue(u("frei1"), u("2"));
     }
-
-    QLineEdit* box(const char* name) { return dialog->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    QPushButton* button(const char* name) { return dialog->findChild<QPushButton*>(QString::fromLatin1(name)); }
-    QComboBox* list() { return dialog->findChild<QComboBox*>(QStringLiteral("cboPrinters")); }
-    std::unique_ptr<Drucker> open()
+    QLineEdit* box(const char* name) { return dialog->findChild<QLineEdit*>(u(name)); }
+    void click(const char* name) { dialog->findChild<QPushButton*>(u(name))->click(); }
+    QComboBox* list() { return dialog->findChild<QComboBox*>(u("cboPrinters")); }
+    void open()
     {
-        auto d = std::make_unique<Drucker>(t.ctx, printers, company);
-        d->show();
-        return d;
+        dialog = std::make_unique<Drucker>(t.ctx, printers, company);
+        dialog->show();
     }
-    void type(const char* boxName, const QString& text)
+    void type(const char* boxName, const char* text)
     {
-        QLineEdit* b = box(boxName);
-        b->selectAll();
-        QTest::keyClicks(b, text);
+        box(boxName)->selectAll();
+        QTest::keyClicks(box(boxName), u(text));
     }
+    // The boxes as shown (left, top, copies) and the stored settings.
+    QString boxes() { return box("txtLinks")->text() + u("|") + box("txtOben")->text() + u("|") + box("txtKopien")->text(); }
+    QString stored() const
+    {
+        return t.settings.value(u("xwert")) + u("|") + t.settings.value(u("ywert")) + u("|") + t.settings.value(u("Druckerauswahl"));
+    }
+    // The last prompt as "title: text".
+    QString prompt() const { return t.prompts.count() ? t.prompts.last().title + u(": ") + t.prompts.last().text : u("-"); }
 
     TestContext t;
-    FakePrompts& prompts = t.prompts;
-    FakeSettingsStore& settings = t.settings;
-    ProgramState& state = t.state;
     FakePrinters printers;
     CompanySettings company;
     std::unique_ptr<Drucker> dialog;
@@ -57,197 +79,259 @@ protected:
 
 } // namespace
 
-TEST_F(DruckerTest, OpensWithThePrintersTheStoredValuesAndTheCopies)
+TEST_F(DruckerTest, ClosingWithChangesAsksAndSavesUnlessNoAndItOpensWithTheStoredValues)
 {
-    settings.setValue(QStringLiteral("xwert"), QStringLiteral("4,5"));
-    settings.setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte*"));
-    dialog = open();
-    EXPECT_EQ(dialog->objectName(), QStringLiteral("Drucker"));
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral(" Drucker einstellen"));
-    ASSERT_EQ(list()->count(), 2);
-    EXPECT_EQ(list()->itemText(1), QStringLiteral("Tinte Lager"));
-    EXPECT_EQ(list()->currentIndex(), 0); // the printer in use
-    EXPECT_EQ(list()->currentText(), QStringLiteral("Tinte*")); // the stored choice
-    EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("4,50"));
-    EXPECT_EQ(box("txtOben")->text(), QStringLiteral("4,00")); // not stored: the detected value
-    EXPECT_EQ(box("txtKopien")->text(), QStringLiteral("2"));
-    EXPECT_FLOAT_EQ(state.xwert, 4.5f);
-    EXPECT_EQ(state.Druckerauswahl, QStringLiteral("Tinte*"));
-    for (const char* name : {"cmdTestdruck", "cmdSpeichern", "cmdStandard", "cmdSchliessen"})
-        EXPECT_NE(button(name), nullptr) << name;
-    EXPECT_EQ(button("cmdSpeichern")->text(), QStringLiteral("Werte &speichern"));
-    EXPECT_EQ(button("cmdSchliessen")->text(), QStringLiteral("&Schließen"));
-
-    // Closing unchanged asks nothing.
+    open();
+    type("txtLinks", "5.5"); // the '.' becomes the locale's ','
+    EXPECT_EQ(box("txtLinks")->text(), u("5,5"));
+    t.prompts.answerMessage(Prompts::No);
     dialog->close();
-    EXPECT_EQ(prompts.count(), 0);
+    EXPECT_EQ(prompt(), u("Achtung, Daten wurden geändert !: Änderungen der Druckerränder speichern ?"));
+    EXPECT_EQ(t.prompts.last().buttons, Prompts::Yes | Prompts::No);
     EXPECT_FALSE(dialog->isVisible());
-}
-
-TEST_F(DruckerTest, ClosingWithChangedMarginsAsksAndSavesUnlessNo)
-{
-    dialog = open();
-    type("txtLinks", QStringLiteral("5.5")); // the '.' becomes the locale's ','
-    EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("5,5"));
-    prompts.answerMessage(Prompts::No);
+    EXPECT_EQ(stored(), u("||"));
+    EXPECT_FLOAT_EQ(t.state.xwert, 4.2333f);
+    open();
+    type("txtOben", "2,75");
+    t.prompts.answerMessage(Prompts::Yes);
     dialog->close();
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Achtung, Daten wurden geändert !"));
-    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Änderungen der Druckerränder speichern ?"));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Question);
-    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Yes | Prompts::No);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(settings.contains(QStringLiteral("xwert")));
-    EXPECT_FLOAT_EQ(state.xwert, 4.2333f);
+    EXPECT_EQ(stored(), u("4,23|2,75|Laser Büro"));
+    EXPECT_FLOAT_EQ(t.state.ywert, 2.75f);
 
-    prompts.clear();
-    dialog = open();
-    type("txtOben", QStringLiteral("2,75"));
-    prompts.answerMessage(Prompts::Yes);
-    dialog->close();
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("2,75"));
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,23"));
-    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
-    EXPECT_FLOAT_EQ(state.ywert, 2.75f);
-}
-
-TEST_F(DruckerTest, AMarginThatIsNoNumberIsRefusedAndTheDialogStaysOpen)
-{
-    settings.setValue(QStringLiteral("xwert"), QStringLiteral("4"));
-    dialog = open();
+    // Bad margins are refused and keep the dialog open, also through the question on closing.
+    open();
     box("txtLinks")->clear();
-    button("cmdSpeichern")->click();
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Fehler"));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Critical);
-    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Bitte geben Sie bei \"von links (in mm)\" eine Zahl ein (z.B. 4,5).\n"
-                                                    "Die Druckereinstellungen wurden nicht gespeichert."));
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4"));
-    EXPECT_FALSE(settings.contains(QStringLiteral("ywert")));
-
-    // The same when the save question on closing is answered with Yes.
-    type("txtLinks", QStringLiteral("-"));
-    prompts.answerMessage(Prompts::Yes);
+    click("cmdSpeichern");
+    EXPECT_EQ(prompt(), u("Fehler: Bitte geben Sie bei \"von links (in mm)\" eine Zahl ein (z.B. 4,5).\n"
+                          "Die Druckereinstellungen wurden nicht gespeichert."));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
+    type("txtLinks", "-");
+    t.prompts.answerMessage(Prompts::Yes);
     dialog->close();
-    EXPECT_EQ(prompts.count(), 3);
-    EXPECT_EQ(prompts.shown()[2].title, QStringLiteral("Fehler"));
+    EXPECT_TRUE(prompt().startsWith(u("Fehler: ")));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4"));
-
-    // "Schließen" leaves without asking.
-    button("cmdSchliessen")->click();
-    EXPECT_EQ(prompts.count(), 3);
+    const int asked = t.prompts.count();
+    click("cmdSchliessen"); // leaves without asking
+    EXPECT_EQ(t.prompts.count(), asked);
     EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(stored(), u("4,23|2,75|Laser Büro"));
+
+    t.settings.setValue(u("xwert"), u("4,5"));
+    t.settings.setValue(u("Druckerauswahl"), u("Tinte*"));
+    open();
+    ASSERT_EQ(list()->count(), 2);
+    EXPECT_EQ(list()->currentText(), u("Tinte*")); // the stored choice
+    EXPECT_EQ(boxes(), u("4,50|2,75|2"));
+    dialog->close(); // unchanged: asks nothing
+    EXPECT_EQ(t.prompts.count(), asked);
 }
 
-TEST_F(DruckerTest, SaveButtonStoresTheBoxesAndTheCurrentPrinterAndCloses)
+TEST_F(DruckerTest, ChoosingAPrinterResetsTheCopiesStandardDetectsAgainAndTheTestPrint)
 {
-    dialog = open();
-    type("txtLinks", QStringLiteral("4,5"));
-    type("txtOben", QStringLiteral("-1"));
-    button("cmdSpeichern")->click();
-    EXPECT_EQ(prompts.count(), 0);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,5"));
-    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("-1"));
-    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
-}
-
-TEST_F(DruckerTest, ChoosingAPrinterResetsTheCopiesWhichAreWrittenBackOnClosing)
-{
-    dialog = open();
+    open();
     QSignalSpy copies(dialog.get(), &Drucker::copiesChanged);
     list()->setCurrentIndex(1);
     Q_EMIT list()->activated(1);
-    EXPECT_EQ(state.currentPrinter, QStringLiteral("Tinte Lager"));
-    EXPECT_EQ(box("txtKopien")->text(), QStringLiteral("1"));
-    EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("4,23")); // refreshed, not re-detected
-    button("cmdSchliessen")->click();
-    EXPECT_EQ(company.copies(), QStringLiteral("1"));
+    EXPECT_EQ(t.state.currentPrinter, u("Tinte Lager"));
+    EXPECT_EQ(boxes(), u("4,23|4,00|1")); // refreshed, not re-detected
+    click("cmdSchliessen"); // the copies go back to the settings
+    EXPECT_EQ(company.copies(), u("1"));
     ASSERT_EQ(copies.count(), 1);
-    EXPECT_EQ(copies.at(0).at(0).toString(), QStringLiteral("1"));
-    EXPECT_EQ(prompts.count(), 0);
-}
 
-TEST_F(DruckerTest, StandardForgetsTheStoredValuesAndDetectsTheOffsetsAgain)
-{
-    settings.setValue(QStringLiteral("xwert"), QStringLiteral("9"));
-    settings.setValue(QStringLiteral("ywert"), QStringLiteral("9"));
-    settings.setValue(QStringLiteral("Druckerauswahl"), QStringLiteral("Tinte Lager"));
-    dialog = open();
+    t.state.currentPrinter.clear();
+    t.settings.setValue(u("xwert"), u("9"));
+    t.settings.setValue(u("Druckerauswahl"), u("Tinte Lager"));
+    open();
+    t.prompts.answerMessage(Prompts::No);
+    click("cmdStandard");
+    EXPECT_EQ(prompt(), u("Achtung !: Die Vorauswahl des gespeicherten Druckers wird gelöscht und die Druckerränder "
+                          "werden jetzt zurückgesetzt und wieder automatisch erkannt."));
+    EXPECT_EQ(stored(), u("9||Tinte Lager"));
+    t.prompts.answerMessage(Prompts::Yes);
+    click("cmdStandard");
+    EXPECT_EQ(stored(), u("||"));
+    EXPECT_EQ(list()->currentText() + box("txtLinks")->text() + box("txtOben")->text(), u("4,234,00"));
+    click("cmdSpeichern");
+    EXPECT_EQ(stored(), u("4,23|4|Laser Büro"));
 
-    prompts.answerMessage(Prompts::No);
-    button("cmdStandard")->click();
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Achtung !"));
-    EXPECT_EQ(prompts.shown()[0].text,
-              QStringLiteral("Die Vorauswahl des gespeicherten Druckers wird gelöscht und die Druckerränder werden "
-                             "jetzt zurückgesetzt und wieder automatisch erkannt."));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Question);
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("9"));
-
-    prompts.answerMessage(Prompts::Yes);
-    button("cmdStandard")->click();
-    EXPECT_FALSE(settings.contains(QStringLiteral("xwert")));
-    EXPECT_FALSE(settings.contains(QStringLiteral("Druckerauswahl")));
-    EXPECT_EQ(list()->currentText(), QString());
-    EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("4,23"));
-    EXPECT_EQ(box("txtOben")->text(), QStringLiteral("4,00"));
-    EXPECT_EQ(state.Druckerauswahl, QStringLiteral("Tinte Lager")); // in memory until saved
-
-    ASSERT_TRUE(button("cmdSpeichern")->isEnabled());
-    button("cmdSpeichern")->click();
-    EXPECT_EQ(settings.value(QStringLiteral("xwert")), QStringLiteral("4,23"));
-    EXPECT_EQ(settings.value(QStringLiteral("ywert")), QStringLiteral("4"));
-    EXPECT_EQ(settings.value(QStringLiteral("Druckerauswahl")), QStringLiteral("Laser Büro"));
-}
-
-TEST_F(DruckerTest, TestPrintGoesToTheCurrentPrinterWithoutMarginValues)
-{
-    state.xwert = 7;
-    dialog = open();
-    button("cmdTestdruck")->click();
+    // The test print goes to the current printer without margin values.
+    t.prompts.clear();
+    open();
+    click("cmdTestdruck");
     ASSERT_EQ(printers.jobs.size(), 1u);
-    EXPECT_EQ(printers.jobs[0].printer, QStringLiteral("Laser Büro"));
+    EXPECT_EQ(printers.jobs[0].printer, u("Laser Büro"));
     EXPECT_EQ(printers.jobs[0].margins, MarginValues{});
-    ASSERT_EQ(printers.jobs[0].documents.size(), 1u);
-    EXPECT_NE(printers.jobs[0].documents[0].page(0).findText(QStringLiteral("Rand für DinA 4 - Hoch-Format")), nullptr);
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Quittora pro"));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::None);
-    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Ok);
-    EXPECT_TRUE(prompts.shown()[0].text.startsWith(QStringLiteral("Messen Sie die jeweiligen Ränder, und tragen")));
-
+    EXPECT_NE(printers.jobs[0].documents.at(0).page(0).findText(u("Rand für DinA 4 - Hoch-Format")), nullptr);
+    EXPECT_TRUE(prompt().startsWith(u("Quittora pro: Messen Sie die jeweiligen Ränder, und tragen")));
     printers.failPrinting = true;
-    button("cmdTestdruck")->click();
-    ASSERT_EQ(prompts.count(), 2);
-    EXPECT_EQ(prompts.shown()[1].icon, Prompts::Icon::Critical);
-    EXPECT_EQ(prompts.shown()[1].text, QStringLiteral("Der Drucker \"Laser Büro\" konnte nicht angesprochen werden."));
+    click("cmdTestdruck");
+    EXPECT_EQ(t.prompts.last().text, u("Der Drucker \"Laser Büro\" konnte nicht angesprochen werden."));
+    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
+
+    // The keys are filtered (the filters' rules are below); Enter presses no button.
+    box("txtLinks")->clear();
+    QTest::keyClicks(box("txtLinks"), u("a1x.5"));
+    QTest::keyClick(box("txtLinks"), Qt::Key_Return);
+    box("txtKopien")->clear();
+    QTest::keyClicks(box("txtKopien"), u("3x"));
+    QTest::keyClick(box("txtKopien"), Qt::Key_Return);
+    EXPECT_EQ(box("txtLinks")->text() + box("txtKopien")->text(), u("1,53"));
+    EXPECT_TRUE(dialog->isVisible() && printers.jobs.size() == 1u);
 }
 
-TEST_F(DruckerTest, KeyFiltersDropOtherKeysAndTheCopiesBoxSaysSo)
-{
-    dialog = open();
-    box("txtLinks")->clear();
-    QTest::keyClicks(box("txtLinks"), QStringLiteral("a1x,5 "));
-    EXPECT_EQ(box("txtLinks")->text(), QStringLiteral("1,5"));
-    QTest::keyClick(box("txtLinks"), Qt::Key_Return);
-    EXPECT_EQ(prompts.count(), 0);
-    EXPECT_TRUE(dialog->isVisible());
+namespace {
 
-    box("txtKopien")->clear();
-    QTest::keyClicks(box("txtKopien"), QStringLiteral("3x"));
-    EXPECT_EQ(box("txtKopien")->text(), QStringLiteral("3"));
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("Fehler"));
-    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Critical);
-    // Enter passes in the copies box but presses no button.
-    QTest::keyClick(box("txtKopien"), Qt::Key_Return);
-    EXPECT_EQ(prompts.count(), 1);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(printers.jobs.empty());
+
+} // namespace
+
+TEST(PrinterSettings, OffsetsMarginsInTheLocalesFormAndBadOnesStoreNothing)
+{
+    EXPECT_NEAR(offsetsFromDeviceDots(100, 50, 600, 300).ywert, 4.2333f, 1e-4);
+    EXPECT_EQ(offsetsFromDeviceDots(100, 100, 0, 600), MarginValues{});
+    // Hardware margins given in points: 12 pt left, 17 pt top.
+    const MarginValues fromLayout = printableOffsets(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                                 QMarginsF(20, 20, 20, 20), QPageLayout::Point,
+                                                                 QMarginsF(12, 17, 12, 17)));
+    EXPECT_NEAR(fromLayout.xwert, 12 * 25.4 / 72, 0.01);
+    EXPECT_NEAR(fromLayout.ywert, 17 * 25.4 / 72, 0.01);
+    FakePrinters printers;
+    printers.installed = {u("Laser"), u("Tinte")};
+    printers.defaultPrinter = u("Laser");
+    printers.offsets.insert(u("Tinte"), {3.4f, 1.5f});
+    ProgramState state;
+    state.currentPrinter = u("Tinte");
+    Rand_ermitteln(printers, state);
+    EXPECT_EQ((MarginValues{state.xwert, state.ywert}), (MarginValues{3.4f, 1.5f}));
+
+    QTemporaryDir dir;
+    auto store = makeQtSettingsStore(dir.filePath(u("s.ini")));
+    const auto stored = [&] {
+        return QStringList{store->value(u("xwert")), store->value(u("ywert")), store->value(u("Druckerauswahl"))}.join(u("|"));
+    };
+    // The dialog's test stores under ","; here the "." locale.
+    EXPECT_EQ(storePrinterSettings(*store, QLatin1Char('.'), u("4.5"), u("-1.75"), u("Laser"), state), QString());
+    EXPECT_EQ(stored(), u("4.5|-1.75|Laser"));
+    ProgramState fresh;
+    loadPrinterSettings(*store, QLatin1Char('.'), fresh);
+    EXPECT_TRUE(fresh.xwert == 4.5f && fresh.ywert == -1.75f && fresh.Druckerauswahl == u("Laser"));
+    // A detected offset is stored so that it reads back as the same value.
+    EXPECT_FLOAT_EQ(*readMargin(marginSettingText(4.2333331f, QLatin1Char(',')), QLatin1Char(',')), 4.2333331f);
+    EXPECT_FALSE(storePrinterSettings(*store, QLatin1Char(','), u("4,5"), u("4.5"), u("Tinte"), state).isEmpty());
+    EXPECT_TRUE(stored() == u("4.5|-1.75|Laser") && state.ywert == -1.75f);
+    EXPECT_EQ(storePrinterSettings(*store, QLatin1Char(','), u("a"), QString(), QString(), state),
+              u("Bitte geben Sie bei \"von links (in mm)\" und \"von oben (in mm)\" eine Zahl ein "
+                "(z.B. 4,5).\nDie Druckereinstellungen wurden nicht gespeichert."));
+    // Missing or unreadable stored values keep the ones in memory.
+    deletePrinterSettings(*store);
+    EXPECT_EQ(stored(), u("||"));
+    state.xwert = 4.2f;
+    state.Druckerauswahl = u("im Speicher");
+    store->setValue(u("xwert"), u("4.5")); // written under another locale
+    store->setValue(u("ywert"), u("2,5"));
+    loadPrinterSettings(*store, QLatin1Char(','), state);
+    EXPECT_EQ((MarginValues{state.xwert, state.ywert}), (MarginValues{4.2f, 2.5f}));
+    EXPECT_EQ(state.Druckerauswahl, u("im Speicher"));
+}
+
+TEST(PrinterChoice, TheFirstMatchBecomesCurrentAndTheDialogsKeysAndTestSheet)
+{
+    const QStringList names = {u("HP LaserJet 4050"), u("Canon iP4950"), u("HP LaserJet 1020")};
+    const auto match = [&](const char* pattern) { return QString::number(matchingPrinter(names, u(pattern))); };
+    test::expectRows("printer", {{match("hp laserjet 1020"), "2"}, {match("HP*"), "0"}, {match("*10##"), "2"},
+                                 {match("Canon iP49?0"), "1"}, {match("Epson*"), "-1"}, {match(""), "-1"}});
+    FakePrinters printers;
+    printers.installed = names;
+    ProgramState state;
+    state.currentPrinter = u("Canon iP4950");
+    state.Druckerauswahl = u("Brother*");
+    EXPECT_FALSE(choosePrinter(printers, state));
+    EXPECT_EQ(state.currentPrinter, u("Canon iP4950"));
+    state.Druckerauswahl = u("*1020");
+    EXPECT_TRUE(choosePrinter(printers, state));
+    EXPECT_EQ(state.currentPrinter, u("HP LaserJet 1020"));
+
+    // Margins: the amount keys without Enter. Copies: the invoice number keys and ",".
+    const QString typed = QStringLiteral("0123456789-\b\r., a");
+    test::expectRows("keys", {
+        {test::keyDecisions(typed, [](QChar c) { return marginKey(c, QLatin1Char(',')); }), "++++++++++++x,+xx"},
+        {test::keyDecisions(typed, [](QChar c) { return marginKey(c, QLatin1Char('.')); }), "++++++++++++xx.xx"},
+        {test::keyDecisions(typed, copiesKey), "+++++++++++++x+xx"},
+    });
+    const PageModel sheet = testPrintDocument();
+    ASSERT_EQ(sheet.pageCount(), 1);
+    const auto lines = sheet.page(0).lines();
+    const auto texts = sheet.page(0).texts();
+    ASSERT_TRUE(lines.size() == 2u && texts.size() == 2u);
+    EXPECT_EQ((QList<double>{lines[0]->x2.value(), lines[0]->y2.value(), lines[1]->x2.value(), lines[1]->y2.value()}),
+              (QList<double>{150, 0, 0, 150}));
+    EXPECT_EQ(texts[0]->text + texts[1]->text, u("Rand für DinA 4 - Hoch-FormatBitte messen Sie die jeweiligen Ränder und "
+                                                 "tragen Sie die Werte entsprechend ein."));
+    EXPECT_EQ(texts[0]->x.value() + texts[0]->y.value(), 150.0);
+    // One empty line between the two.
+    EXPECT_NEAR((texts[1]->y - texts[0]->y).value(), 2 * lineHeight(texts[0]->style).value(), 1e-9);
+}
+
+TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMargins)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("druck.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    configurePrinter(printer, QString());
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    // A PDF has no hardware margins: the printable area is the whole sheet.
+    EXPECT_EQ(physicalOffsets(printer), MarginValues{});
+
+    PrintCursor p;
+    p.FontSize = 12;
+    p.PrintAt(135_mm, 70_mm, QStringLiteral("Rechnung"));
+    p.PrintRight(QStringLiteral("Ende"), 198_mm, 80_mm);
+    QString error;
+    ASSERT_TRUE(printDocuments(printer, p.takeDocuments(), MarginValues{2.0f, 1.0f}, &error)) << error.toStdString();
+
+    const auto words = pdfWords(file, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const auto* word = findWord(words, QStringLiteral("Rechnung"));
+    ASSERT_NE(word, nullptr);
+    EXPECT_NEAR(word->xMin, 133.0, 0.15);
+    EXPECT_NEAR(word->yMin, 69.0, 0.3);
+    const auto* end = findWord(words, QStringLiteral("Ende"));
+    ASSERT_NE(end, nullptr);
+    EXPECT_NEAR(end->xMax, 196.0, 0.15);
+}
+
+TEST(SystemPrinters, PreviewShowsEveryPageOfEveryDocument)
+{
+    PrintCursor p;
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 1"));
+    p.NewPage();
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 1, Seite 2"));
+    p.EndDoc();
+    p.PrintAt(20_mm, 20_mm, QStringLiteral("Kopie 2"));
+    const auto docs = p.takeDocuments();
+
+    int pages = -1;
+    QString title;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        title = dialog->windowTitle();
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+            pages = view->pageCount();
+        dialog->reject();
+    });
+    poll.start();
+    QTimer::singleShot(5000, &poll, [&] {
+        // Never opened (or never found): end the wait so the test fails instead of hanging.
+        poll.stop();
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    showPrintPreview(docs, MarginValues{}, QString(), nullptr);
+    EXPECT_EQ(title, QStringLiteral("Druckvorschau"));
+    EXPECT_EQ(pages, 3);
 }
