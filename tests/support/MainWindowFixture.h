@@ -7,17 +7,21 @@
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
 #include "workspace/DataSources.h"
+#include "workspace/widgets/CustomersController.h"
 #include "workspace/widgets/OutputController.h"
 #include "workspace/widgets/RechnungWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -85,6 +89,7 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->rebind();
+        window->findChild<CustomersController*>()->setExchangeFilePath(dir.filePath(u("Quittora pro/Faktu_50.tmp")));
         settle();
     }
     // Data a test needs before the window reads the database.
@@ -119,6 +124,27 @@ protected:
         QTest::keyClicks(e, text);
     }
     void setTab(int page) { window->tabs()->setCurrentIndex(page); }
+    QAction* action(const char* name) const { return find<QAction>(name); }
+    void goTo(qint64 id)
+    {
+        ASSERT_TRUE(docs().moveToId(id));
+        settle();
+    }
+    // Focus arriving as the user moves it (the reason decides what a field does).
+    void userEnters(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason)
+    {
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(w, &in);
+    }
+    // Fills the line entry of the " Auswahl" tab: unit "Stk" and the rest.
+    void typeLine(const char* quantity, const char* designation, const char* price, const char* rate)
+    {
+        edit("Text13")->setText(u("Stk"));
+        find<QPlainTextEdit>("Text14")->setPlainText(u(designation));
+        find<QComboBox>("Combo5")->setEditText(u(rate));
+        edit("Text15")->setText(u(price));
+        edit("Text12")->setText(u(quantity));
+    }
 
     Recordset& docs() const { return window->sources().documents(); }
     Recordset& customers() const { return window->sources().customers(); }
@@ -159,6 +185,8 @@ protected:
     {
         return db.count(QStringLiteral("Verkauf"), QStringLiteral("a1 = ?"), {QString::number(id)});
     }
+    qint64 rows(const char* table) const { return db.count(QString::fromLatin1(table)); }
+    QString nextNumber() const { return db.setting(u("Rechnungsnummer")).toString(); }
     QString lastText() const { return t.prompts.last().text; }
     QString lastTitle() const { return t.prompts.last().title; }
     // Title and text of the last message, "title|text".
@@ -170,6 +198,7 @@ protected:
     quittora::testing::FakePrinters* printers = nullptr;
     int dialogs = 0;
     bool printDialogAnswer = true;
+    QTemporaryDir dir; // the customer exchange file
     std::unique_ptr<RechnungWindow> window;
 };
 

@@ -191,13 +191,10 @@ TEST(InvoiceNumber, OnlyAnInvoiceWithoutNumberTakesTheNextOneAsTyped)
         O outcome;
         const char *number, *raised;
     } rows[] = {
-        {"Rechnung", "", "0815", O::Assigned, "0815", "816"},
-        {"Rechnung", "", "2024-17", O::Assigned, "2024-17", "2025"},
+        {"Rechnung", "", "0815", O::Assigned, "0815", "816"}, {"Rechnung", "", "2024-17", O::Assigned, "2024-17", "2025"},
         {"Rechnung", "100", "101", O::Unchanged, "", ""}, // printed twice
-        {"Angebot", "", "100", O::Unchanged, "", ""},
-        {"rechnung", "", "100", O::Unchanged, "", ""},
-        {"Rechnung ", "", "100", O::Unchanged, "", ""},
-        {"", "", "100", O::Unchanged, "", ""},
+        {"Angebot", "", "100", O::Unchanged, "", ""},         {"rechnung", "", "100", O::Unchanged, "", ""},
+        {"Rechnung ", "", "100", O::Unchanged, "", ""},       {"", "", "100", O::Unchanged, "", ""},
         {"Rechnung", "", " ", O::NextNumberMissing, "", ""},
     };
     for (const auto& row : rows) {
