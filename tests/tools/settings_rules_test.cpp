@@ -1,205 +1,186 @@
+#include "tools/BackgroundColour.h"
 #include "tools/SettingsRules.h"
 
-#include "platform/Context.h"
-#include "platform/SettingsStore.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 using namespace quittora;
 using namespace quittora::settingsrules;
 
 namespace {
 
-const KeyDecision kAccept{KeyDecision::Action::Accept, QChar()};
-const KeyDecision kReject{KeyDecision::Action::Reject, QChar()};
-
-KeyDecision becomes(char c)
-{
-    return {KeyDecision::Action::Replace, QLatin1Char(c)};
-}
-
 QString s(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
-class RegistryValuesTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    std::unique_ptr<SettingsStore> store = makeQtSettingsStore(dir.filePath(QStringLiteral("q.ini")));
-};
-
 } // namespace
 
-TEST_F(RegistryValuesTest, FreshInstallationIsNetBlackTitleWithReceipt)
+// The background and the title colour are kept by two functions each; both
+// pairs must follow the same Windows rule red + green*256 + blue*65536.
+TEST(ColourNumbers, FollowTheWindowsRuleBothWaysAndRefuseWhatIsNoColour)
 {
-    const RegistryValues v = readRegistryValues(*store);
-    EXPECT_EQ(v.Rechnungsbasis, 0);
-    EXPECT_EQ(v.titleColour, QColor(0, 0, 0));
-    EXPECT_TRUE(v.receiptConfirmation);
+    const std::pair<QColor, const char*> table[] = {
+        {QColor(255, 0, 0), "255"},           {QColor(0, 255, 0), "65280"},       {QColor(0, 0, 255), "16711680"},
+        {QColor(255, 255, 0), "65535"},       {QColor(255, 255, 255), "16777215"}, {QColor(0, 0, 0), "0"},
+        {QColor(0x12, 0x34, 0x56), "5649426"}, {QColor(0xBF, 0xBF, 0xBF), "12566463"},
+    };
+    const QColor fallback(10, 20, 30);
+    for (const auto& [colour, number] : table) {
+        EXPECT_EQ(bgrNumber(colour), s(number));
+        EXPECT_EQ(colourNumber(colour), s(number));
+        EXPECT_EQ(colourFromBgrNumber(s(number), fallback), colour) << number;
+        EXPECT_EQ(colourFromNumber(s(number), fallback), colour) << number;
+    }
+    for (const char* bad : {"", "abc", "12ab", "-1", "-2147483633", "16777216", "1.5", "99999999999999999999"}) {
+        EXPECT_EQ(colourFromBgrNumber(s(bad), fallback), fallback) << bad;
+        EXPECT_EQ(colourFromNumber(s(bad), fallback), fallback) << bad;
+    }
+    EXPECT_EQ(colourFromBgrNumber(s(" 65535 ")), QColor(255, 255, 0));
+    EXPECT_EQ(bgrNumber(QColor(255, 0, 0, 10)), s("255")) << "alpha is not stored";
+    // A fresh installation and a damaged setting show the light grey.
+    EXPECT_EQ(ProgramState().backgroundColour, s("12566463"));
+    EXPECT_EQ(colourFromBgrNumber(s("kaputt")), QColor(0xBF, 0xBF, 0xBF));
 }
 
-TEST_F(RegistryValuesTest, WrittenValuesAreTextUnderTheirKeysAndReadBack)
+TEST(ChooseBackgroundColour, StoresAChosenColourAndKeepsTheOldOneOnCancelOrBlack)
 {
-    RegistryValues v;
-    v.titleColour = QColor(255, 0, 0);
-    v.Rechnungsbasis = 1;
-    v.receiptConfirmation = false;
-    writeRegistryValues(*store, v);
-    EXPECT_EQ(store->value(s("Schriftfarbe Titel")), s("255"));
-    EXPECT_EQ(store->value(s("Rechnungsbasis")), s("1"));
-    EXPECT_EQ(store->value(s("Empfangsbestätigung")), s("0"));
-    EXPECT_EQ(readRegistryValues(*store), v);
-}
-
-TEST_F(RegistryValuesTest, StartTakesThePriceBasisIntoTheProgramState)
-{
-    ProgramState state;
-    state.Rechnungsbasis = 1;
-    loadRechnungsbasis(*store, state);
-    EXPECT_EQ(state.Rechnungsbasis, 0);
-    store->setValue(s("Rechnungsbasis"), s("1"));
-    loadRechnungsbasis(*store, state);
-    EXPECT_EQ(state.Rechnungsbasis, 1);
-}
-
-TEST_F(RegistryValuesTest, DamagedValuesFallBackToUsableOnes)
-{
-    store->setValue(s("Schriftfarbe Titel"), s("rot"));
-    store->setValue(s("Rechnungsbasis"), s("7"));
-    store->setValue(s("Empfangsbestätigung"), s("ja"));
-    const RegistryValues v = readRegistryValues(*store);
-    EXPECT_EQ(v.titleColour, QColor(0, 0, 0));
-    EXPECT_EQ(v.Rechnungsbasis, 0);
-    EXPECT_TRUE(v.receiptConfirmation);
-}
-
-TEST(ColourNumbers, AreRedPlusGreenTimes256PlusBlueTimes65536)
-{
-    EXPECT_EQ(colourFromNumber(s("255")), QColor(255, 0, 0));
-    EXPECT_EQ(colourFromNumber(s("65535")), QColor(255, 255, 0));
-    EXPECT_EQ(colourFromNumber(s("12566463")), QColor(0xBF, 0xBF, 0xBF));
-    EXPECT_EQ(colourFromNumber(s("16711680")), QColor(0, 0, 255));
-    EXPECT_EQ(colourNumber(QColor(0, 0, 255)), s("16711680"));
-    EXPECT_EQ(colourNumber(QColor(0x12, 0x34, 0x56)), QString::number(0x563412));
-    EXPECT_EQ(colourNumber(QColor(255, 255, 255)), s("16777215"));
-    EXPECT_EQ(colourNumber(colourFromNumber(s("8421631"))), s("8421631"));
-}
-
-TEST(ColourNumbers, TextThatIsNoColourGivesTheFallback)
-{
-    const QColor grey(0xBF, 0xBF, 0xBF);
-    for (const char* bad : {"", "abc", "-1", "16777216", "12.5"})
-        EXPECT_EQ(colourFromNumber(s(bad), grey), grey) << bad;
-}
-
-TEST(WebAddress, GetsHttpInFrontWhenItHasNoScheme)
-{
-    EXPECT_EQ(withWebScheme(s("www.ihre-firma.de")), s("http://www.ihre-firma.de"));
-    EXPECT_EQ(withWebScheme(s("http://www.ihre-firma.de")), s("http://www.ihre-firma.de"));
-    EXPECT_EQ(withWebScheme(s("https://www.ihre-firma.de")), s("https://www.ihre-firma.de"));
-    EXPECT_EQ(withWebScheme(s("HTTP://WWW.X.DE")), s("HTTP://WWW.X.DE"));
-    // "http:" alone is not a scheme with its slashes.
-    EXPECT_EQ(withWebScheme(s("http:/x.de")), s("http://http:/x.de"));
-}
-
-TEST(WebAddress, EmptyFieldStaysEmpty)
-{
-    EXPECT_EQ(withWebScheme(QString()), QString());
-    EXPECT_EQ(withWebScheme(s("  ")), s("  "));
-}
-
-TEST(ClosingCheck, BothRatesFilledWithNumbersMayClose)
-{
-    EXPECT_TRUE(checkVatRates(s("19"), s("7"), QLatin1Char(',')).ok());
-    EXPECT_TRUE(checkVatRates(s("0"), s("0"), QLatin1Char(',')).ok());
-    EXPECT_TRUE(checkVatRates(s("7,5"), s(" 19 "), QLatin1Char(',')).ok());
-    EXPECT_TRUE(checkVatRates(s("7.5"), s("19"), QLatin1Char('.')).ok());
-    EXPECT_TRUE(checkVatRates(s("19"), s("7"), QLatin1Char(',')).message().isEmpty());
-}
-
-TEST(ClosingCheck, AnEmptyRateBlocksWithTheMessageAndNamesWhichOne)
-{
-    VatCheck c = checkVatRates(s("19"), QString(), QLatin1Char(','));
-    EXPECT_FALSE(c.ok());
-    EXPECT_EQ(c.rate1, VatProblem::None);
-    EXPECT_EQ(c.rate2, VatProblem::Empty);
-    EXPECT_EQ(c.message(), s("Die Felder für MwSt müssen einen Wert enthalten"));
-
-    c = checkVatRates(s("   "), s(""), QLatin1Char(','));
-    EXPECT_EQ(c.rate1, VatProblem::Empty);
-    EXPECT_EQ(c.rate2, VatProblem::Empty);
-    EXPECT_EQ(closingTitle(), s("Quittora"));
-}
-
-TEST(ClosingCheck, ARateThatIsNoNumberBlocksToo)
-{
-    VatCheck c = checkVatRates(s("-"), s("7"), QLatin1Char(','));
-    EXPECT_EQ(c.rate1, VatProblem::NotANumber);
-    EXPECT_EQ(c.message(), vatNotANumberMessage());
-    // "7,5" written on a '.' system would be read as something else.
-    c = checkVatRates(s("19"), s("7,5"), QLatin1Char('.'));
-    EXPECT_EQ(c.rate2, VatProblem::NotANumber);
-    // An empty rate is named first when both kinds of fault are there.
-    EXPECT_EQ(checkVatRates(s("1,2,3"), s(""), QLatin1Char(',')).message(), vatEmptyMessage());
-}
-
-TEST(SettingsKeyFilters, CopiesTakeDigitsMinusCommaBackspaceEnterUnderBothSeparators)
-{
-    for (QChar sep : {QLatin1Char(','), QLatin1Char('.')}) {
-        for (char c : {'0', '7', '9', '-', ','})
-            EXPECT_EQ(copiesKey(QLatin1Char(c), sep), kAccept) << c;
-        EXPECT_EQ(copiesKey(kBackspaceKey, sep), kAccept);
-        EXPECT_EQ(copiesKey(kEnterKey, sep), kAccept);
-        for (char c : {'.', 'a', ' ', '+'})
-            EXPECT_EQ(copiesKey(QLatin1Char(c), sep), kReject) << c;
+    TestContext t;
+    t.state.backgroundColour = s("grün"); // no colour: the dialog opens on the grey
+    const QColor grey(0xBF, 0xBF, 0xBF), red(255, 0, 0), blue(0, 0, 255), nearBlack(1, 0, 0);
+    struct Step {
+        std::optional<QColor> answer;
+        bool changed;
+        QColor colour;     // the colour to apply afterwards
+        QColor opensOn;    // the colour the dialog started on
+        const char* state; // program state and setting afterwards (nullptr: nothing stored yet)
+    };
+    const Step steps[] = {
+        {std::nullopt, false, grey, grey, nullptr}, {red, true, red, grey, "255"},
+        {QColor(0, 0, 0), false, red, red, "255"},  {blue, true, blue, red, "16711680"},
+        {nearBlack, true, nearBlack, blue, "1"},
+    };
+    int i = 0;
+    for (const Step& step : steps) {
+        t.prompts.answerColour(step.answer);
+        const BackgroundChoice choice = chooseBackgroundColour(t.ctx);
+        EXPECT_EQ(choice.changed, step.changed) << "step " << i;
+        EXPECT_EQ(choice.colour, step.colour) << "step " << i;
+        EXPECT_EQ(t.prompts.last().initialColour, step.opensOn) << "step " << i;
+        EXPECT_EQ(t.state.backgroundColour, step.state ? s(step.state) : s("grün")) << "step " << i;
+        EXPECT_EQ(t.settings.contains(s("Hintergrundfarbe")), step.state != nullptr) << "step " << i;
+        if (step.state)
+            EXPECT_EQ(t.settings.value(s("Hintergrundfarbe")), s(step.state)) << "step " << i;
+        ++i;
     }
 }
 
-TEST(SettingsKeyFilters, VatRatesTakeTheDecimalPointAsTheLocaleWritesIt)
+TEST(RegistryValues, DefaultsForMissingOrDamagedValuesAndTextWrittenBack)
 {
-    const QChar comma = QLatin1Char(',');
-    const QChar point = QLatin1Char('.');
-    EXPECT_EQ(vatRateKey(QLatin1Char('.'), comma), becomes(','));
-    EXPECT_EQ(vatRateKey(QLatin1Char(','), comma), kAccept);
-    EXPECT_EQ(vatRateKey(QLatin1Char(','), point), becomes('.'));
-    for (QChar sep : {comma, point}) {
-        for (char c : {'1', '9', '-'})
-            EXPECT_EQ(vatRateKey(QLatin1Char(c), sep), kAccept) << c;
-        for (char c : {'%', 'x', ' '})
-            EXPECT_EQ(vatRateKey(QLatin1Char(c), sep), kReject) << c;
+    TestContext t;
+    const RegistryValues fresh{QColor(0, 0, 0), 0, true};
+    EXPECT_EQ(readRegistryValues(t.settings), fresh);
+    t.settings.setValue(s("Schriftfarbe Titel"), s("rot"));
+    t.settings.setValue(s("Rechnungsbasis"), s("7"));
+    t.settings.setValue(s("Empfangsbestätigung"), s("ja"));
+    EXPECT_EQ(readRegistryValues(t.settings), fresh);
+
+    const RegistryValues changed{QColor(255, 0, 0), 1, false};
+    writeRegistryValues(t.settings, changed);
+    EXPECT_EQ(t.settings.value(s("Schriftfarbe Titel")), s("255"));
+    EXPECT_EQ(t.settings.value(s("Rechnungsbasis")), s("1"));
+    EXPECT_EQ(t.settings.value(s("Empfangsbestätigung")), s("0"));
+    EXPECT_EQ(readRegistryValues(t.settings), changed);
+
+    loadRechnungsbasis(t.settings, t.state);
+    EXPECT_EQ(t.state.Rechnungsbasis, 1);
+    t.settings.remove(s("Rechnungsbasis"));
+    loadRechnungsbasis(t.settings, t.state);
+    EXPECT_EQ(t.state.Rechnungsbasis, 0);
+}
+
+TEST(WebAddress, GetsHttpInFrontOnlyWhenItHasNoScheme)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"www.ihre-firma.de", "http://www.ihre-firma.de"}, {"http://www.ihre-firma.de", "http://www.ihre-firma.de"},
+        {"https://www.ihre-firma.de", "https://www.ihre-firma.de"}, {"HTTP://WWW.X.DE", "HTTP://WWW.X.DE"},
+        {"ftp://x.de", "ftp://x.de"}, {"http:/x.de", "http://http:/x.de"}, {"", ""}, {"  ", "  "},
+    };
+    for (const auto& [text, expected] : table)
+        EXPECT_EQ(withWebScheme(s(text)), s(expected)) << text;
+}
+
+TEST(ClosingCheck, BothRatesMustBeNumbersInTheLocalesWriting)
+{
+    using P = VatProblem;
+    struct Row {
+        const char* rate1;
+        const char* rate2;
+        char separator;
+        P problem1, problem2;
+    };
+    const Row table[] = {
+        {"19", "7", ',', P::None, P::None},         {"0", "0", ',', P::None, P::None},
+        {"7,5", " 19 ", ',', P::None, P::None},     {"7.5", "19", '.', P::None, P::None},
+        {"19", "", ',', P::None, P::Empty},         {"   ", "", ',', P::Empty, P::Empty},
+        {"-", "7", ',', P::NotANumber, P::None},    {"12.50", "7", ',', P::NotANumber, P::None},
+        {"19", "7,5", '.', P::None, P::NotANumber}, {"1,2,3", "", ',', P::NotANumber, P::Empty},
+    };
+    for (const Row& row : table) {
+        const VatCheck c = checkVatRates(s(row.rate1), s(row.rate2), QLatin1Char(row.separator));
+        const std::string label = std::string(row.rate1) + " / " + row.rate2 + " under " + row.separator;
+        EXPECT_EQ(c.rate1, row.problem1) << label;
+        EXPECT_EQ(c.rate2, row.problem2) << label;
+        // An empty rate is named first when both kinds of fault are there.
+        const bool empty = row.problem1 == P::Empty || row.problem2 == P::Empty;
+        EXPECT_EQ(c.message(), c.ok() ? QString() : empty ? vatEmptyMessage() : vatNotANumberMessage()) << label;
     }
 }
 
-TEST(SettingsKeyFilters, NextInvoiceNumberTakesDigitsOnly)
+TEST(SettingsKeyFilters, DecideEveryKeyUnderBothSeparators)
 {
-    for (QChar sep : {QLatin1Char(','), QLatin1Char('.')}) {
-        for (char c : {'0', '5', '9'})
-            EXPECT_EQ(nextInvoiceNumberKey(QLatin1Char(c), sep), kAccept) << c;
-        EXPECT_EQ(nextInvoiceNumberKey(kBackspaceKey, sep), kAccept);
-        EXPECT_EQ(nextInvoiceNumberKey(kEnterKey, sep), kAccept);
-        for (char c : {',', '.', '-', 'a', ' '})
-            EXPECT_EQ(nextInvoiceNumberKey(QLatin1Char(c), sep), kReject) << c;
+    using Rule = KeyDecision (*)(QChar, QChar);
+    const KeyDecision accept{KeyDecision::Action::Accept, QChar()};
+    const KeyDecision reject{KeyDecision::Action::Reject, QChar()};
+    struct Row {
+        const char* label;
+        Rule rule;
+        const char* separators;
+        const char* keys; // \b backspace, \r Enter
+        KeyDecision expected;
+    };
+    const Row table[] = {
+        {"copies", copiesKey, ",.", "079-,\b\r", accept},
+        {"copies", copiesKey, ",.", ". a+", reject},
+        {"VAT", vatRateKey, ",.", "19-", accept},
+        {"VAT", vatRateKey, ",.", "%x ", reject},
+        {"VAT", vatRateKey, ",", ",", accept},
+        {"VAT", vatRateKey, ",", ".", {KeyDecision::Action::Replace, QLatin1Char(',')}},
+        {"VAT", vatRateKey, ".", ",", {KeyDecision::Action::Replace, QLatin1Char('.')}},
+        {"next number", nextInvoiceNumberKey, ",.", "059\b\r", accept},
+        {"next number", nextInvoiceNumberKey, ",.", ",.-a ", reject},
+    };
+    for (const Row& row : table)
+        for (const char* sep = row.separators; *sep; ++sep)
+            for (const char* key = row.keys; *key; ++key)
+                EXPECT_EQ(row.rule(QLatin1Char(*key), QLatin1Char(*sep)), row.expected)
+                    << row.label << ": key " << int(*key) << " under " << *sep;
+}
+
+TEST(LogoPreview, FillsTheSquareKeepingProportions)
+{
+    const std::tuple<QSizeF, qreal, QSizeF> table[] = {
+        {QSizeF(4000, 1000), 2000, QSizeF(2000, 500)}, {QSizeF(1000, 4000), 2000, QSizeF(500, 2000)},
+        {QSizeF(300, 300), 2000, QSizeF(2000, 2000)},  {QSizeF(20, 10), 133, QSizeF(133, 66.5)},
+        {QSizeF(0, 10), 2000, QSizeF()},               {QSizeF(), 2000, QSizeF()},
+    };
+    for (const auto& [natural, side, expected] : table) {
+        const QSizeF fitted = fitIntoSquare(natural, side);
+        if (expected.isEmpty())
+            EXPECT_TRUE(fitted.isEmpty()) << natural.width() << "x" << natural.height();
+        else
+            EXPECT_EQ(fitted, expected) << natural.width() << "x" << natural.height();
     }
-}
-
-TEST(SettingsKeyFilters, MessagesDifferOnlyInTheBlankOfVatRate1)
-{
-    EXPECT_EQ(vatRate1WrongInputMessage(), s("Falsche Eingabe!      nur Zahlenwerte erlaubt"));
-    EXPECT_EQ(wrongInputMessage(), s("Falsche Eingabe !      nur Zahlenwerte erlaubt"));
-}
-
-TEST(LogoPreview, FitsTheSquareKeepingProportions)
-{
-    EXPECT_EQ(fitIntoSquare(QSizeF(4000, 1000), 2000), QSizeF(2000, 500));
-    EXPECT_EQ(fitIntoSquare(QSizeF(1000, 4000), 2000), QSizeF(500, 2000));
-    EXPECT_EQ(fitIntoSquare(QSizeF(300, 300), 2000), QSizeF(2000, 2000));
-    // Small pictures are enlarged to the square as well.
-    EXPECT_EQ(fitIntoSquare(QSizeF(20, 10), kLogoPreviewPixels), QSizeF(133, 66.5));
-    EXPECT_TRUE(fitIntoSquare(QSizeF(0, 10), 2000).isEmpty());
-    EXPECT_TRUE(fitIntoSquare(QSizeF(), 2000).isEmpty());
-    EXPECT_EQ(kLogoPreviewPixels, 133);
 }

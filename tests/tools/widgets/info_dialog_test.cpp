@@ -1,163 +1,104 @@
 #include "tools/widgets/InfoDialog.h"
 
-#include "support/ModalHelper.h"
-#include "support/TestContext.h"
-
-#include <gtest/gtest.h>
+#include "support/DialogFixture.h"
+#include "tools/ProgramPicture.h"
 
 #include <QGuiApplication>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTest>
 
 using namespace quittora;
+using namespace quittora::test;
 
 namespace {
 
-const QString kDisclaimer = QStringLiteral(
-    "Für die Richtigkeit der Berechnungen in diesem Programm übernehme ich keine Gewährleistung. Der Benutzer "
-    "dieses Programmes muß sich daher von der Korrektheit der  Rechnungsbeträge sowie der Buchungsdaten "
-    "überzeugen. Für Schäden, die durch die Benutzung dieser Software hervorgerufen werden, übernehme ich keine "
-    "Verantwortung.");
-
-class InfoDialogTest : public ::testing::Test {
-protected:
-    TestContext t;
-
-    QLabel* label(InfoDialog& d, const char* name)
-    {
-        auto* l = d.findChild<QLabel*>(QString::fromLatin1(name));
-        EXPECT_NE(l, nullptr) << name;
-        return l;
-    }
-};
+class InfoDialogTest : public DialogTest {};
 
 } // namespace
 
-TEST_F(InfoDialogTest, IsTheModalWindowInfo)
+TEST_F(InfoDialogTest, ShowsNameVersionDateMakerAndTheDisclaimerWordForWord)
 {
     InfoDialog d(t.ctx);
     EXPECT_EQ(d.objectName(), QStringLiteral("Info"));
     EXPECT_TRUE(d.isModal());
+    const std::pair<const char*, QString> texts[] = {
+        {"Label1", QStringLiteral("Quittora pro")},
+        {"Label2", QStringLiteral("Quittora pro")},
+        {"Label5", QStringLiteral("Version 3.08")},
+        {"Label6", QStringLiteral("20.07.2018")},
+        {"Label8", QStringLiteral("www.veltrin.example")},
+        {"Label9", QStringLiteral("support@veltrin.example")},
+        {"Label4", QStringLiteral("Für die Richtigkeit der Berechnungen in diesem Programm übernehme ich keine "
+                                  "Gewährleistung. Der Benutzer dieses Programmes muß sich daher von der Korrektheit "
+                                  "der  Rechnungsbeträge sowie der Buchungsdaten überzeugen. Für Schäden, die durch die "
+                                  "Benutzung dieser Software hervorgerufen werden, übernehme ich keine Verantwortung.")},
+        {"Label10", QStringLiteral("Postleitzahlen: GeoNames (www.geonames.org), Lizenz CC BY 4.0")},
+    };
+    for (const auto& [name, text] : texts) {
+        EXPECT_EQ(labelText(d, name), text) << name;
+        EXPECT_FALSE(Qt::mightBeRichText(labelText(d, name))) << name << ": nothing may be taken for markup";
+    }
+    const QString address = labelText(d, "Label7");
+    EXPECT_TRUE(address.startsWith(QStringLiteral("Veltrin\n"))) << qPrintable(address);
+    EXPECT_EQ(address.count(QLatin1Char('\n')), 3);
+    const QLabel* picture = child<QLabel>(d, "Image1");
+    ASSERT_FALSE(picture->pixmap().isNull());
+    EXPECT_GE(picture->pixmap().deviceIndependentSize().width(), 32);
 }
 
-TEST_F(InfoDialogTest, ShowsNameVersionDateAndTheDisclaimerWordForWord)
+// Every line of every text is visible, and the product name stands one pixel
+// above and left of its shadow (1320/240 twips, 15 twips a pixel).
+TEST_F(InfoDialogTest, NoTextIsCutOffAndTheNameHasItsShadowOnePixelLowerRight)
 {
     InfoDialog d(t.ctx);
-    EXPECT_EQ(label(d, "Label1")->text(), QStringLiteral("Quittora pro"));
-    EXPECT_EQ(label(d, "Label2")->text(), QStringLiteral("Quittora pro"));
-    EXPECT_EQ(label(d, "Label5")->text(), QStringLiteral("Version 3.08"));
-    EXPECT_EQ(label(d, "Label6")->text(), QStringLiteral("20.07.2018"));
-    EXPECT_EQ(label(d, "Label4")->text(), kDisclaimer);
-    EXPECT_TRUE(label(d, "Label4")->text().contains(QStringLiteral("der  Rechnungsbeträge")));
-    EXPECT_EQ(label(d, "Label10")->text(), QStringLiteral("Postleitzahlen: GeoNames (www.geonames.org), Lizenz CC BY 4.0"));
-    // Plain text: nothing in these texts may be taken for markup.
-    EXPECT_EQ(label(d, "Label4")->textFormat(), Qt::AutoText);
-    EXPECT_FALSE(Qt::mightBeRichText(label(d, "Label4")->text()));
-}
-
-// Every line of every text is visible: wrapped texts get the height their
-// lines need, nothing is cut at the top or bottom.
-TEST_F(InfoDialogTest, NoTextIsCutOff)
-{
-    InfoDialog d(t.ctx);
-    d.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    ASSERT_TRUE(showAndWait(d));
     for (QLabel* l : d.findChildren<QLabel*>()) {
         if (l->text().isEmpty())
             continue;
         EXPECT_TRUE(d.rect().contains(QRect(l->mapTo(&d, QPoint(0, 0)), l->size()))) << qPrintable(l->objectName());
-        if (l->wordWrap()) {
+        if (l->wordWrap())
             EXPECT_GE(l->height(), l->heightForWidth(l->width())) << qPrintable(l->objectName());
-        } else {
+        else
             EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());
-        }
     }
-}
-
-TEST_F(InfoDialogTest, TheProductNameHasItsShadowOnePixelLowerRight)
-{
-    InfoDialog d(t.ctx);
-    d.show();
-    QLabel* name = label(d, "Label1");
-    QLabel* shadow = label(d, "Label2");
-    // 1320/240 twips and 15 twips more for the shadow, at 15 twips a pixel.
+    QLabel* name = child<QLabel>(d, "Label1");
+    QLabel* shadow = child<QLabel>(d, "Label2");
     EXPECT_EQ(name->mapTo(&d, QPoint(0, 0)), QPoint(88, 16));
     EXPECT_EQ(shadow->mapTo(&d, QPoint(0, 0)), QPoint(89, 17));
     EXPECT_EQ(name->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(shadow->font(), name->font());
     EXPECT_NE(shadow->palette().color(QPalette::WindowText), name->palette().color(QPalette::WindowText));
-    // The name is drawn over its shadow.
     const QObjectList siblings = name->parentWidget()->children();
-    EXPECT_GT(siblings.indexOf(name), siblings.indexOf(shadow));
+    EXPECT_GT(siblings.indexOf(name), siblings.indexOf(shadow)) << "the name is drawn over its shadow";
 }
 
-TEST_F(InfoDialogTest, ShowsThePicture)
+TEST_F(InfoDialogTest, LinksOpenOnALeftClickOrSpaceAndAFailingDesktopChangesNothing)
 {
     InfoDialog d(t.ctx);
-    QLabel* picture = label(d, "Image1");
-    ASSERT_FALSE(picture->pixmap().isNull());
-    EXPECT_GE(picture->pixmap().deviceIndependentSize().width(), 32);
-}
-
-TEST_F(InfoDialogTest, ShowsTheMakersAddressAndLinks)
-{
-    InfoDialog d(t.ctx);
-    const QString address = label(d, "Label7")->text();
-    EXPECT_TRUE(address.startsWith(QStringLiteral("Veltrin\n"))) << qPrintable(address);
-    EXPECT_EQ(address.count(QLatin1Char('\n')), 3);
-    EXPECT_EQ(label(d, "Label8")->text(), QStringLiteral("www.veltrin.example"));
-    EXPECT_EQ(label(d, "Label9")->text(), QStringLiteral("support@veltrin.example"));
-}
-
-TEST_F(InfoDialogTest, ClickingTheEmailAddressOpensAMailto)
-{
-    InfoDialog d(t.ctx);
-    d.show();
-    QTest::mouseClick(label(d, "Label9"), Qt::LeftButton);
-    EXPECT_EQ(t.shell.opened(), QStringList{QStringLiteral("mailto:support@veltrin.example")});
-    EXPECT_TRUE(d.isVisible());
-}
-
-TEST_F(InfoDialogTest, ClickingTheWebAddressOpensTheWebsite)
-{
-    InfoDialog d(t.ctx);
-    d.show();
-    QTest::mouseClick(label(d, "Label8"), Qt::LeftButton);
-    EXPECT_EQ(t.shell.opened(), QStringList{QStringLiteral("https://www.veltrin.example")});
-}
-
-TEST_F(InfoDialogTest, LinksOpenWithTheKeyboardAndNotWithTheRightButton)
-{
-    InfoDialog d(t.ctx);
-    d.show();
-    QTest::mouseClick(label(d, "Label8"), Qt::RightButton);
+    ASSERT_TRUE(showAndWait(d));
+    QTest::mouseClick(child<QLabel>(d, "Label8"), Qt::RightButton);
     EXPECT_TRUE(t.shell.opened().isEmpty());
-    QTest::keyClick(label(d, "Label9"), Qt::Key_Space);
-    EXPECT_EQ(t.shell.opened(), QStringList{QStringLiteral("mailto:support@veltrin.example")});
-}
-
-TEST_F(InfoDialogTest, AFailingDesktopLeavesTheWindowAsItIs)
-{
+    QTest::mouseClick(child<QLabel>(d, "Label9"), Qt::LeftButton);
+    QTest::mouseClick(child<QLabel>(d, "Label8"), Qt::LeftButton);
+    QTest::keyClick(child<QLabel>(d, "Label9"), Qt::Key_Space);
+    EXPECT_EQ(t.shell.opened(), (QStringList{QStringLiteral("mailto:support@veltrin.example"),
+                                             QStringLiteral("https://www.veltrin.example"),
+                                             QStringLiteral("mailto:support@veltrin.example")}));
     t.shell.setResult(false);
-    InfoDialog d(t.ctx);
-    d.show();
-    QTest::mouseClick(label(d, "Label9"), Qt::LeftButton);
-    EXPECT_EQ(t.shell.opened().size(), 1);
+    QTest::mouseClick(child<QLabel>(d, "Label9"), Qt::LeftButton);
+    EXPECT_EQ(t.shell.opened().size(), 4);
     EXPECT_EQ(t.prompts.count(), 0);
     EXPECT_TRUE(d.isVisible());
 }
 
-TEST_F(InfoDialogTest, OpensModallyCentredAndItsButtonClosesIt)
+TEST_F(InfoDialogTest, OpensModallyCentredAndClosesWithItsButtonOrEscape)
 {
     QPointer<QWidget> seen;
     QPoint centre;
-    bool wasModal = false;
     auto opened = whenModalOpens([&](QWidget* w) {
         seen = w;
-        wasModal = w->isModal();
+        EXPECT_TRUE(w->isModal());
         centre = w->frameGeometry().center();
         auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command1"));
         ASSERT_NE(ok, nullptr);
@@ -166,15 +107,24 @@ TEST_F(InfoDialogTest, OpensModallyCentredAndItsButtonClosesIt)
     });
     showInfo(t.ctx);
     ASSERT_TRUE(*opened);
-    EXPECT_EQ(seen, nullptr); // closed and gone
-    EXPECT_TRUE(wasModal);
-    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
-    EXPECT_LE((centre - screenCentre).manhattanLength(), 2);
-}
+    EXPECT_EQ(seen, nullptr) << "closed and gone";
+    EXPECT_LE((centre - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength(), 2);
 
-TEST_F(InfoDialogTest, EscapeClosesIt)
-{
-    auto opened = whenModalOpens([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    opened = whenModalOpens([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
     showInfo(t.ctx);
     EXPECT_TRUE(*opened);
+}
+
+TEST(ProgramPicture, IsASquareSheetOnADarkGroundWithClearCorners)
+{
+    for (int size : {16, 64, 256}) {
+        const QImage image = programPicture(size);
+        ASSERT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << size;
+        const QRgb sheet = image.pixel(size * 30 / 100, size * 80 / 100);
+        EXPECT_EQ(qAlpha(sheet), 255) << size;
+        EXPECT_GE(qGray(sheet), 240) << size;
+        EXPECT_LT(qGray(image.pixel(size * 10 / 100, size / 2)), 160) << size;
+    }
+    EXPECT_EQ(programPicture(0).size(), QSize(1, 1));
 }
