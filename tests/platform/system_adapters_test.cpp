@@ -1,6 +1,11 @@
+#include "data/Database.h"
+#include "export/ExportFile.h"
+#include "platform/ErrorTexts.h"
 #include "platform/LocaleInfo.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpecialFolders.h"
+#include "support/GermanText.h"
+#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QSqlError>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,58 +53,40 @@ const QFileDevice::Permissions kOpenToAll = QFileDevice::Permissions(0x7777);
 
 } // namespace
 
-TEST(QtSettingsStore, KeepsTextValuesInTheStartupSectionAcrossInstances)
+TEST(SystemAdapters, SettingsKeepTextsInTheStartupSectionAndTheLocaleGivesAUsableDateFormat)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("q.ini"));
     {
         auto store = makeQtSettingsStore(ini);
-        EXPECT_FALSE(store->contains(QStringLiteral("Datenpfad")));
         EXPECT_EQ(store->value(QStringLiteral("Sicherung"), QStringLiteral("D:\\")), QStringLiteral("D:\\"));
         store->setValue(QStringLiteral("Datenpfad"), QStringLiteral("/x/Quittora.qtb"));
         store->setValue(QStringLiteral("Fenster"), QStringLiteral("2"));
         store->remove(QStringLiteral("Fenster"));
     }
-    auto again = makeQtSettingsStore(ini);
-    EXPECT_EQ(again->value(QStringLiteral("Datenpfad")), QStringLiteral("/x/Quittora.qtb"));
-    EXPECT_FALSE(again->contains(QStringLiteral("Fenster")));
+    EXPECT_FALSE(makeQtSettingsStore(ini)->contains(QStringLiteral("Fenster")));
     EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Startup/Datenpfad")).toString(),
               QStringLiteral("/x/Quittora.qtb"));
+
+    auto locale = makeSystemLocaleInfo();
+    const QChar sep = locale->decimalSeparator();
+    EXPECT_FALSE(sep.isNull() || sep.isSpace() || sep.isDigit());
+    const QString format = locale->shortDateFormat();
+    EXPECT_EQ(QDate::fromString(QDate(2024, 3, 9).toString(format), format).dayOfYear(), QDate(2024, 3, 9).dayOfYear())
+        << format.toStdString();
 }
 
-TEST(PrivateTemp, IsAnOwnerOnlyFolderOfTheUserThatStaysTheSame)
+// The private temporary folder is the user's own, owner-only, and always the
+// same; a place others can write to or a planted link is never used.
+TEST(PrivateTemp, IsAnOwnerOnlyFolderOfTheUserAndUnsafePlacesAreNeverUsed)
 {
-    QTemporaryDir runtime, cache;
-    ASSERT_TRUE(runtime.isValid() && cache.isValid());
-    QFile::setPermissions(runtime.path(), kOwnerOnly);
-    EnvOverride r("XDG_RUNTIME_DIR", runtime.path());
-    EnvOverride c("XDG_CACHE_HOME", cache.path());
-    auto folders = makeSystemSpecialFolders();
-    const QString first = folders->privateTemp();
-    ASSERT_TRUE(first.endsWith(QDir::separator())) << first.toStdString();
-    const QString dir = QDir::cleanPath(first);
-    const struct stat st = statOf(dir);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
-    EXPECT_EQ(st.st_uid, ::getuid());
-    // Nobody else can write into the folder that holds it.
-    EXPECT_EQ(statOf(QFileInfo(dir).absolutePath()).st_mode & (S_IWGRP | S_IWOTH), 0u);
-    EXPECT_NE(QFileInfo(dir).absolutePath(), QDir::tempPath());
-    EXPECT_EQ(folders->privateTemp(), first);
-    EXPECT_EQ(makeSystemSpecialFolders()->privateTemp(), first);
-    QFile f(first + QStringLiteral("Quittora.eml"));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << "usable";
-}
-
-TEST(PrivateTemp, UnsafePlacesAreNeverUsed)
-{
-    enum class Case { RuntimeOpenToAll, PlantedOpenFolder, PlantedLink, NothingUsable };
-    for (Case kase : {Case::RuntimeOpenToAll, Case::PlantedOpenFolder, Case::PlantedLink, Case::NothingUsable}) {
+    enum class Case { Safe, RuntimeOpenToAll, PlantedOpenFolder, PlantedLink, NothingUsable };
+    for (Case kase : {Case::Safe, Case::RuntimeOpenToAll, Case::PlantedOpenFolder, Case::PlantedLink, Case::NothingUsable}) {
         const int label = static_cast<int>(kase);
         QTemporaryDir runtime, cache, elsewhere;
         ASSERT_TRUE(runtime.isValid() && cache.isValid() && elsewhere.isValid());
         const QString planted = QDir(runtime.path()).filePath(QStringLiteral("quittora-tmp"));
-        QFile::setPermissions(runtime.path(), kase == Case::PlantedOpenFolder || kase == Case::PlantedLink ? kOwnerOnly : kOpenToAll);
+        QFile::setPermissions(runtime.path(), kase == Case::RuntimeOpenToAll || kase == Case::NothingUsable ? kOpenToAll : kOwnerOnly);
         if (kase == Case::NothingUsable)
             QFile::setPermissions(cache.path(), kOpenToAll);
         if (kase == Case::PlantedOpenFolder) {
@@ -108,32 +98,92 @@ TEST(PrivateTemp, UnsafePlacesAreNeverUsed)
         EnvOverride r("XDG_RUNTIME_DIR", runtime.path());
         EnvOverride c("XDG_CACHE_HOME", cache.path());
 
-        const QString dir = QDir::cleanPath(makeSystemSpecialFolders()->privateTemp());
-        switch (kase) {
-        case Case::PlantedOpenFolder: // closed again and used
-            EXPECT_EQ(dir, planted);
-            EXPECT_EQ(statOf(dir).st_mode & 07777, 0700u);
-            break;
-        case Case::NothingUsable:
-            EXPECT_EQ(makeSystemSpecialFolders()->privateTemp(), QString());
-            break;
-        default: // the cache folder instead; a link is never followed
-            EXPECT_TRUE(dir.startsWith(cache.path() + QLatin1Char('/'))) << dir.toStdString() << " case " << label;
-            EXPECT_FALSE(S_ISLNK(statOf(dir).st_mode)) << label;
-            if (kase == Case::RuntimeOpenToAll)
-                EXPECT_FALSE(QFileInfo::exists(planted));
+        const QString first = makeSystemSpecialFolders()->privateTemp();
+        if (kase == Case::NothingUsable) {
+            EXPECT_EQ(first, QString());
+            continue;
         }
+        EXPECT_TRUE(first.endsWith(QDir::separator())) << first.toStdString();
+        EXPECT_EQ(makeSystemSpecialFolders()->privateTemp(), first) << label;
+        const QString dir = QDir::cleanPath(first);
+        const struct stat st = statOf(dir);
+        EXPECT_TRUE(S_ISDIR(st.st_mode)) << label << ": a link is never followed";
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << label;
+        EXPECT_EQ(st.st_uid, ::getuid());
+        EXPECT_EQ(statOf(QFileInfo(dir).absolutePath()).st_mode & (S_IWGRP | S_IWOTH), 0u) << label;
+        if (kase == Case::Safe || kase == Case::PlantedOpenFolder) // the planted folder is closed again and used
+            EXPECT_EQ(dir, planted) << label;
+        else
+            EXPECT_TRUE(dir.startsWith(cache.path() + QLatin1Char('/'))) << dir.toStdString() << " case " << label;
+        if (kase == Case::RuntimeOpenToAll)
+            EXPECT_FALSE(QFileInfo::exists(planted));
     }
 }
 
-TEST(SystemLocaleInfo, GivesOneSeparatorCharacterAndAUsableDateFormat)
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+TEST(ErrorTexts, SystemAndDatabaseReasonsAreGermanAndFollowTheCode)
 {
-    auto locale = makeSystemLocaleInfo();
-    const QChar sep = locale->decimalSeparator();
-    EXPECT_FALSE(sep.isNull() || sep.isSpace() || sep.isDigit());
-    const QString format = locale->shortDateFormat();
-    const QDate back = QDate::fromString(QDate(2024, 3, 9).toString(format), format);
-    ASSERT_TRUE(back.isValid()) << format.toStdString();
-    EXPECT_EQ(back.day(), 9);
-    EXPECT_EQ(back.month(), 3);
+    for (int error : {ENOSPC, EACCES, ENOENT, EISDIR, EBUSY, EIO, 9999}) {
+        EXPECT_FALSE(errnoReason(error).isEmpty()) << error;
+        EXPECT_FALSE(test::looksEnglish(errnoReason(error))) << errnoReason(error).toStdString();
+    }
+    EXPECT_TRUE(errnoReason(ENOSPC).contains(u("voll")));
+    for (int code = 1; code <= 28; ++code) {
+        EXPECT_FALSE(sqliteReason(code).isEmpty()) << code;
+        EXPECT_FALSE(test::looksEnglish(sqliteReason(code))) << sqliteReason(code).toStdString();
+    }
+    // SQLITE_NOTADB, SQLITE_BUSY, SQLITE_READONLY; 266 is an extended SQLITE_IOERR.
+    EXPECT_EQ(sqliteReason(26), u("Die Datei ist keine Datenbank."));
+    EXPECT_TRUE(sqliteReason(5).contains(u("anderen Programm")));
+    EXPECT_TRUE(sqliteReason(8).contains(u("schreibgeschützt")));
+    EXPECT_EQ(sqliteReason(266), sqliteReason(10));
+    // A failed COMMIT reaches us without a code, with SQLite's English text;
+    // a fault of the program keeps SQLite's words only as an addition.
+    const std::pair<QSqlError, QString> table[] = {
+        {QSqlError(u("x"), u("file is not a database"), QSqlError::StatementError, u("26")), sqliteReason(26)},
+        {QSqlError(u("Unable to commit transaction"), u("database or disk is full"), QSqlError::TransactionError),
+         u("Der Datenträger ist voll.")},
+        {QSqlError(u("Unable to commit transaction"), u("disk I/O error"), QSqlError::TransactionError), sqliteReason(10)},
+        {QSqlError(u("driver"), u("no such table: X"), QSqlError::StatementError, u("1")),
+         sqliteReason(1) + u(" (technisch: no such table: X)")},
+    };
+    for (const auto& [error, expected] : table)
+        EXPECT_EQ(databaseReason(error), expected) << error.databaseText().toStdString();
 }
+
+TEST(ErrorTexts, FileReasonsTellAFolderAndAMissingFolderApart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QSaveFile intoFolder(dir.path());
+    EXPECT_FALSE(intoFolder.open(QIODevice::WriteOnly));
+    EXPECT_EQ(fileReason(intoFolder), u("Der Name bezeichnet einen Ordner."));
+    QSaveFile intoNowhere(dir.filePath(u("fehlt/datei.txt")));
+    EXPECT_FALSE(intoNowhere.open(QIODevice::WriteOnly));
+    EXPECT_EQ(fileReason(intoNowhere), u("Der Ordner ist nicht vorhanden."));
+    QString message;
+    EXPECT_FALSE(Database::createFromTemplate(dir.path(), QLatin1Char(','), &message));
+    EXPECT_TRUE(message.contains(u("ist ein Ordner"))) << message.toStdString();
+}
+
+TEST(ErrorTexts, AnExportNeverReplacesADatabaseButAnEarlierExport)
+{
+    test::TempDatabase db;
+    ASSERT_TRUE(db.isValid());
+    const QByteArray before = test::TempDatabase::readFile(db.path());
+    QString error;
+    EXPECT_FALSE(replaceFile(db.path(), "Kundenliste", &error));
+    EXPECT_TRUE(error.contains(u("ist eine Datenbank und wird nicht überschrieben"))) << error.toStdString();
+    EXPECT_EQ(test::TempDatabase::readFile(db.path()), before);
+    const QString text = db.filePath(u("liste.txt"));
+    EXPECT_TRUE(replaceFile(text, "alt", &error));
+    EXPECT_TRUE(replaceFile(text, "neu", &error));
+    EXPECT_EQ(test::TempDatabase::readFile(text), QByteArray("neu"));
+    EXPECT_FALSE(replaceFile(db.folder(), "x", &error));
+    EXPECT_TRUE(error.contains(u("ist ein Ordner"))) << error.toStdString();
+}
+
+} // namespace

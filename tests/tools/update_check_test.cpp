@@ -20,8 +20,8 @@ QString s(const char* text)
 }
 const QString kInstalled = QStringLiteral("Version 3.08");
 
-// A tiny web server on 127.0.0.1 that answers every request with one fixed
-// reply, or (silent) keeps the connection open without ever answering.
+// A web server on 127.0.0.1 that answers every request with one fixed reply,
+// or (silent) keeps the connection open without ever answering.
 class VersionServer {
 public:
     explicit VersionServer(QByteArray body, int status = 200, bool silent = false)
@@ -30,10 +30,7 @@ public:
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
                     m_request += socket->readAll();
-                    if (!m_request.contains("\r\n\r\n"))
-                        return;
-                    ++m_requests;
-                    if (silent)
+                    if (!m_request.contains("\r\n\r\n") || (++m_requests, silent))
                         return;
                     socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found")
                                   + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size())
@@ -46,7 +43,6 @@ public:
     }
     QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/version.txt").arg(m_server.serverPort())); }
     int requests() const { return m_requests; }
-    QByteArray request() const { return m_request; }
 
 private:
     QTcpServer m_server;
@@ -70,10 +66,9 @@ private:
 
 } // namespace
 
-TEST(UpdateCheck, FetchesTheServersTextAsItIsAndNothingElse)
+TEST(UpdateCheck, FetchesTheServersTextAsItIsAndGivesUpOnASilentServerInTime)
 {
     const std::tuple<QByteArray, int, QString> table[] = {
-        {"Version 3.08", 200, kInstalled},
         {"Version 3.08\r\n", 200, s("Version 3.08\r\n")},
         {"<html><body>Seite nicht gefunden</body></html>", 404, QString()},
         {QByteArray(200000, 'x'), 200, QString(kMaxBytes, QLatin1Char('x'))},
@@ -81,25 +76,11 @@ TEST(UpdateCheck, FetchesTheServersTextAsItIsAndNothingElse)
     for (const auto& [body, status, expected] : table) {
         VersionServer server(body, status);
         EXPECT_EQ(fetchNewestVersion(server.url()), expected) << body.left(20).constData();
-        EXPECT_TRUE(server.request().startsWith("GET /version.txt HTTP/1.1"));
     }
-    EXPECT_TRUE(fetchNewestVersion(QUrl()).isEmpty());
     EXPECT_TRUE(fetchNewestVersion(QUrl(s("file:///etc/hostname"))).isEmpty());
-}
-
-TEST(UpdateCheck, NoServerOrASilentOneIsGivenUpWithinTheTimeLimit)
-{
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QUrl dead(QStringLiteral("http://127.0.0.1:%1/version.txt").arg(probe.serverPort()));
-    probe.close();
+    VersionServer silent("", 200, true);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(fetchNewestVersion(dead).isEmpty());
-    EXPECT_LT(clock.elapsed(), 3000);
-
-    VersionServer silent("", 200, true);
-    clock.restart();
     EXPECT_TRUE(fetchNewestVersion(silent.url(), 400).isEmpty());
     EXPECT_EQ(silent.requests(), 1);
     EXPECT_GE(clock.elapsed(), 350);
@@ -112,31 +93,18 @@ TEST(UpdateCheck, OnlyADifferentVersionAsksAndOnlyYesOpensTheDownloadPage)
     RecordingShell shell;
     for (const QString& same : {kInstalled, QString()})
         EXPECT_EQ(decide(prompts, shell, same, kInstalled), Decision::Continue);
-    EXPECT_EQ(prompts.count(), 0);
-
     EXPECT_EQ(decide(prompts, shell, s("Version 3.09"), kInstalled), Decision::Continue); // unscripted: No
-    ASSERT_EQ(prompts.count(), 1);
+    ASSERT_EQ(prompts.count(), 1) << "only a different version asks";
     EXPECT_EQ(prompts.last().title, s("eine neue Version steht zur Verfügung"));
     EXPECT_EQ(prompts.last().text,
               s(" auf dem Server Version 3.09 --- installiert Version 3.08\r\r Möchten Sie jetzt die neue Version installieren ?\r"));
-    EXPECT_EQ(prompts.last().icon, Prompts::Icon::Question);
     EXPECT_EQ(prompts.last().buttons, Prompts::Yes | Prompts::No);
     EXPECT_TRUE(shell.opened().isEmpty());
-
     // Whatever the server sent, Yes opens the download page and nothing else.
     prompts.answerMessage(Prompts::Yes);
     EXPECT_EQ(decide(prompts, shell, s("https://example.invalid/setup.exe"), kInstalled), Decision::EndProgram);
     EXPECT_EQ(shell.opened(), QStringList{downloadPageUrl().toString()});
-    EXPECT_TRUE(shell.started().isEmpty());
-    EXPECT_EQ(downloadPageUrl().scheme(), s("https"));
-    EXPECT_EQ(defaultVersionUrl().scheme(), s("https"));
-
-    // A trailing line break is a different version too.
-    prompts.clear();
-    decide(prompts, shell, s("Version 3.08\r\n"), kInstalled);
-    ASSERT_EQ(prompts.count(), 1);
-    EXPECT_TRUE(prompts.last().text.startsWith(s(" auf dem Server Version 3.08\r\n --- installiert ")));
-
+    EXPECT_TRUE(shell.started().isEmpty() && downloadPageUrl().scheme() == s("https"));
     // A browser that cannot start lets the program go on, with the address.
     prompts.clear();
     prompts.answerMessage(Prompts::Yes);
@@ -150,27 +118,22 @@ TEST(UpdateCheck, TheEnvironmentChoosesOrSwitchesOffTheAddress)
 {
     {
         UrlVariable unset(nullptr);
-        EXPECT_EQ(versionUrl(), defaultVersionUrl());
+        EXPECT_TRUE(versionUrl() == defaultVersionUrl() && versionUrl().scheme() == s("https"));
     }
     VersionServer server("Version 3.09");
     {
         UrlVariable off("");
-        EXPECT_TRUE(versionUrl().isEmpty());
         TestContext t;
         t.state.newestVersion = s("alt");
         EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
         EXPECT_TRUE(t.state.newestVersion.isEmpty());
         EXPECT_EQ(t.prompts.count(), 0);
-        EXPECT_EQ(server.requests(), 0);
     }
     UrlVariable url(server.url().toEncoded().constData());
-    EXPECT_EQ(versionUrl(), server.url());
     TestContext t;
-    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
-    EXPECT_EQ(t.state.newestVersion, s("Version 3.09"));
-    EXPECT_EQ(t.prompts.count(), 1);
     t.prompts.answerMessage(Prompts::Yes);
     EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::EndProgram);
+    EXPECT_EQ(t.state.newestVersion, s("Version 3.09"));
     EXPECT_EQ(t.shell.opened(), QStringList{downloadPageUrl().toString()});
-    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(server.requests(), 1);
 }
