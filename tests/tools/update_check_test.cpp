@@ -106,11 +106,9 @@ TEST(UpdateCheck, OnlyADifferentVersionAsksAndOnlyYesOpensTheDownloadPage)
     EXPECT_EQ(shell.opened(), QStringList{downloadPageUrl().toString()});
     EXPECT_TRUE(shell.started().isEmpty() && downloadPageUrl().scheme() == s("https"));
     // A browser that cannot start lets the program go on, with the address.
-    prompts.clear();
     prompts.answerMessage(Prompts::Yes);
     shell.setResult(false);
     EXPECT_EQ(decide(prompts, shell, s("Version 3.09"), kInstalled), Decision::Continue);
-    ASSERT_EQ(prompts.count(), 2);
     EXPECT_TRUE(prompts.last().text.contains(downloadPageUrl().toString()));
 }
 

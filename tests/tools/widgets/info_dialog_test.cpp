@@ -1,7 +1,6 @@
 #include "tools/widgets/InfoDialog.h"
 
 #include "support/ToolsDialogs.h"
-#include "tools/ProgramPicture.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -77,13 +76,3 @@ TEST_F(InfoDialogTest, LinksOpenOnALeftClickOrSpaceAndTheDialogClosesWithItsButt
     EXPECT_TRUE(*opened);
 }
 
-TEST(ProgramPicture, IsASquareSheetOnADarkGroundWithClearCorners)
-{
-    for (int size : {16, 256}) {
-        const QImage image = programPicture(size);
-        ASSERT_EQ(image.size(), QSize(size, size));
-        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << size;
-        EXPECT_GE(qGray(image.pixel(size * 30 / 100, size * 80 / 100)), 240) << size;
-        EXPECT_LT(qGray(image.pixel(size * 10 / 100, size / 2)), 160) << size;
-    }
-}
