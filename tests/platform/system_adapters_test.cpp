@@ -1,0 +1,189 @@
+#include "data/Database.h"
+#include "export/ExportFile.h"
+#include "platform/ErrorTexts.h"
+#include "platform/LocaleInfo.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpecialFolders.h"
+#include "support/GermanText.h"
+#include "support/TempDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QSqlError>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quittora;
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class EnvOverride {
+public:
+    EnvOverride(const char* name, const QString& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~EnvOverride() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+const QFileDevice::Permissions kOpenToAll = QFileDevice::Permissions(0x7777);
+
+} // namespace
+
+TEST(SystemAdapters, SettingsKeepTextsInTheStartupSectionAndTheLocaleGivesAUsableDateFormat)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("q.ini"));
+    {
+        auto store = makeQtSettingsStore(ini);
+        EXPECT_EQ(store->value(QStringLiteral("Sicherung"), QStringLiteral("D:\\")), QStringLiteral("D:\\"));
+        store->setValue(QStringLiteral("Datenpfad"), QStringLiteral("/x/Quittora.qtb"));
+        store->setValue(QStringLiteral("Fenster"), QStringLiteral("2"));
+        store->remove(QStringLiteral("Fenster"));
+    }
+    EXPECT_FALSE(makeQtSettingsStore(ini)->contains(QStringLiteral("Fenster")));
+    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Startup/Datenpfad")).toString(),
+              QStringLiteral("/x/Quittora.qtb"));
+
+    auto locale = makeSystemLocaleInfo();
+    const QChar sep = locale->decimalSeparator();
+    EXPECT_FALSE(sep.isNull() || sep.isSpace() || sep.isDigit());
+    const QString format = locale->shortDateFormat();
+    EXPECT_EQ(QDate::fromString(QDate(2024, 3, 9).toString(format), format).dayOfYear(), QDate(2024, 3, 9).dayOfYear())
+        << format.toStdString();
+}
+
+// The private temporary folder is the user's own, owner-only, and always the
+// same; a place others can write to or a planted link is never used.
+TEST(PrivateTemp, IsAnOwnerOnlyFolderOfTheUserAndUnsafePlacesAreNeverUsed)
+{
+    enum class Case { Safe, RuntimeOpenToAll, PlantedOpenFolder, PlantedLink, NothingUsable };
+    for (Case kase : {Case::Safe, Case::RuntimeOpenToAll, Case::PlantedOpenFolder, Case::PlantedLink, Case::NothingUsable}) {
+        const int label = static_cast<int>(kase);
+        QTemporaryDir runtime, cache, elsewhere;
+        ASSERT_TRUE(runtime.isValid() && cache.isValid() && elsewhere.isValid());
+        const QString planted = QDir(runtime.path()).filePath(QStringLiteral("quittora-tmp"));
+        QFile::setPermissions(runtime.path(), kase == Case::RuntimeOpenToAll || kase == Case::NothingUsable ? kOpenToAll : kOwnerOnly);
+        if (kase == Case::NothingUsable)
+            QFile::setPermissions(cache.path(), kOpenToAll);
+        if (kase == Case::PlantedOpenFolder) {
+            ASSERT_TRUE(QDir().mkdir(planted));
+            QFile::setPermissions(planted, kOpenToAll);
+        }
+        if (kase == Case::PlantedLink)
+            ASSERT_TRUE(QFile::link(elsewhere.path(), planted));
+        EnvOverride r("XDG_RUNTIME_DIR", runtime.path());
+        EnvOverride c("XDG_CACHE_HOME", cache.path());
+
+        const QString first = makeSystemSpecialFolders()->privateTemp();
+        if (kase == Case::NothingUsable) {
+            EXPECT_EQ(first, QString());
+            continue;
+        }
+        EXPECT_TRUE(first.endsWith(QDir::separator())) << first.toStdString();
+        EXPECT_EQ(makeSystemSpecialFolders()->privateTemp(), first) << label;
+        const QString dir = QDir::cleanPath(first);
+        const struct stat st = statOf(dir);
+        EXPECT_TRUE(S_ISDIR(st.st_mode)) << label << ": a link is never followed";
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << label;
+        EXPECT_EQ(st.st_uid, ::getuid());
+        EXPECT_EQ(statOf(QFileInfo(dir).absolutePath()).st_mode & (S_IWGRP | S_IWOTH), 0u) << label;
+        if (kase == Case::Safe || kase == Case::PlantedOpenFolder) // the planted folder is closed again and used
+            EXPECT_EQ(dir, planted) << label;
+        else
+            EXPECT_TRUE(dir.startsWith(cache.path() + QLatin1Char('/'))) << dir.toStdString() << " case " << label;
+        if (kase == Case::RuntimeOpenToAll)
+            EXPECT_FALSE(QFileInfo::exists(planted));
+    }
+}
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+TEST(ErrorTexts, SystemAndDatabaseReasonsAreGermanAndFollowTheCode)
+{
+    for (int error : {ENOSPC, EACCES, ENOENT, EISDIR, EBUSY, EIO, 9999}) {
+        EXPECT_FALSE(errnoReason(error).isEmpty()) << error;
+        EXPECT_FALSE(test::looksEnglish(errnoReason(error))) << errnoReason(error).toStdString();
+    }
+    EXPECT_TRUE(errnoReason(ENOSPC).contains(u("voll")));
+    for (int code = 1; code <= 28; ++code) {
+        EXPECT_FALSE(sqliteReason(code).isEmpty()) << code;
+        EXPECT_FALSE(test::looksEnglish(sqliteReason(code))) << sqliteReason(code).toStdString();
+    }
+    // SQLITE_NOTADB, SQLITE_BUSY, SQLITE_READONLY; 266 is an extended SQLITE_IOERR.
+    EXPECT_EQ(sqliteReason(26), u("Die Datei ist keine Datenbank."));
+    EXPECT_TRUE(sqliteReason(5).contains(u("anderen Programm")));
+    EXPECT_TRUE(sqliteReason(8).contains(u("schreibgeschützt")));
+    EXPECT_EQ(sqliteReason(266), sqliteReason(10));
+    // A failed COMMIT reaches us without a code, with SQLite's English text;
+    // a fault of the program keeps SQLite's words only as an addition.
+    const std::pair<QSqlError, QString> table[] = {
+        {QSqlError(u("x"), u("file is not a database"), QSqlError::StatementError, u("26")), sqliteReason(26)},
+        {QSqlError(u("Unable to commit transaction"), u("database or disk is full"), QSqlError::TransactionError),
+         u("Der Datenträger ist voll.")},
+        {QSqlError(u("Unable to commit transaction"), u("disk I/O error"), QSqlError::TransactionError), sqliteReason(10)},
+        {QSqlError(u("driver"), u("no such table: X"), QSqlError::StatementError, u("1")),
+         sqliteReason(1) + u(" (technisch: no such table: X)")},
+    };
+    for (const auto& [error, expected] : table)
+        EXPECT_EQ(databaseReason(error), expected) << error.databaseText().toStdString();
+}
+
+TEST(ErrorTexts, FileReasonsTellAFolderAndAMissingFolderApart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QSaveFile intoFolder(dir.path());
+    EXPECT_FALSE(intoFolder.open(QIODevice::WriteOnly));
+    EXPECT_EQ(fileReason(intoFolder), u("Der Name bezeichnet einen Ordner."));
+    QSaveFile intoNowhere(dir.filePath(u("fehlt/datei.txt")));
+    EXPECT_FALSE(intoNowhere.open(QIODevice::WriteOnly));
+    EXPECT_EQ(fileReason(intoNowhere), u("Der Ordner ist nicht vorhanden."));
+    QString message;
+    EXPECT_FALSE(Database::createFromTemplate(dir.path(), QLatin1Char(','), &message));
+    EXPECT_TRUE(message.contains(u("ist ein Ordner"))) << message.toStdString();
+}
+
+TEST(ErrorTexts, AnExportNeverReplacesADatabaseButAnEarlierExport)
+{
+    test::TempDatabase db;
+    ASSERT_TRUE(db.isValid());
+    const QByteArray before = test::TempDatabase::readFile(db.path());
+    QString error;
+    EXPECT_FALSE(replaceFile(db.path(), "Kundenliste", &error));
+    EXPECT_TRUE(error.contains(u("ist eine Datenbank und wird nicht überschrieben"))) << error.toStdString();
+    EXPECT_EQ(test::TempDatabase::readFile(db.path()), before);
+    const QString text = db.filePath(u("liste.txt"));
+    EXPECT_TRUE(replaceFile(text, "alt", &error));
+    EXPECT_TRUE(replaceFile(text, "neu", &error));
+    EXPECT_EQ(test::TempDatabase::readFile(text), QByteArray("neu"));
+    EXPECT_FALSE(replaceFile(db.folder(), "x", &error));
+    EXPECT_TRUE(error.contains(u("ist ein Ordner"))) << error.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,213 @@
+#include "platform/widgets/NumericKeyFilter.h"
+#include "platform/widgets/QtPrompts.h"
+#include "platform/widgets/Translations.h"
+#include "support/ModalHelper.h"
+#include "support/QtPrinters.h"
+#include "support/TestContext.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTranslator>
+
+using namespace quittora;
+
+TEST(QtPrompts, ButtonTextsAreGermanButNumbersKeepTheSystemLocale)
+{
+    const QLocale previousDefault;
+    const QString systemName = QLocale::system().name();
+    QTranslator* translator = installGermanTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "qtbase_de not found in Qt's translations folder";
+    EXPECT_EQ(QLocale().territory(), QLocale::Germany);
+    EXPECT_EQ(QLocale::system().name(), systemName);
+    EXPECT_EQ(installGermanTranslations(*QCoreApplication::instance()), translator) << "installed once";
+
+    QtPrompts prompts;
+    QStringList seen;
+    auto opened = whenModalOpens([&](QWidget* w) {
+        auto* box = static_cast<QMessageBox*>(w);
+        QStringList buttons;
+        for (QAbstractButton* b : box->findChild<QDialogButtonBox*>()->buttons())
+            buttons << b->text();
+        buttons.sort();
+        seen << box->windowTitle() << box->text() << buttons << box->defaultButton()->text();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(prompts.message(QStringLiteral("Achtung !"), QStringLiteral("Rechnung <b>löschen</b> ?"),
+                              Prompts::Icon::Question, Prompts::Yes | Prompts::No | Prompts::Cancel),
+              Prompts::No);
+    EXPECT_TRUE(*opened);
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    QLocale::setDefault(previousDefault);
+    EXPECT_EQ(seen.join(QLatin1Char('|')), QStringLiteral("Achtung !|Rechnung <b>löschen</b> ?|&Ja|&Nein|Abbrechen|&Ja"));
+}
+
+TEST(QtPrompts, TextsStayPlainAndClosingAnswersCancelThenNoThenOk)
+{
+    QWidget window;
+    QtPrompts prompts(&window);
+    auto shown = whenModalOpens([&](QWidget* w) {
+        auto* box = static_cast<QMessageBox*>(w);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->parentWidget(), &window);
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(prompts.message(QStringLiteral("Fehler"), QStringLiteral("<i>x</i>"), Prompts::Icon::Exclamation), Prompts::Ok);
+    ASSERT_TRUE(*shown);
+    const std::pair<int, Prompts::Button> closing[] = {
+        {Prompts::Yes | Prompts::No, Prompts::No},
+        {Prompts::Yes | Prompts::No | Prompts::Cancel, Prompts::Cancel},
+        {Prompts::Ok | Prompts::Cancel, Prompts::Cancel},
+        {Prompts::Ok, Prompts::Ok},
+    };
+    for (const auto& [buttons, expected] : closing) {
+        auto opened = whenModalOpens([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+        EXPECT_EQ(prompts.message(QStringLiteral("T"), QStringLiteral("x"), Prompts::Icon::None, buttons), expected)
+            << "buttons " << buttons;
+        ASSERT_TRUE(*opened);
+    }
+    auto* gone = new QWidget;
+    prompts.setParentWidget(gone);
+    const void* goneAddress = gone;
+    delete gone;
+    EXPECT_NE(static_cast<const void*>(prompts.parentWidget()), goneAddress) << "a parent that is gone is not used";
+}
+
+TEST(QtPrompts, InputAndColourGiveTheAnswerOrNothingWhenCancelled)
+{
+    QtPrompts prompts;
+    QString asked;
+    auto opened = whenModalOpens([&](QWidget* w) {
+        auto* dialog = static_cast<QInputDialog*>(w);
+        asked = dialog->labelText() + QLatin1Char('|') + dialog->textValue();
+        dialog->setTextValue(QStringLiteral("R-4711"));
+        dialog->accept();
+    });
+    EXPECT_EQ(prompts.input(QStringLiteral("Suche"), QStringLiteral("Nummer:"), QStringLiteral("1")), QStringLiteral("R-4711"));
+    ASSERT_TRUE(*opened);
+    EXPECT_EQ(asked, QStringLiteral("Nummer:|1"));
+    for (int i = 0; i < 2; ++i) {
+        opened = whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+        EXPECT_TRUE(i == 0 ? !prompts.input(QStringLiteral("Suche"), QStringLiteral("N:")) : !prompts.chooseColor(Qt::white));
+        EXPECT_TRUE(*opened);
+    }
+}
+
+namespace {
+
+class NumericKeyFilterTest : public ::testing::Test {
+protected:
+    NumericKeyFilterTest() { NumericKeyFilter::installAmount(&edit, t.ctx); }
+
+    // Exactly one message shown since the last call, the one of a refused key.
+    void expectOneWrongInputMessage(const char* where)
+    {
+        ASSERT_EQ(t.prompts.count(), 1) << where;
+        EXPECT_EQ(t.prompts.last().title, QStringLiteral("Fehler")) << where;
+        EXPECT_EQ(t.prompts.last().text, QStringLiteral("Falsche Eingabe !      nur Zahlenwerte erlaubt")) << where;
+        EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical) << where;
+        t.prompts.clear();
+    }
+
+    TestContext t;
+    QLineEdit edit;
+};
+
+} // namespace
+
+// The separator is read at every key, so switching it between the rounds
+// also shows that a changed setting applies at once.
+TEST_F(NumericKeyFilterTest, TheOtherDecimalMarkBecomesTheLocalesSeparatorAsTypedOrPasted)
+{
+    for (QChar sep : {QLatin1Char(','), QLatin1Char('.')}) {
+        const QChar other = sep == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+        const auto with = [](QString text, QChar mark) { return text.replace(QLatin1Char('#'), mark); };
+        const std::string label(1, sep.toLatin1());
+        t.setDecimalSeparator(sep);
+        edit.clear();
+        QSignalSpy edited(&edit, &QLineEdit::textEdited);
+        QTest::keyClicks(&edit, with(QStringLiteral("-12#5"), other));
+        EXPECT_EQ(edit.text(), with(QStringLiteral("-12#5"), sep)) << label;
+        EXPECT_EQ(edited.count(), 5) << "replaced keys count as the user's edits";
+        // A typed "," always passes; a typed "." only ever as the replacement.
+        QTest::keyClicks(&edit, QString(sep));
+        EXPECT_EQ(edit.text(), sep == QLatin1Char(',') ? QStringLiteral("-12,5,") : QStringLiteral("-12.5")) << label;
+        EXPECT_EQ(t.prompts.count(), sep == QLatin1Char(',') ? 0 : 1) << label;
+        t.prompts.clear();
+
+        // Editing keys are never filtered.
+        edit.setText(QStringLiteral("1234"));
+        for (Qt::Key key : {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Left})
+            QTest::keyClick(&edit, key);
+        QTest::keyClicks(&edit, QString(other));
+        EXPECT_EQ(edit.text(), with(QStringLiteral("2#3"), sep)) << label;
+        // A paste is trimmed and converted as a whole; it replaces the selection.
+        edit.selectAll();
+        t.clipboard.setText(with(QStringLiteral(" 7#50\n"), other));
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit.text(), with(QStringLiteral("7#50"), sep)) << label;
+
+        QLineEdit silent;
+        NumericKeyFilter::install(&silent, t.ctx, &amountKey, QString());
+        QTest::keyClicks(&silent, with(QStringLiteral("4x#5"), other));
+        EXPECT_EQ(silent.text(), with(QStringLiteral("4#5"), sep)) << label;
+        EXPECT_EQ(t.prompts.count(), 0) << label;
+    }
+}
+
+TEST_F(NumericKeyFilterTest, OtherKeysAndPastesAreDroppedWithTheMessageTextSetByTheProgramIsNot)
+{
+    QTest::keyClicks(&edit, QStringLiteral("12"));
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Space, Qt::Key_Plus}) {
+        QTest::keyClick(&edit, key);
+        EXPECT_EQ(edit.text(), QStringLiteral("12"));
+        expectOneWrongInputMessage("key");
+    }
+    t.clipboard.setText(QStringLiteral("12 EUR"));
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), QStringLiteral("12"));
+    expectOneWrongInputMessage("paste");
+    edit.setReadOnly(true);
+    t.clipboard.setText(QStringLiteral("3"));
+    QTest::keyClick(&edit, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(edit.text(), QStringLiteral("12")) << "a read-only box takes no paste";
+    edit.setText(QStringLiteral("abc"));
+    EXPECT_EQ(edit.text(), QStringLiteral("abc"));
+    EXPECT_EQ(t.prompts.count(), 0);
+
+    // The context menu pastes through the rule too.
+    edit.setReadOnly(false);
+    edit.clear();
+    edit.resize(200, 30);
+    edit.show();
+    t.clipboard.setText(QStringLiteral("x1"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("x1"));
+    bool sawPaste = false;
+    auto opened = whenModalOpens([&](QWidget* w) {
+        for (QAction* a : w->actions())
+            if (a->text().contains(QLatin1String("Paste")) || a->text().contains(QLatin1String("Einfügen"))) {
+                sawPaste = true;
+                a->trigger();
+            }
+        w->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), edit.mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(&edit, &event);
+    ASSERT_TRUE(*opened);
+    EXPECT_TRUE(sawPaste);
+    EXPECT_EQ(edit.text(), QString());
+    expectOneWrongInputMessage("context menu");
+}
