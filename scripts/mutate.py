@@ -216,6 +216,9 @@ class Runner:
         # The postal-code data lies beside the original tree, not beside the copy.
         plz = self.args.plz_data or str((self.source.parent / "shared" / "data" / "plz").resolve())
         cmd.append(f"-DQUITTORA_PLZ_DATA={plz}")
+        # So are the e-invoice validation artefacts.
+        validator = (self.source.parent / "shared" / "einvoice" / "validate-einvoice").resolve()
+        cmd.append(f"-DQUITTORA_EINVOICE_VALIDATOR={validator}")
         self.log("Konfigurieren: " + " ".join(cmd))
         r = subprocess.run(cmd, env=self.env, capture_output=True, text=True)
         (self.log_dir / "configure.log").write_text(r.stdout + r.stderr, encoding="utf-8")
