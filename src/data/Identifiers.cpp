@@ -41,9 +41,14 @@ bool isCountryCode(const QString& code)
     return codes.contains(code);
 }
 
+QString normaliseCountry(const QString& code)
+{
+    return compact(code);
+}
+
 QString countryProblem(const QString& code)
 {
-    const QString c = code.trimmed().toUpper();
+    const QString c = normaliseCountry(code);
     if (c.isEmpty() || isCountryCode(c))
         return {};
     return QString::fromUtf8("„%1“ ist kein Ländercode nach ISO 3166-1 (zum Beispiel DE, AT oder CH).").arg(code.trimmed());
@@ -121,6 +126,24 @@ QString vatIdProblem(const QString& vatId)
                             : prefix == QLatin1String("CH") ? QStringLiteral("CHE-123.456.789 MWST")
                                                             : QStringLiteral("DE123456789");
     return QString::fromUtf8("„%1“ ist keine gültige USt-IdNr. (zum Beispiel %2).").arg(vatId.trimmed(), example);
+}
+
+QString normaliseBic(const QString& bic)
+{
+    return compact(bic);
+}
+
+QString bicProblem(const QString& bic)
+{
+    const QString s = normaliseBic(bic);
+    if (s.isEmpty())
+        return {};
+    static const QRegularExpression form(QStringLiteral("^[A-Z]{4}[A-Z]{2}[A-Z0-9]{2}([A-Z0-9]{3})?$"));
+    if (form.match(s).hasMatch() && isCountryCode(s.mid(4, 2)))
+        return {};
+    return QString::fromUtf8("„%1“ ist keine gültige BIC: sie hat 8 oder 11 Zeichen, an fünfter und sechster Stelle "
+                             "den Ländercode (zum Beispiel COBADEFFXXX).")
+        .arg(bic.trimmed());
 }
 
 } // namespace quittora::ids

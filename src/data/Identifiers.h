@@ -11,6 +11,7 @@ namespace quittora::ids {
 
 // ISO 3166-1 alpha-2 ("DE", "AT", "CH").
 bool isCountryCode(const QString& code);
+QString normaliseCountry(const QString& code);
 QString countryProblem(const QString& code);
 
 // IBAN (ISO 13616): country, check digits, mod 97.
@@ -21,5 +22,9 @@ QString ibanProblem(const QString& iban);
 // CHE + 9 digits + MWST/TVA/IVA, other EU countries by their length).
 QString normaliseVatId(const QString& vatId);
 QString vatIdProblem(const QString& vatId);
+
+// BIC (ISO 9362): bank, country, location, optional branch; 8 or 11 characters.
+QString normaliseBic(const QString& bic);
+QString bicProblem(const QString& bic);
 
 } // namespace quittora::ids

@@ -1,5 +1,8 @@
 #include "tools/widgets/SettingsDialog.h"
 
+#include "data/Identifiers.h"
+#include "data/widgets/IdentifierGuard.h"
+
 #include "data/CompanySettings.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -85,6 +88,8 @@ SettingsDialog::SettingsDialog(AppContext& ctx, Database& db, QWidget* parent)
     m_tabs->addTab(buildCompanyPage(), u(" Ihre Firmendaten"));
     m_tabs->addTab(buildInvoicePage(), u("Rechnungsvorgaben"));
     m_tabs->addTab(buildQuotePage(), u("Angebot / Lieferschein"));
+    m_eInvoicePage = buildEInvoicePage();
+    m_tabs->addTab(m_eInvoicePage, u("E-Rechnung"));
     for (int i = 0; i < m_tabs->count(); ++i)
         m_tabs->widget(i)->setAutoFillBackground(true);
 
@@ -122,6 +127,7 @@ SettingsDialog::SettingsDialog(AppContext& ctx, Database& db, QWidget* parent)
     }
     m_binding->showCurrent();
     m_recordAvailable = m_tabs->isEnabled();
+    guardEInvoiceFields();
 
     m_tabs->setCurrentIndex(0);
     loadRegistryValues();
@@ -182,6 +188,13 @@ void SettingsDialog::bindFields()
     b.bind(m_quoteBelow, QStringLiteral("Memo6"));
     b.bind(m_deliveryAbove, QStringLiteral("Memo7"));
     b.bind(m_deliveryBelow, QStringLiteral("Memo8"));
+    b.bind(m_vatId, QStringLiteral("UStIdNr"));
+    b.bind(m_taxNumber, QStringLiteral("Steuernummer"));
+    b.bind(m_contact, QStringLiteral("Ansprechpartner"));
+    b.bind(m_country, QStringLiteral("Land"));
+    b.bind(m_iban, QStringLiteral("IBAN"));
+    b.bind(m_bic, QStringLiteral("BIC"));
+    b.bind(m_accountHolder, QStringLiteral("Kontoinhaber"));
 }
 
 void SettingsDialog::installKeyFilters()
@@ -304,6 +317,27 @@ bool SettingsDialog::checkVatRates()
     return false;
 }
 
+void SettingsDialog::guardEInvoiceFields()
+{
+    const struct {
+        QLineEdit* field;
+        IdentifierGuard::Problem problem;
+        IdentifierGuard::Normalise normalise;
+    } rules[] = {
+        {m_vatId, &ids::vatIdProblem, &ids::normaliseVatId},
+        {m_country, &ids::countryProblem, &ids::normaliseCountry},
+        {m_iban, &ids::ibanProblem, &ids::normaliseIban},
+        {m_bic, &ids::bicProblem, &ids::normaliseBic},
+    };
+    for (const auto& r : rules)
+        m_identifierGuards.append(new IdentifierGuard(r.field, *m_binding, r.problem, r.normalise, [this, r](const QString& why) {
+            m_tabs->setCurrentWidget(m_eInvoicePage);
+            setFieldBackground(r.field, markYellow());
+            m_ctx.prompts.critical(windowTitle(), why);
+            setFieldBackground(r.field, plainWhite());
+        }));
+}
+
 bool SettingsDialog::storeAtClosing()
 {
     m_stored = false;
@@ -311,6 +345,10 @@ bool SettingsDialog::storeAtClosing()
         return true;
     if (!checkVatRates())
         return false;
+    // A wrong identifier still in the field with the focus goes back to
+    // what it was; it does not keep the dialog open.
+    for (IdentifierGuard* guard : std::as_const(m_identifierGuards))
+        guard->settle();
     if (m_internet->hasFocus())
         applyWebScheme();
     if (!m_rs->update()) {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QList>
 #include <QString>
 
 class QCheckBox;
@@ -18,6 +19,7 @@ struct AppContext;
 class CompanySettings;
 class Database;
 class FieldBinding;
+class IdentifierGuard;
 class Recordset;
 
 // The settings dialog "Einstellungen": company data and letterhead, logo,
@@ -74,6 +76,7 @@ private:
     QWidget* buildCompanyPage();
     QWidget* buildInvoicePage();
     QWidget* buildQuotePage();
+    QWidget* buildEInvoicePage();
     void bindFields();
     void installKeyFilters();
     void loadRegistryValues();
@@ -82,6 +85,7 @@ private:
     void setTitleColour(const QColor& colour);
     void applyWebScheme();
     bool checkVatRates();
+    void guardEInvoiceFields();
 
     AppContext& m_ctx;
     Recordset* m_rs = nullptr;
@@ -92,6 +96,16 @@ private:
     bool m_stored = false;
 
     QTabWidget* m_tabs = nullptr;
+    // "E-Rechnung"
+    QWidget* m_eInvoicePage = nullptr;
+    QList<IdentifierGuard*> m_identifierGuards;
+    QLineEdit* m_vatId = nullptr;         // txtUStIdNr       UStIdNr
+    QLineEdit* m_taxNumber = nullptr;     // txtSteuernummer  Steuernummer
+    QLineEdit* m_contact = nullptr;       // txtAnsprechpartner Ansprechpartner
+    QLineEdit* m_country = nullptr;       // txtLand          Land
+    QLineEdit* m_iban = nullptr;          // txtIBAN          IBAN
+    QLineEdit* m_bic = nullptr;           // txtBIC           BIC
+    QLineEdit* m_accountHolder = nullptr; // txtKontoinhaber  Kontoinhaber
     // " Ihre Firmendaten"
     QLineEdit* m_title = nullptr;       // Text3  Titel
     QLineEdit* m_addition = nullptr;    // Text4  frei4

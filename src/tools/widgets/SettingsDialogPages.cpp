@@ -1,4 +1,4 @@
-// The three pages of the settings dialog: controls, captions and layout.
+// The pages of the settings dialog: controls, captions and layout.
 #include "tools/SettingsRules.h"
 #include "tools/widgets/SettingsDialog.h"
 
@@ -245,6 +245,43 @@ QWidget* SettingsDialog::buildInvoicePage()
     auto* note = caption(u("Sollten Sie ein Kleinunternehmer im Sinne des Gesetzes sein, dann stellen Sie Rechnungen "
                            "ohne MwSt. aus. In diesem Fall wählen Sie bitte die zweite Option (incl. MwSt.) und setzen "
                            "Sie beide MwSt.-Sätze auf 0. Es erfolgt dann beim Druck keine MwSt.-Ausgabe"));
+    note->setWordWrap(true);
+    outer->addWidget(note);
+    outer->addStretch();
+    return page;
+}
+
+QWidget* SettingsDialog::buildEInvoicePage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("SeiteERechnung"));
+    auto* outer = new QVBoxLayout(page);
+    auto* box = frame("FrameERechnung", u("Angaben für die E-Rechnung (XRechnung)"));
+    auto* g = new QGridLayout(box);
+    m_vatId = lineEdit("txtUStIdNr");
+    m_taxNumber = lineEdit("txtSteuernummer");
+    m_contact = lineEdit("txtAnsprechpartner");
+    m_country = lineEdit("txtLand");
+    m_country->setMaxLength(2);
+    m_country->setMaximumWidth(60);
+    m_iban = lineEdit("txtIBAN");
+    m_bic = lineEdit("txtBIC");
+    m_accountHolder = lineEdit("txtKontoinhaber");
+    m_accountHolder->setPlaceholderText(u("leer: der Titel der Firma"));
+    const QList<QPair<QString, QLineEdit*>> rows = {
+        {u("USt-IdNr."), m_vatId},       {u("Steuernummer"), m_taxNumber}, {u("Ansprechpartner"), m_contact},
+        {u("Land (z. B. DE)"), m_country}, {u("IBAN"), m_iban},           {u("BIC"), m_bic},
+        {u("Kontoinhaber"), m_accountHolder},
+    };
+    for (int i = 0; i < rows.size(); ++i) {
+        g->addWidget(caption(rows[i].first, rows[i].second), i, 0);
+        g->addWidget(rows[i].second, i, 1);
+    }
+    g->setColumnStretch(1, 1);
+    outer->addWidget(box);
+    auto* note = caption(u("Eine E-Rechnung braucht die USt-IdNr. oder die Steuernummer, einen Ansprechpartner mit "
+                           "Telefon und E-Mail (Seite „Ihre Firmendaten“) und das Konto für die Überweisung. "
+                           "Behörden erwarten zusätzlich die Leitweg-ID des Kunden (Kundendaten)."));
     note->setWordWrap(true);
     outer->addWidget(note);
     outer->addStretch();

@@ -1,7 +1,9 @@
 #include "workspace/widgets/CustomersController.h"
 
+#include "data/Identifiers.h"
 #include "data/Recordset.h"
 #include "data/widgets/FieldBinding.h"
+#include "data/widgets/IdentifierGuard.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "export/CustomerLists.h"
 #include "platform/Clipboard.h"
@@ -68,6 +70,11 @@ CustomersController::CustomersController(RechnungWindow& window, AppContext& ctx
                                            m_ctx.shell, &m_window.sources().documents());
         });
     }
+    // The e-invoice identifiers are checked as they are left.
+    new IdentifierGuard(find<QLineEdit>("txtUStIdNr"), m_window.workTabs().customerBinding(), &ids::vatIdProblem,
+                        &ids::normaliseVatId, [this](const QString& why) { m_ctx.prompts.critical(QStringLiteral("Fehler"), why); });
+    new IdentifierGuard(find<QLineEdit>("txtLand"), m_window.workTabs().customerBinding(), &ids::countryProblem,
+                        &ids::normaliseCountry, [this](const QString& why) { m_ctx.prompts.critical(QStringLiteral("Fehler"), why); });
     // Customers read anew from another source (another database, the return
     // from the backup window) are all customers: the selection is over.
     connect(&rs(), &Recordset::reloaded, this, [this] {

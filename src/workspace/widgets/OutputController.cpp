@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/widgets/RecordsetGrid.h"
+#include "export/EInvoiceExport.h"
 #include "export/EmailExport.h"
 #include "export/ExportFile.h"
 #include "export/Overview.h"
@@ -11,6 +12,7 @@
 #include "platform/LocaleInfo.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "platform/SpecialFolders.h"
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "print/widgets/Drucker.h"
@@ -25,6 +27,7 @@
 #include "workspace/widgets/ToolbarArea.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -96,7 +99,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     toolbar.email()->setEnabled(true);
     toolbar.revenue()->setEnabled(true);
     for (QAction* a : {menus.rechnungDrucken, menus.lieferscheinDrucken, menus.drucker, menus.rechnungEmail,
-                       menus.umsatz})
+                       menus.umsatz, menus.xrechnung})
         a->setEnabled(true);
 
     connect(toolbar.print(), &QToolButton::clicked, this, &OutputController::printInvoice);
@@ -111,6 +114,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     connect(menus.drucker, &QAction::triggered, this, &OutputController::openPrinterDialog);
     connect(menus.rechnungEmail, &QAction::triggered, this, &OutputController::createEmail);
     connect(menus.umsatz, &QAction::triggered, this, &OutputController::openOverview);
+    connect(menus.xrechnung, &QAction::triggered, this, &OutputController::saveXRechnung);
     // Designed unavailable; pressing it would press "Leerzeile /Textzeile".
     connect(menus.rechnungHtml, &QAction::triggered, window.documentArea().blankLineButton(), &QPushButton::click);
     connect(menus.unbezahlte, &QAction::triggered, this, &OutputController::showUnpaidDocuments);
@@ -296,6 +300,54 @@ void OutputController::createEmail()
     if (!recipient.isEmpty())
         m_ctx.prompts.exclamation(QStringLiteral("Hinweis !"), recipient);
     m_ctx.shell.open(path);
+}
+
+void OutputController::saveXRechnung()
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const qint64 id = docs.currentId();
+    email::Environment env;
+    env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    env.decimalSeparator = m_ctx.state.decimalSeparator;
+    env.shortDateFormat = m_ctx.locale.shortDateFormat();
+    const QString title = QStringLiteral("E-Rechnung");
+    // Said before a file is chosen: what is missing, and where to enter it.
+    const einvoice::ExportResult checked = einvoice::check(m_db, id, env, einvoice::Profile::XRechnung);
+    if (checked.status == einvoice::ExportResult::Status::Incomplete) {
+        m_ctx.prompts.exclamation(title, QStringLiteral("Die E-Rechnung kann noch nicht gespeichert werden. Es fehlt:\n\n• ")
+                                             + checked.missing.join(QStringLiteral("\n• ")));
+        return;
+    }
+    if (checked.status != einvoice::ExportResult::Status::Written) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), checked.message);
+        return;
+    }
+    const QString start = QDir(m_ctx.folders.documents()).filePath(einvoice::suggestedFileName(checked.number));
+    const std::optional<QString> path =
+        m_ctx.prompts.saveFile(QStringLiteral("E-Rechnung (XRechnung) speichern"), start,
+                               QStringLiteral("E-Rechnung (*.xml)"));
+    if (!path || path->isEmpty())
+        return;
+    const einvoice::ExportResult result =
+        einvoice::exportInvoice(m_db, id, env, einvoice::Syntax::Cii, einvoice::Profile::XRechnung, *path);
+    // A number given is shown even when the file could not be written.
+    reloadDocument(id);
+    switch (result.status) {
+    case einvoice::ExportResult::Status::Written:
+        m_ctx.prompts.information(title, QStringLiteral("Die E-Rechnung zur Rechnung Nr. %1 wurde gespeichert:\n%2")
+                                             .arg(result.number, QDir::toNativeSeparators(*path)));
+        return;
+    case einvoice::ExportResult::Status::Incomplete:
+        m_ctx.prompts.exclamation(title, QStringLiteral("Die E-Rechnung kann noch nicht gespeichert werden. Es fehlt:\n\n• ")
+                                             + result.missing.join(QStringLiteral("\n• ")));
+        return;
+    case einvoice::ExportResult::Status::UnknownDocument:
+    case einvoice::ExportResult::Status::Failed:
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), result.message);
+        return;
+    }
 }
 
 void OutputController::openOverview()

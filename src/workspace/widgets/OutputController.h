@@ -47,6 +47,7 @@ public:
     void openPrinterDialog();  // menu "&Drucker"
     void createEmail();        // Command18, menu "Rechnung als E-Mail generieren"
     void openOverview();       // Command21, menu "Umsatz"
+    void saveXRechnung();      // menu "E-Rechnung (XRechnung) speichern …"
 
     void showCustomerDocuments(); // "alle Rechnungen dieses Kunden"
     void showAllDocuments();      // "alle Rechnungen anzeigen"

@@ -59,6 +59,7 @@ RechnungMenus buildRechnungMenus(QMenuBar* bar)
     m.rechnungDrucken = addItem(rechnung, "Rechnung drucken", "mnuRechnungDrucken", Later);
     m.rechnungEmail = addItem(rechnung, "Rechnung als E-Mail generieren", "mnuRechnungEmail", Later);
     m.rechnungHtml = addItem(rechnung, "Rechnung in HTML ausgeben", "mnuRechnungHtml", Never);
+    m.xrechnung = addItem(rechnung, "E-Rechnung (XRechnung) speichern …", "mnuXRechnung", Later);
 
     QMenu* lieferschein = addMenu(bar, "Lieferschein", "mnuLieferschein");
     m.lieferscheinDrucken = addItem(lieferschein, "Lieferschein drucken", "mnuLieferscheinDrucken", Later);

@@ -26,6 +26,7 @@ struct RechnungMenus {
     QAction* rechnungDrucken = nullptr;      // "Rechnung drucken"
     QAction* rechnungEmail = nullptr;        // "Rechnung als E-Mail generieren"
     QAction* rechnungHtml = nullptr;         // "Rechnung in HTML ausgeben"
+    QAction* xrechnung = nullptr;            // "E-Rechnung (XRechnung) speichern …"
     QAction* lieferscheinDrucken = nullptr;  // "Lieferschein drucken"
     QAction* stammdaten = nullptr;           // "&Stammdaten"
     QAction* drucker = nullptr;              // "&Drucker"

@@ -94,10 +94,11 @@ QWidget* WorkTabs::buildKunden()
         {"Text20", "Zusatz", "a8", 4, 252, 150},    {"Text21", "Straße", "a4", 4, 276, 150},
         {"Text29", "Plz / Ort", "a5", 4, 300, 150}, {"Text30", "Telefon", "a6", 224, 180, 143},
         {"Text31", "Fax", "a7", 224, 204, 143},     {"Text34", "E-Mail", "a40", 224, 228, 143},
-        {"Text35", "% Skonto", "a9", 224, 252, 50},
+        {"Text35", "% Skonto", "a9", 224, 252, 50}, {"txtLand", "Land", "Land", 344, 252, 50},
+        {"txtUStIdNr", "USt-IdNr.", "UStIdNr", 4, 326, 150}, {"txtLeitweg", "Leitweg-ID", "Leitweg", 224, 326, 143},
     };
     for (const auto& f : fields) {
-        const int fieldLeft = f.left == 4 ? 68 : 284;
+        const int fieldLeft = f.left == 4 ? 68 : f.left == 224 ? 284 : 377;
         auto* e = field<QLineEdit>(page, f.name, QString::fromUtf8(f.caption), f.left, fieldLeft - f.left - 2,
                                    QRect(fieldLeft, f.top, f.width, 22));
         m_customer->bind(e, QString::fromLatin1(f.field));
@@ -119,7 +120,11 @@ QWidget* WorkTabs::buildKunden()
     QPushButton* paste = button(page, "Command12", QStringLiteral("Einfügen"), QRect(357, 300, 70, 22), false);
     paste->setToolTip(QStringLiteral("Adresse aus Fakturo 5.0 einfügen"));
 
-    auto* notes = field<QPlainTextEdit>(page, "Text23", QStringLiteral("Notizen"), 4, 62, QRect(68, 326, 359, 50));
+    page->findChild<QLineEdit*>(QStringLiteral("txtLand"))->setMaxLength(2);
+    page->findChild<QLineEdit*>(QStringLiteral("txtLeitweg"))
+        ->setToolTip(QStringLiteral("Leitweg-ID einer Behörde oder andere Käuferreferenz für die E-Rechnung"));
+
+    auto* notes = field<QPlainTextEdit>(page, "Text23", QStringLiteral("Notizen"), 4, 62, QRect(68, 352, 359, 28));
     notes->setTabChangesFocus(true);
     m_customer->bind(notes, QStringLiteral("n1"));
 
