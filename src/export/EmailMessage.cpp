@@ -559,7 +559,15 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
             : s("MwSt.") + set("MWSt") + s("% ") + htmlText(head.vat1) + s(" ") + suffix;
         const QString partB = head.base2.isEmpty() ? QString()
             : s("MwSt.") + set("frei9") + s("% ") + htmlText(head.vat2) + s(" ") + suffix;
-        html += s("<TD colSpan=6><HR SIZE=1><FONT face=Arial size=1>") + partA + s("  ") + partB + s("</TD></TR>");
+        // Rates of neither setting follow in the stored summary after the
+        // two of the settings.
+        QString others;
+        for (const QString& part : head.vatSummary.split(QStringLiteral("   ")).mid(2)) {
+            if (!part.isEmpty())
+                others += s("  ") + htmlText(part) + s(" ") + suffix;
+        }
+        html += s("<TD colSpan=6><HR SIZE=1><FONT face=Arial size=1>") + partA + s("  ") + partB + others
+            + s("</TD></TR>");
     }
 
     const bool net = basis == PriceBasis::Net;

@@ -6,6 +6,7 @@
 #include <QDate>
 
 #include <cmath>
+#include <map>
 #include <optional>
 
 namespace quittora {
@@ -105,6 +106,7 @@ TotalsResult berechnen(const TotalsInput& in)
     t.mw3 = in.storedMw3;
 
     Decimal s1, s2, s0, total;
+    std::map<Decimal, Decimal> others; // rate -> sum of its lines
     bool anyAmount = false;
     for (const TotalsLine& line : in.lines) {
         if (line.amount.isEmpty())
@@ -121,7 +123,7 @@ TotalsResult berechnen(const TotalsInput& in)
             return result;
         }
         // A line without a readable rate belongs to no VAT sum but is still
-        // part of the document's total, like a rate that matches neither.
+        // part of the document's total.
         if (const auto rate = localeNumber(line.rate, sep)) {
             if (*rate == r1)
                 s1 += *amount;
@@ -129,8 +131,12 @@ TotalsResult berechnen(const TotalsInput& in)
             // counting it again would double it.
             else if (*rate == r2)
                 s2 += *amount;
-            // 0 % lines also count in s1 or s2 when a setting is 0; the
-            // gross total below leaves s0 out in that case.
+            // A rate of neither setting (an old document from the time of
+            // 16 %, a typed rate) is taxed at its own rate: leaving it out
+            // would ask for less than the document's own net amount.
+            else if (*rate > zero && !(*rate > kHundred))
+                others[*rate] += *amount;
+            // 0 % lines also count in s1 or s2 when a setting is 0.
             if (*rate == zero)
                 s0 += *amount;
         }
@@ -142,28 +148,26 @@ TotalsResult berechnen(const TotalsInput& in)
         t.mw3 = plainNumberText(s0, sep);
     }
 
-    // Net prices: VAT is added on top.
-    Decimal vat1 = cents(s1, r1, kHundred);
-    Decimal vat2 = cents(s2, r2, kHundred);
-    Decimal gross;
-    t.net = amountText(total, sep);
-    if (r1 == zero || r2 == zero)
-        gross = s1 + s2 + vat1 + vat2;
-    else
-        gross = s1 + s2 + s0 + vat1 + vat2;
-
-    if (in.basis == PriceBasis::Gross) {
-        // Prices include VAT: take out the share r/(100+r).
-        vat1 = cents(s1, r1, kHundred + r1);
-        vat2 = cents(s2, r2, kHundred + r2);
-        gross = total;
-        t.net = amountText(total - vat1 - vat2, sep);
+    // Net prices: VAT is added on top; gross prices include it, and the
+    // share r/(100+r) is taken out.
+    const bool grossPrices = in.basis == PriceBasis::Gross;
+    const auto vatOf = [&](Decimal sum, Decimal rate) { return cents(sum, rate, grossPrices ? kHundred + rate : kHundred); };
+    const Decimal vat1 = vatOf(s1, r1);
+    const Decimal vat2 = vatOf(s2, r2);
+    Decimal vatTotal = vat1 + vat2;
+    QString otherParts;
+    for (const auto& [rate, sum] : others) {
+        const Decimal vat = vatOf(sum, rate);
+        vatTotal += vat;
+        otherParts += QStringLiteral("   MwSt.") + plainNumberText(rate, sep) + QStringLiteral("% ") + amountText(vat, sep);
     }
+    const Decimal gross = grossPrices ? total : total + vatTotal;
+    t.net = amountText(grossPrices ? total - vatTotal : total, sep);
     t.vat1 = amountText(vat1, sep);
     t.vat2 = amountText(vat2, sep);
-    t.vatTotal = amountText(vat1 + vat2, sep);
+    t.vatTotal = amountText(vatTotal, sep);
     t.gross = amountText(gross, sep);
-    t.vatSummary = summary(t, in, vat1, vat2);
+    t.vatSummary = summary(t, in, vat1, vat2) + otherParts;
 
     // Cash discount, on the amount due as shown.
     const Decimal shownGross = gross.rounded(2);

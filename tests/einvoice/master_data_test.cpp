@@ -155,6 +155,8 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
     const qint64 invoice = db.addDocument(QString(), s("04.12.2026"), s("Rechnung"), false, head);
     db.addLine(invoice, s("3"), s("Beratung „Umstellung“ & <Prüfung>"), s("80,00"), s("240,00"), s("19"), s("Std."));
     db.addLine(invoice, s("1"), s("Fachbuch"), s("29,90"), s("29,90"), s("7"), s("Stk."));
+    // A rate of neither setting is taxed at its own rate, on paper as in the file.
+    db.addLine(invoice, s("1"), s("Nachberechnung aus 2020"), s("10,00"), s("10,00"), s("16"), s("Stk."));
     const qint64 quote = db.addDocument(QString(), s("04.12.2026"), s("Angebot"), false, head);
     db.db().close();
     const QString out = db.filePath(s("Rechnung.xml"));
@@ -200,10 +202,23 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
     ASSERT_TRUE(db.db().open(db.path(), nullptr));
     EXPECT_EQ(db.field(s("Rechnungen"), invoice, s("a7")).toString(), s("1000"));
     EXPECT_EQ(db.setting(s("Rechnungsnummer")).toString(), s("1001"));
-    EXPECT_EQ(db.field(s("Rechnungen"), invoice, s("a6")).toString(), s("317,59"));
+    EXPECT_EQ(db.field(s("Rechnungen"), invoice, s("a6")).toString(), s("329,19"));
+    EXPECT_EQ(db.field(s("Rechnungen"), invoice, s("a75")).toString(), s("49,29"));
     const QByteArray xml = test::fileBytes(out);
-    EXPECT_TRUE(xml.contains("<ram:DuePayableAmount>317.59</ram:DuePayableAmount>")) << xml.constData();
+    EXPECT_TRUE(xml.contains("<ram:DuePayableAmount>329.19</ram:DuePayableAmount>")) << xml.constData();
+    EXPECT_TRUE(xml.contains("<ram:TaxTotalAmount currencyID=\"EUR\">49.29</ram:TaxTotalAmount>"));
     EXPECT_TRUE(xml.contains("<ram:BuyerReference>04011000-1234512345-06</ram:BuyerReference>"));
+
+    // The paper and the e-mail name the rate of neither setting with its VAT.
+    const QString pdf = db.filePath(s("Rechnung.pdf")), eml = db.filePath(s("Rechnung.eml"));
+    for (const QString& cmd : {s("pdf"), s("eml")})
+        ASSERT_EQ(test::runCli({cmd, db.path(), s("--document"), QString::number(invoice), s("--out"),
+                                cmd == s("pdf") ? pdf : eml}, german).exitCode, 0) << cmd.toStdString();
+    QProcess text;
+    text.start(s("pdftotext"), {s("-layout"), pdf, s("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    EXPECT_TRUE(text.readAllStandardOutput().contains("MwSt.16% 1,60"));
+    EXPECT_TRUE(test::fileBytes(eml).replace("=\r\n", "").contains("MwSt.16% 1,60 "));
 
     const test::CliRun foreign = test::runCli({s("xrechnung"), out, s("--document"), QString::number(invoice), s("--out"),
                                                db.filePath(s("x.xml"))},
