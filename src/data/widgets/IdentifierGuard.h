@@ -11,10 +11,11 @@ namespace quittora {
 
 class FieldBinding;
 
-// An identifier field of the e-invoice (IBAN, BIC, VAT identifier, country)
-// bound to a record: checked as it is left. A wrong value is told and the
+// A field of the e-invoice with a fixed form (IBAN, BIC, VAT identifier,
+// country, delivery date) bound to a record: checked as it is left. A wrong value is told and the
 // field gets back what it held before, so that no move or store keeps it;
-// a sound one is stored in its normal form (upper case, no blanks).
+// a sound one is stored in its normal form (upper case and no blanks, a
+// date as dd.MM.yyyy).
 class IdentifierGuard : public QObject {
     Q_OBJECT
 public:

@@ -118,6 +118,17 @@ void DocumentArea::buildHead()
     }
     m_panel->findChild<QLineEdit*>(QStringLiteral("Text8"))->setFont(sized(p, p->font().pointSizeF(), true));
 
+    // What the e-invoice needs of the head, in the row below the address.
+    QLineEdit* reference = edit(p, "txtReferenz", QRect(12, y + 2, 160, 21));
+    reference->setPlaceholderText(QStringLiteral("Referenz / Leitweg-ID"));
+    reference->setToolTip(QStringLiteral("Käuferreferenz der E-Rechnung; beim Übernehmen des Kunden aus seiner "
+                                         "Leitweg-ID gefüllt"));
+    m_head->bind(reference, QStringLiteral("Referenz"));
+    QLineEdit* delivery = edit(p, "txtLeistungsdatum", QRect(176, y + 2, 106, 21));
+    delivery->setPlaceholderText(QStringLiteral("Leistungsdatum"));
+    delivery->setToolTip(QStringLiteral("Leistungsdatum TT.MM.JJJJ; leer: wie das Rechnungsdatum"));
+    m_head->bind(delivery, QStringLiteral("Leistungsdatum"));
+
     auto* combo3 = make<QComboBox>(p, "Combo3", QRect(378, 96, 148, 21));
     combo3->addItems({QStringLiteral("Rechnung"), QStringLiteral("Angebot")});
     combo3->setCurrentIndex(-1);

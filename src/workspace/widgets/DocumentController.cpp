@@ -2,7 +2,9 @@
 
 #include "data/Recordset.h"
 #include "export/EmailExport.h"
+#include "data/Numbers.h"
 #include "data/widgets/FieldBinding.h"
+#include "data/widgets/IdentifierGuard.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
@@ -41,7 +43,25 @@ namespace quittora {
 namespace {
 
 
-const char* const kAutoCreateFields[] = {"Text7", "Text8", "Text9", "Text10", "Text11", "Combo3", "Text2"};
+const char* const kAutoCreateFields[] = {"Text7",  "Text8", "Text9",       "Text10",
+                                         "Text11", "Combo3", "txtReferenz", "txtLeistungsdatum", "Text2"};
+
+// The delivery date as the e-invoice takes it: a day, or empty for the
+// document's date.
+QString deliveryDateProblem(const QString& text)
+{
+    if (text.trimmed().isEmpty() || parseDateText(text.trimmed()).isValid())
+        return {};
+    return QString::fromUtf8("„%1“ ist kein Leistungsdatum. Bitte geben Sie es als TT.MM.JJJJ ein, zum Beispiel "
+                             "04.12.2026, oder lassen Sie das Feld leer, wenn es das Rechnungsdatum ist.")
+        .arg(text.trimmed());
+}
+
+QString normaliseDeliveryDate(const QString& text)
+{
+    const QDate date = parseDateText(text.trimmed());
+    return date.isValid() ? calendar::formatDate(date) : QString();
+}
 
 } // namespace
 
@@ -89,6 +109,9 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
             &DocumentController::takeOverCustomer);
 
     m_date->installEventFilter(this);
+    new IdentifierGuard(child<QLineEdit>("txtLeistungsdatum"), m_window.documentArea().headBinding(),
+                        &deliveryDateProblem, &normaliseDeliveryDate,
+                        [this](const QString& why) { m_ctx.prompts.critical(QStringLiteral("Fehler"), why); });
 
     // The customer's own cash discount changes the totals once confirmed.
     m_customerSkonto = m_window.findChild<QLineEdit*>(QStringLiteral("Text35"));
@@ -172,6 +195,7 @@ void DocumentController::takeOverCustomer()
     docs.setValue(QStringLiteral("a5"), c("a5"));
     docs.setValue(QStringLiteral("b1"), QString::number(customers.currentId()));
     docs.setValue(QStringLiteral("b10"), c("a40"));
+    docs.setValue(QStringLiteral("Referenz"), c("Leitweg"));
     docs.update();
     m_window.documentArea().headBinding().showCurrent();
     m_window.tabs()->setCurrentIndex(WorkTabs::Auswahl);
