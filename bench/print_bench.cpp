@@ -8,18 +8,14 @@
 // one of its customers), so the database named by QUITTORA_BENCH_DB is never
 // changed.
 #include "BenchDatabase.h"
+#include "BenchInvoice.h"
 
-#include "data/Decimal.h"
-#include "data/Numbers.h"
 #include "print/DocumentPrint.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -34,71 +30,6 @@ Database* g_db = nullptr;
 qint64 g_document = -1;
 QString g_pdf;
 PrintEnvironment g_env;
-
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& params = {})
-{
-    if (!q.prepare(sql)) {
-        std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        return false;
-    }
-    for (const QVariant& p : params)
-        q.addBindValue(p);
-    if (!q.exec()) {
-        std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
-// The invoice: a customer of the database and its first 1,000 articles,
-// quantities 1 to 5, amounts as the line entry computes them.
-bool addInvoice()
-{
-    QSqlDatabase con = g_db->connection();
-    QSqlQuery q(con);
-    if (!exec(q, QStringLiteral("SELECT a4 FROM Artikel WHERE a4 <> '' LIMIT 1")) || !q.next())
-        return false;
-    g_env.decimalSeparator = q.value(0).toString().contains(QLatin1Char(',')) ? QLatin1Char(',') : QLatin1Char('.');
-    if (!exec(q, QStringLiteral("SELECT ID, a1, a2, a3, a4, a5, a40 FROM Kunden ORDER BY ID LIMIT 1 OFFSET 100"))
-        || !q.next())
-        return false;
-    const QVariantList customer{q.value(0), q.value(1), q.value(2), q.value(3), q.value(4), q.value(5), q.value(6)};
-    con.transaction();
-    if (!exec(q,
-              QStringLiteral("INSERT INTO Rechnungen (a156, a8, b1, a1, a2, a4, a5, b10) "
-                             "VALUES ('Rechnung', '15.03.2025', ?, ?, ?, ?, ?, ?)"),
-              {customer[0].toString(), customer[1], customer[3].toString() + QLatin1Char(' ') + customer[2].toString(),
-               customer[4], customer[5], customer[6]})) {
-        con.rollback();
-        return false;
-    }
-    g_document = q.lastInsertId().toLongLong();
-    QSqlQuery articles(con);
-    if (!exec(articles, QStringLiteral("SELECT a2, a3, a4, a19 FROM Artikel ORDER BY ID LIMIT ?"), {kLines})) {
-        con.rollback();
-        return false;
-    }
-    int i = 0;
-    QSqlQuery insert(con);
-    insert.prepare(QStringLiteral("INSERT INTO Verkauf (a1, a2, a3, n1, a4, a19, a5) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    while (articles.next()) {
-        const int quantity = 1 + i % 5;
-        const QString price = articles.value(2).toString();
-        const Decimal unit = localeNumber(price, g_env.decimalSeparator).value_or(Decimal());
-        const QString amount = amountText(unit * Decimal::fromInt(quantity), g_env.decimalSeparator);
-        for (const QVariant& v : QVariantList{QString::number(g_document), QString::number(quantity),
-                                              articles.value(0), articles.value(1), price, articles.value(3), amount})
-            insert.addBindValue(v);
-        if (!insert.exec()) {
-            std::fprintf(stderr, "%s\n", qPrintable(insert.lastError().text()));
-            con.rollback();
-            return false;
-        }
-        ++i;
-    }
-    con.commit();
-    return i == kLines;
-}
 
 void BM_InvoiceWith1000LinesToPdf(benchmark::State& state)
 {
@@ -132,20 +63,13 @@ int main(int argc, char** argv)
     if (!bench.prepare())
         return 1;
     QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("Quittora.qtb"));
-    if (!QFile::copy(bench.path(), copy)) {
-        std::fprintf(stderr, "Die Messdatenbank kann nicht kopiert werden.\n");
-        return 1;
-    }
     Database db;
-    QString message;
-    if (!db.open(copy, &message)) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (!bench::openCopy(bench.path(), dir.filePath(QStringLiteral("Quittora.qtb")), db))
         return 1;
-    }
     g_db = &db;
     g_pdf = dir.filePath(QStringLiteral("Rechnung.pdf"));
-    if (!addInvoice()) {
+    g_document = bench::addLargeInvoice(db, kLines, &g_env.decimalSeparator);
+    if (g_document < 0) {
         std::fprintf(stderr, "Die Rechnung mit %d Zeilen konnte nicht angelegt werden.\n", kLines);
         return 1;
     }

@@ -46,6 +46,7 @@ const Operation kOperations[] = {
     {"Umsatz: Monatsfilter mit Summe", "^BM_MonthFilterWithTotal", "", 100, "ms"},
     {"Blättern zur nächsten Rechnung (Kunde und Zeilen folgen)", "^BM_PageToNextDocument", "", 0, "ms"},
     {"Rechnung mit 1.000 Zeilen als PDF", "^BM_InvoiceWith1000LinesToPdf", "", 2, "s"},
+    {"Rechnung mit 1.000 Zeilen als XRechnung", "^BM_InvoiceWith1000LinesToXRechnung", "", 100, "ms"},
     {"Datensicherung der ganzen Datenbank", "^BM_BackupWholeDatabase", "", 0, "s"},
     {"Arbeitsspeicher (Spitze, resident) beim Start", "^BM_StartupUntilMainWindowReady", "peak_rss_MB", 150, "MB"},
 };

@@ -20,7 +20,7 @@ BUILD=${BUILD_DIR:-$ROOT/build}
 REPS=${BENCH_REPETITIONS:-5}
 DB=${QUITTORA_BENCH_DB:-$BUILD/bench/Quittora-50k.qtb}
 
-BENCHES=(startup_bench search_bench berechnen_bench overview_bench paging_bench print_bench backup_bench)
+BENCHES=(startup_bench search_bench berechnen_bench overview_bench paging_bench print_bench einvoice_bench backup_bench)
 
 bash scripts/setup.sh
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -111,6 +111,24 @@ bool storeDocumentChanges(const Database& db, qint64 documentId, QHash<QString, 
                           qint64 settingsId, NumberClaim* claim, QString* reason)
 {
     const bool numbering = claim && claim->wanted;
+    QSqlDatabase con = db.connection();
+    // What the document holds already needs no write, and no wait for the
+    // disk: printing or saving an issued invoice again changes nothing. A
+    // failed read leaves the write to find and report the fault.
+    if (!numbering && !documentChanges.isEmpty()) {
+        const QStringList fields = documentChanges.keys();
+        QSqlQuery read(con);
+        if (read.prepare(QStringLiteral("SELECT ") + fields.join(QStringLiteral(", "))
+                         + QStringLiteral(" FROM Rechnungen WHERE ID = ?"))) {
+            read.addBindValue(documentId);
+            if (read.exec() && read.next()) {
+                for (int i = 0; i < fields.size(); ++i) {
+                    if (!read.isNull(i) && read.value(i).toString() == documentChanges.value(fields.at(i)))
+                        documentChanges.remove(fields.at(i));
+                }
+            }
+        }
+    }
     if (documentChanges.isEmpty() && !numbering)
         return true;
     QString why;
@@ -119,7 +137,6 @@ bool storeDocumentChanges(const Database& db, qint64 documentId, QHash<QString, 
             *reason = text;
         return false;
     };
-    QSqlDatabase con = db.connection();
     QSqlQuery q(con);
     // Immediate: the write lock is taken before the next number is read, so a
     // second program waits here instead of reading the same number.

@@ -197,7 +197,9 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(s("Rechnung Nr. 1000"))) << r.out.toStdString();
     const QString ubl = db.filePath(s("Rechnung-ubl.xml"));
+    const QByteArray issued = test::fileHash(db.path());
     ASSERT_EQ(run(invoice, ubl, "ubl").exitCode, 0);
+    EXPECT_EQ(test::fileHash(db.path()), issued) << "saved again: nothing to store, nothing written";
 
     ASSERT_TRUE(db.db().open(db.path(), nullptr));
     EXPECT_EQ(db.field(s("Rechnungen"), invoice, s("a7")).toString(), s("1000"));
