@@ -1,5 +1,5 @@
 // berechnen on a document of 1,000 lines (budget: under 5 ms).
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include <benchmark/benchmark.h>
 

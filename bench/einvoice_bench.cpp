@@ -25,7 +25,7 @@ constexpr int kLines = 1000;
 Database* g_db = nullptr;
 qint64 g_document = -1;
 QString g_xml;
-email::Environment g_env;
+documents::Environment g_env;
 
 // The master data an XRechnung needs, for the seller and the invoice's buyer.
 bool completeMasterData()

@@ -110,7 +110,7 @@ int runEml(const QStringList& args, Io& io)
         }
     }
     const auto locale = makeSystemLocaleInfo();
-    const email::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
+    const documents::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
     const email::ExportResult r = email::exportDocument(db, id, env, out);
     if (r.status != email::ExportResult::Status::Written) {
         io.err << r.message << '\n';
@@ -146,7 +146,7 @@ int runXrechnung(const QStringList& args, Io& io)
         return kRefused;
     const QString out = call.values.value(QStringLiteral("--out"));
     const auto locale = makeSystemLocaleInfo();
-    const email::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
+    const documents::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
     const einvoice::ExportResult r =
         einvoice::exportInvoice(db, id, env, syntaxName == QLatin1String("ubl") ? einvoice::Syntax::Ubl : einvoice::Syntax::Cii,
                                 einvoice::Profile::XRechnung, out);

@@ -188,7 +188,7 @@ Result build(const Source& s, Profile profile)
     const bool smallBusiness = rate1 && rate2 && rate1->isZero() && rate2->isZero();
     QList<ParsedLine> parsed;
     int index = 0;
-    for (const email::Line& l : s.lines) {
+    for (const documents::Line& l : s.lines) {
         ++index;
         if (l.amount.trimmed().isEmpty()) {
             if (!l.description.trimmed().isEmpty())

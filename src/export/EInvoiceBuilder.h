@@ -2,8 +2,8 @@
 
 #include "data/CompanySettings.h"
 #include "export/EInvoice.h"
-#include "export/EmailMessage.h"
-#include "workspace/Totals.h"
+#include "documents/Document.h"
+#include "documents/Totals.h"
 
 #include <QStringList>
 
@@ -12,8 +12,8 @@ namespace quittora::einvoice {
 // What an e-invoice is made from: the prepared document (totals and number
 // as printed), the settings record, and the customer's e-invoice data.
 struct Source {
-    email::Head head;
-    QList<email::Line> lines;
+    documents::Head head;
+    QList<documents::Line> lines;
     CompanySettings company;
     QString reference;     // `Referenz` of the document (BT-10)
     QString deliveryDate;  // `Leistungsdatum`, "dd.mm.yyyy"; empty: the document date

@@ -52,12 +52,12 @@ struct Prepared {
     ExportResult result; // Incomplete, UnknownDocument or Failed when not ready
     bool ready = false;
     CompanySettings settings;
-    email::Preparation prep;
+    documents::Preparation prep;
     Source source;
     Result built;
 };
 
-Prepared prepareInvoice(const Database& db, qint64 documentId, const email::Environment& env, Profile profile)
+Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::Environment& env, Profile profile)
 {
     Prepared p;
     ExportResult& r = p.result;
@@ -65,14 +65,14 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const email::Envi
         r.message = QStringLiteral("Die Einstellungen konnten nicht gelesen werden.");
         return p;
     }
-    const std::optional<email::Head> head = email::loadHead(db, documentId);
+    const std::optional<documents::Head> head = documents::loadHead(db, documentId);
     if (!head) {
         r.status = ExportResult::Status::UnknownDocument;
         r.message = QStringLiteral("Es gibt kein Dokument mit der ID %1.").arg(documentId);
         return p;
     }
-    const std::optional<QList<email::Line>> lines = email::loadLines(db, documentId);
-    const std::optional<email::Customer> customer = email::loadCustomer(db, head->customerId);
+    const std::optional<QList<documents::Line>> lines = documents::loadLines(db, documentId);
+    const std::optional<documents::Customer> customer = documents::loadCustomer(db, head->customerId);
     Extra extra;
     if (!lines || !customer || !loadExtra(db, documentId, &extra)) {
         r.message = QStringLiteral("Die Rechnungszeilen oder der Kunde konnten nicht gelesen werden.");
@@ -84,7 +84,7 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const email::Envi
         return p;
     }
     // The same preparation as printing and e-mail: totals, the number to come.
-    p.prep = email::prepare(*head, *lines, *customer, p.settings, env);
+    p.prep = documents::prepare(*head, *lines, *customer, p.settings, env);
     if (!p.prep.ready()) {
         r.status = ExportResult::Status::Incomplete;
         r.missing << p.prep.message;
@@ -117,7 +117,7 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const email::Envi
 
 } // namespace
 
-ExportResult check(const Database& db, qint64 documentId, const email::Environment& env, Profile profile)
+ExportResult check(const Database& db, qint64 documentId, const documents::Environment& env, Profile profile)
 {
     Prepared p = prepareInvoice(db, documentId, env, profile);
     if (p.ready)
@@ -125,7 +125,7 @@ ExportResult check(const Database& db, qint64 documentId, const email::Environme
     return p.result;
 }
 
-ExportResult exportInvoice(const Database& db, qint64 documentId, const email::Environment& env, Syntax syntax,
+ExportResult exportInvoice(const Database& db, qint64 documentId, const documents::Environment& env, Syntax syntax,
                            Profile profile, const QString& path)
 {
     // Nothing is checked against a file name that is a database: that would
@@ -140,7 +140,7 @@ ExportResult exportInvoice(const Database& db, qint64 documentId, const email::E
     if (!p.ready)
         return r;
     const QString expectedNumber = p.prep.head.number;
-    if (!email::storeChanges(db, documentId, p.settings, p.prep, &r.message))
+    if (!documents::storeChanges(db, documentId, p.settings, p.prep, &r.message))
         return r;
     // Another run took the expected number meanwhile: the file states the
     // number the invoice was given.

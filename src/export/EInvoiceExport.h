@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/EInvoice.h"
-#include "export/EmailExport.h"
+#include "documents/Preparation.h"
 
 #include <QStringList>
 
@@ -31,9 +31,9 @@ struct ExportResult {
 // The check alone, before a file is chosen: Written (meaning "may be
 // written", number = the number it will get) or what exportInvoice would
 // answer. Reads only.
-ExportResult check(const Database& db, qint64 documentId, const email::Environment& env, Profile profile);
+ExportResult check(const Database& db, qint64 documentId, const documents::Environment& env, Profile profile);
 
-ExportResult exportInvoice(const Database& db, qint64 documentId, const email::Environment& env, Syntax syntax,
+ExportResult exportInvoice(const Database& db, qint64 documentId, const documents::Environment& env, Syntax syntax,
                            Profile profile, const QString& path);
 
 // "Rechnung 1001.xml": the file name the save dialog offers.

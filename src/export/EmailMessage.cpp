@@ -381,54 +381,11 @@ QString shownAddress(const QString& typed)
 
 } // namespace
 
-Head headFromFields(const FieldText& field)
-{
-    Head h;
-    h.kind = field(QStringLiteral("a156"));
-    h.number = field(QStringLiteral("a7"));
-    h.date = field(QStringLiteral("a8"));
-    h.salutation = field(QStringLiteral("a1"));
-    h.name = field(QStringLiteral("a2"));
-    h.addition = field(QStringLiteral("a3"));
-    h.street = field(QStringLiteral("a4"));
-    h.town = field(QStringLiteral("a5"));
-    h.customerId = field(QStringLiteral("b1"));
-    h.email = field(QStringLiteral("b10"));
-    h.net = field(QStringLiteral("a14"));
-    h.base1 = field(QStringLiteral("a19"));
-    h.base2 = field(QStringLiteral("a20"));
-    h.base0 = field(QStringLiteral("a21"));
-    h.vat1 = field(QStringLiteral("a30"));
-    h.vat2 = field(QStringLiteral("a31"));
-    h.vatTotal = field(QStringLiteral("a75"));
-    h.gross = field(QStringLiteral("a6"));
-    h.vatSummary = field(QStringLiteral("a26"));
-    h.skonto = field(QStringLiteral("b2"));
-    return h;
-}
-
-Line lineFromFields(const FieldText& field)
-{
-    Line l;
-    l.quantity = field(QStringLiteral("a2"));
-    l.unit = field(QStringLiteral("a3"));
-    l.description = field(QStringLiteral("n1"));
-    l.rate = field(QStringLiteral("a19"));
-    l.unitPrice = field(QStringLiteral("a4"));
-    l.amount = field(QStringLiteral("a5"));
-    return l;
-}
-
 QString currencySuffix(const QString& currency)
 {
     if (currency == QString(QChar(0x20AC)))
         return QStringLiteral(" &#8364");
     return htmlText(currency);
-}
-
-bool twoRatesSet(const CompanySettings& settings)
-{
-    return !leadingNumber(settings.vatRate1()).isZero() && !leadingNumber(settings.vatRate2()).isZero();
 }
 
 QString htmlText(const QString& text)
@@ -503,7 +460,7 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
                         PriceBasis basis)
 {
     auto set = [&settings](const char* field) { return htmlText(settings.text(QString::fromLatin1(field))); };
-    const bool twoRates = twoRatesSet(settings);
+    const bool twoRates = documents::twoRatesSet(settings);
     const bool quote = head.kind.left(2) == QStringLiteral("An");
     const QString kind = htmlText(head.kind);
     const QString suffix = currencySuffix(settings.currency());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/Totals.h"
+#include "documents/Document.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,53 +19,13 @@ class CompanySettings;
 // not yet sent so the mail program opens it as a draft.
 namespace email {
 
-// The document head fields the message shows, by their database names.
-struct Head {
-    QString kind;       // `a156`: "Rechnung", or a text beginning with "An" for a quote
-    QString number;     // `a7`
-    QString date;       // `a8`
-    QString salutation; // `a1`
-    QString name;       // `a2`
-    QString addition;   // `a3`
-    QString street;     // `a4`
-    QString town;       // `a5`
-    QString customerId; // `b1`
-    QString email;      // `b10`
-    QString net;        // `a14`
-    QString base1;      // `a19`: sum of the lines at VAT rate 1
-    QString base2;      // `a20`: sum of the lines at VAT rate 2
-    QString base0;      // `a21`: sum of the lines at 0 %
-    QString vat1;       // `a30`
-    QString vat2;       // `a31`
-    QString vatTotal;   // `a75`
-    QString gross;      // `a6`
-    QString vatSummary; // `a26`
-    QString skonto;     // `b2`
-
-    bool operator==(const Head&) const = default;
-};
-
-// One document line (`Verkauf`).
-struct Line {
-    QString quantity;    // `a2`
-    QString unit;        // `a3`: unit or article number
-    QString description; // `n1`, may span lines
-    QString rate;        // `a19`: VAT rate in percent
-    QString unitPrice;   // `a4`
-    QString amount;      // `a5`; empty for a text line
-};
-
-// Reads the head or a line from anything that gives a field's text by name
-// (a Recordset, a QSqlRecord).
-using FieldText = std::function<QString(const QString& field)>;
-Head headFromFields(const FieldText& field);
-Line lineFromFields(const FieldText& field);
+// The message shows the document as it is prepared for print.
+using documents::Head;
+using documents::Line;
 
 // What follows an amount: " &#8364" when the currency unit is exactly "€",
 // else the unit itself without a blank.
 QString currencySuffix(const QString& currency);
-// Two VAT rates are in use when both settings read as numbers other than 0.
-bool twoRatesSet(const CompanySettings& settings);
 
 // The whole message file. The document's values are HTML-escaped (line
 // breaks become <BR>) and the HTML part is quoted-printable encoded as UTF-8,

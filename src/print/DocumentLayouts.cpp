@@ -113,7 +113,7 @@ public:
         , m_company(company)
         , m_env(env)
         , m_letterhead(company.printLetterhead())
-        , m_twoRates(email::twoRatesSet(company))
+        , m_twoRates(documents::twoRatesSet(company))
         , m_quote(head.kind.left(2) == QStringLiteral("An"))
     {
     }

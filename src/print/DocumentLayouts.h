@@ -1,8 +1,8 @@
 #pragma once
 
-#include "export/EmailMessage.h"
+#include "documents/Document.h"
 #include "print/PageModel.h"
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include <QChar>
 #include <QColor>
@@ -20,8 +20,8 @@ class CompanySettings;
 // A document as printing reads it: the head of `Rechnungen` (with its totals
 // already recomputed) and its `Verkauf` lines in the order the main window
 // lists them.
-using DocumentHead = email::Head;
-using DocumentLine = email::Line;
+using DocumentHead = documents::Head;
+using DocumentLine = documents::Line;
 
 // What the printed documents depend on besides the document and the company
 // settings.

@@ -9,8 +9,8 @@
 #include "print/PrinterSetup.h"
 #include "print/Printers.h"
 #include "tools/SettingsRules.h"
-#include "workspace/DocumentChanges.h"
-#include "workspace/InvoiceNumber.h"
+#include "documents/DocumentChanges.h"
+#include "documents/InvoiceNumber.h"
 
 
 #include <optional>
@@ -32,7 +32,7 @@ QString numberKeptNotice(const QString& number)
         .arg(number);
 }
 
-TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lines, const email::Customer& customer,
+TotalsInput totalsInput(const DocumentHead& head, const QList<DocumentLine>& lines, const documents::Customer& customer,
                         const CompanySettings& company, const PrintEnvironment& env)
 {
     TotalsInput in = totalsInputFromSettings(company, env.basis, env.decimalSeparator, env.shortDateFormat);
@@ -101,7 +101,7 @@ struct LoadedDocument {
     CompanySettings company;
     DocumentHead head;
     QList<DocumentLine> lines;
-    email::Customer customer;
+    documents::Customer customer;
 };
 
 // Reads what a print needs; on failure *failure says why.
@@ -117,14 +117,14 @@ std::optional<LoadedDocument> loadDocument(const Database& db, qint64 documentId
                            QStringLiteral("Die Einstellungen konnten nicht gelesen werden. Es wurde nichts gedruckt."));
         return std::nullopt;
     }
-    const std::optional<DocumentHead> head = email::loadHead(db, documentId);
+    const std::optional<DocumentHead> head = documents::loadHead(db, documentId);
     if (!head) {
         *failure = refused(base, PrintJob::Outcome::UnknownDocument, kErrorTitle,
                            QStringLiteral("Es gibt kein Dokument mit der ID %1.").arg(documentId));
         return std::nullopt;
     }
-    const std::optional<QList<DocumentLine>> lines = email::loadLines(db, documentId);
-    const std::optional<email::Customer> customer = email::loadCustomer(db, head->customerId);
+    const std::optional<QList<DocumentLine>> lines = documents::loadLines(db, documentId);
+    const std::optional<documents::Customer> customer = documents::loadCustomer(db, head->customerId);
     if (!lines || !customer) {
         *failure = refused(base, PrintJob::Outcome::ReadFailed, kErrorTitle,
                            QStringLiteral("Die Rechnungszeilen oder der Kunde konnten nicht gelesen werden. "
@@ -153,7 +153,7 @@ PrintEnvironment printEnvironment(const AppContext& ctx)
 }
 
 PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
-                             const email::Customer& customer, const CompanySettings& company,
+                             const documents::Customer& customer, const CompanySettings& company,
                              const PrintEnvironment& env, CopyCount copyCount)
 {
     PrintJob job = startJob(PrintedDocument::Invoice, head, lines, company);
@@ -195,7 +195,7 @@ PrintJob prepareInvoicePrint(const Database& db, qint64 documentId, const PrintE
 }
 
 PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
-                                  const email::Customer& customer, const CompanySettings& company,
+                                  const documents::Customer& customer, const CompanySettings& company,
                                   const PrintEnvironment& env, CopyCount copyCount)
 {
     PrintJob job = startJob(PrintedDocument::DeliveryNote, head, lines, company);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/CompanySettings.h"
-#include "export/EmailExport.h"
+#include "documents/Document.h"
 #include "print/DocumentLayouts.h"
 #include "print/PageModel.h"
 
@@ -94,7 +94,7 @@ PrintEnvironment printEnvironment(const AppContext& ctx);
 // document of the kind exactly "Rechnung" that has none (quotes never get
 // one). customer supplies its own cash-discount percent for the totals.
 PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
-                             const email::Customer& customer, const CompanySettings& company,
+                             const documents::Customer& customer, const CompanySettings& company,
                              const PrintEnvironment& env, CopyCount copyCount = CopyCount::FromSettings);
 // The same, reading the document, its lines, its customer and the settings
 // (with the next number as stored) from the database. Pending edits of the
@@ -106,7 +106,7 @@ PrintJob prepareInvoicePrint(const Database& db, qint64 documentId, const PrintE
 // when they can be (a delivery note shows none, so a failing calculation does
 // not stop it).
 PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<DocumentLine>& lines,
-                                  const email::Customer& customer, const CompanySettings& company,
+                                  const documents::Customer& customer, const CompanySettings& company,
                                   const PrintEnvironment& env, CopyCount copyCount = CopyCount::FromSettings);
 PrintJob prepareDeliveryNotePrint(const Database& db, qint64 documentId, const PrintEnvironment& env,
                                   CopyCount copyCount = CopyCount::FromSettings);

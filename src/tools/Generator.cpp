@@ -6,7 +6,7 @@
 #include "data/Leftovers.h"
 #include "data/Numbers.h"
 #include "platform/ErrorTexts.h"
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include <QDate>
 #include <QDir>

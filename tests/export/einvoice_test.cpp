@@ -34,13 +34,13 @@ CompanySettings seller()
     return c;
 }
 
-email::Line line(const char* quantity, const char* unit, const QString& text, const char* price, const char* amount, const char* rate)
+documents::Line line(const char* quantity, const char* unit, const QString& text, const char* price, const char* amount, const char* rate)
 {
-    return email::Line{s(quantity), s(unit), text, s(rate), s(price), s(amount)};
+    return documents::Line{s(quantity), s(unit), text, s(rate), s(price), s(amount)};
 }
 
 // A document as printing prepares it: berechnen's figures in the head.
-Source document(QList<email::Line> lines, PriceBasis basis = PriceBasis::Net, CompanySettings company = seller())
+Source document(QList<documents::Line> lines, PriceBasis basis = PriceBasis::Net, CompanySettings company = seller())
 {
     Source src;
     src.company = company;
@@ -51,7 +51,7 @@ Source document(QList<email::Line> lines, PriceBasis basis = PriceBasis::Net, Co
     std::tie(src.head.kind, src.head.number, src.head.date, src.head.name, src.head.street, src.head.town) =
         std::tuple(s("Rechnung"), s("1001"), s("04.12.2026"), s("Kunde GmbH"), s("Marktplatz 5"), s("12345 Musterstadt"));
     TotalsInput in = totalsInputFromSettings(company, basis, QLatin1Char(','), s("dd.MM.yyyy"));
-    for (const email::Line& l : lines)
+    for (const documents::Line& l : lines)
         in.lines.append(TotalsLine{l.amount, l.rate});
     in.documentDate = src.head.date;
     const TotalsResult t = berechnen(in);
@@ -77,7 +77,7 @@ TEST(EInvoice, EveryDocumentOfTheMatrixPassesTheOfficialRulesWithThePapersFigure
         << "validate-einvoice not found; run scripts/setup.sh (it installs Java and Saxon)";
 
     const QString hostile = s("Farbe „Weiß“ & Co. <innen> \"matt\" 'glänzend'");
-    QList<email::Line> sixty;
+    QList<documents::Line> sixty;
     for (int i = 0; i < 60; ++i) {
         if (i % 10 == 9)
             sixty << line("", "", s("Hinweis zur Ausführung Nr. %1").arg(i), "", "", "");

@@ -57,9 +57,9 @@ CompanySettings companySettings()
     return c;
 }
 
-email::Head invoiceHead()
+documents::Head invoiceHead()
 {
-    email::Head h;
+    documents::Head h;
     std::tie(h.kind, h.number, h.date, h.salutation, h.name, h.street, h.town, h.email) = std::tuple(
         s("Rechnung"), s("77"), s("01.03.2024"), s("Frau"), s("Anna Beispiel"), s("Weg 2"), s("54321 Ort"), s("anna@example.de"));
     std::tie(h.net, h.base1, h.base2, h.vat1, h.vat2, h.vatTotal, h.gross, h.skonto) =
@@ -68,10 +68,10 @@ email::Head invoiceHead()
     return h;
 }
 
-const QList<email::Line> kLines{{s("2"), s("Stk"), s("Farbe weiß"), s("19"), s("50,00"), s("100,00")},
+const QList<documents::Line> kLines{{s("2"), s("Stk"), s("Farbe weiß"), s("19"), s("50,00"), s("100,00")},
                                 {s("1"), s("Std"), s("Beratung"), s("7"), s("50,00"), s("50,00")}};
 
-QString html(const email::Head& head, const QList<email::Line>& lines, const CompanySettings& c,
+QString html(const documents::Head& head, const QList<documents::Line>& lines, const CompanySettings& c,
              PriceBasis basis = PriceBasis::Net)
 {
     return decodedHtml(email::buildMessage(head, lines, c, basis));
@@ -100,10 +100,10 @@ TEST(EmailMessage, HeadersStructureAndEscapingCannotBeChangedByTheValues)
     for (const QByteArray& line : m.split('\n'))
         EXPECT_LE(line.size(), 77) << line.constData();
 
-    email::Head h = invoiceHead();
+    documents::Head h = invoiceHead();
     h.name = s("A=B <script> & \"C\"");
     h.email = s("anna@example.de\r\nBcc: spion@example.com");
-    QList<email::Line> lines = kLines;
+    QList<documents::Line> lines = kLines;
     lines[0].description = s("Zeile eins\r\nZeile zwei");
     lines[1].description = s("--=_NextPart_000_0009_01C4FBB5.C0466DF0");
     const QByteArray hostile = email::buildMessage(h, lines, companySettings(), PriceBasis::Net);
@@ -168,7 +168,7 @@ TEST(EmailMessage, BodyReadsAsThePrintedDocument)
     EXPECT_TRUE(grossTwo.contains(s("enthaltene MwSt.")));
     EXPECT_EQ(grossTwo.count(s(">Netto</FONT>")), 1);
 
-    email::Head quote = invoiceHead();
+    documents::Head quote = invoiceHead();
     quote.kind = s("Angebot");
     const QString q = html(quote, kLines, companySettings());
     for (const char* part : {"<BR><BR><BR><BR>Angebot</STRONG>", "Angebot-Nr.:77<BR>Datum: 01.03.2024",
@@ -216,7 +216,7 @@ TEST(EmailMessage, TheRecipientIsOneCheckedAddressEncodedAndFolded)
     QStringList files;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.left(80).toStdString());
-        email::Head head;
+        documents::Head head;
         head.kind = s("Rechnung");
         head.email = c.typed;
         const QByteArray message = email::buildMessage(head, {}, settings, PriceBasis::Net);
@@ -286,7 +286,7 @@ struct EmailDatabase : ::testing::Test {
         t.addLine(document, s(""), s("Textzeile\r\n------=_NextPart_000_0009_01C4FBB5.C0466DF0--"), s(""), s(""), s(""));
     }
     QString field(const char* name) const { return t.field(s("Rechnungen"), document, s(name)).toString(); }
-    email::ExportResult run() { return email::exportDocument(t.db(), document, email::Environment{}, out); }
+    email::ExportResult run() { return email::exportDocument(t.db(), document, documents::Environment{}, out); }
 
     TempDatabase t;
     qint64 document = -1;
@@ -371,6 +371,6 @@ TEST_F(EmailDatabase, RefusedWithoutChangeWhenNoNumberCanBeGivenOrTotalsFail)
     EXPECT_EQ(r.preparation.outcome, email::Preparation::Outcome::TotalsFailed);
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(field("a7"), s(""));
-    EXPECT_EQ(email::exportDocument(t.db(), 999999, email::Environment{}, out).status,
+    EXPECT_EQ(email::exportDocument(t.db(), 999999, documents::Environment{}, out).status,
               email::ExportResult::Status::UnknownDocument);
 }

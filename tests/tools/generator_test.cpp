@@ -2,7 +2,7 @@
 #include "data/Database.h"
 #include "data/Numbers.h"
 #include "tools/Generator.h"
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "workspace/DocumentChanges.h"
+#include "documents/DocumentChanges.h"
 
 #include "support/TempDatabase.h"
 

@@ -3,8 +3,8 @@
 
 #include "support/QtPrinters.h"
 #include "workspace/DocumentLines.h"
-#include "workspace/InvoiceNumber.h"
-#include "workspace/Totals.h"
+#include "documents/InvoiceNumber.h"
+#include "documents/Totals.h"
 
 #include <gtest/gtest.h>
 

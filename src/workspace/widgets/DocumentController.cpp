@@ -16,7 +16,7 @@
 #include "workspace/DataSources.h"
 #include "workspace/DocumentLines.h"
 #include "workspace/DocumentNavigator.h"
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 #include "workspace/widgets/DocumentArea.h"
 #include "workspace/widgets/LineEntryController.h"
 #include "workspace/widgets/RechnungWindow.h"
@@ -319,7 +319,7 @@ bool DocumentController::berechnen()
     Recordset& customers = m_sources.customers();
     if (m_customerSkonto && customers.hasCurrent() && QString::number(customers.currentId()) == customerId) {
         in.customerSkonto = m_customerSkonto->text();
-    } else if (const std::optional<email::Customer> customer = email::loadCustomer(m_db, customerId)) {
+    } else if (const std::optional<documents::Customer> customer = documents::loadCustomer(m_db, customerId)) {
         in.customerSkonto = customer->skonto;
     }
     in.documentDate = docs.text(QStringLiteral("a8"));

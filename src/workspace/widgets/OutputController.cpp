@@ -222,7 +222,7 @@ void OutputController::printInvoiceAsked()
     Recordset& docs = m_window.sources().documents();
     if (!storePending() || !docs.hasCurrent())
         return;
-    const std::optional<email::Head> head = email::loadHead(m_db, docs.currentId());
+    const std::optional<documents::Head> head = documents::loadHead(m_db, docs.currentId());
     if (!head)
         return;
     if (!m_ctx.prompts.question(m_window.windowTitle(), printQuestion(*head)))
@@ -240,7 +240,7 @@ void OutputController::printReminder(ReminderKind kind)
     Recordset& docs = m_window.sources().documents();
     if (!storePending() || !docs.hasCurrent())
         return;
-    const std::optional<email::Head> head = email::loadHead(m_db, docs.currentId());
+    const std::optional<documents::Head> head = documents::loadHead(m_db, docs.currentId());
     if (!head)
         return;
     if (!askReminderText(m_ctx.prompts, kind, head->number, head->name, m_ctx.state))
@@ -274,7 +274,7 @@ void OutputController::createEmail()
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return;
     }
-    email::Environment env;
+    documents::Environment env;
     env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
     env.decimalSeparator = m_ctx.state.decimalSeparator;
     env.shortDateFormat = m_ctx.locale.shortDateFormat();
@@ -308,7 +308,7 @@ void OutputController::saveXRechnung()
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
-    email::Environment env;
+    documents::Environment env;
     env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
     env.decimalSeparator = m_ctx.state.decimalSeparator;
     env.shortDateFormat = m_ctx.locale.shortDateFormat();

@@ -371,7 +371,7 @@ TEST_F(Output, PrintAssignsTheNumberTypedInTheStatusPanelOnceAndTheDeliveryNoteN
     t.prompts.answerMessage(Prompts::No);
     action("mnuRechnungDrucken")->trigger();
     EXPECT_EQ(printers->jobs.size(), 1u);
-    const auto head = email::loadHead(db.db(), fresh);
+    const auto head = documents::loadHead(db.db(), fresh);
     ASSERT_TRUE(head);
     EXPECT_EQ(lastText(), printQuestion(*head));
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include <QHash>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "workspace/DocumentChanges.h"
+#include "documents/DocumentChanges.h"
 #include "platform/ErrorTexts.h"
 
 #include "data/Database.h"
-#include "workspace/InvoiceNumber.h"
+#include "documents/InvoiceNumber.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

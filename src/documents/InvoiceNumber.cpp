@@ -1,4 +1,4 @@
-#include "workspace/InvoiceNumber.h"
+#include "documents/InvoiceNumber.h"
 
 #include "data/Numbers.h"
 

@@ -1,4 +1,4 @@
-#include "workspace/Totals.h"
+#include "documents/Totals.h"
 
 #include "data/Decimal.h"
 #include "data/Numbers.h"
