@@ -3,32 +3,8 @@
 #include "data/CompanySettings.h"
 #include "data/Database.h"
 #include "export/ExportFile.h"
-#include "documents/DocumentChanges.h"
-#include "documents/InvoiceNumber.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace quittora::email {
-
-namespace {
-
-QString recordText(const QSqlQuery& q, const QString& field)
-{
-    return q.value(field).toString();
-}
-
-bool execPrepared(QSqlQuery& q, const QString& sql, const QVariantList& params)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& p : params)
-        q.addBindValue(p);
-    return q.exec();
-}
-
-} // namespace
 
 Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& customer,
                     const CompanySettings& settings, const Environment& env)
