@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace quittora;
 using namespace quittora::test;
 using namespace quittora::calendar;
@@ -15,10 +14,7 @@ namespace {
 
 const QDate kToday(2024, 9, 17);
 
-QWidget* grid(const CalendarDialog& dialog)
-{
-    return child<QWidget>(dialog, "MonthGrid");
-}
+QWidget* grid(const CalendarDialog& dialog) { return child<QWidget>(dialog, "MonthGrid"); }
 
 QRect cellRect(const CalendarDialog& dialog, int day)
 {
@@ -27,8 +23,7 @@ QRect cellRect(const CalendarDialog& dialog, int day)
     return QRect(QPoint(month.column(day) * cell.width(), month.row(day) * cell.height()), cell);
 }
 
-class CalendarDialogTest : public ::testing::Test {
-protected:
+struct CalendarDialogTest : ::testing::Test {
     FixedClock clock{QDateTime(kToday, QTime(10, 30))};
 };
 
@@ -36,8 +31,6 @@ protected:
 
 TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
 {
-    CalendarDialog titled(QDate(), clock, QStringLiteral("Rechnungsdatum"));
-    EXPECT_EQ(titled.windowTitle(), QStringLiteral("Rechnungsdatum"));
     CalendarDialog dialog(kToday, clock);
     ASSERT_TRUE(showAndWait(dialog));
     // Keypad arrows too; other keys change nothing.
@@ -52,13 +45,11 @@ TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
     }
     EXPECT_TRUE(dialog.isVisible());
     for (const auto& [key, onGrid, result] : {std::tuple{Qt::Key_Return, true, QDialog::Accepted},
-                                              std::tuple{Qt::Key_Enter, true, QDialog::Accepted},
-                                              std::tuple{Qt::Key_Escape, false, QDialog::Rejected}}) {
+             {Qt::Key_Enter, true, QDialog::Accepted}, {Qt::Key_Escape, false, QDialog::Rejected}}) {
         CalendarDialog d(kToday, clock);
         ASSERT_TRUE(showAndWait(d));
         QTest::keyClick(onGrid ? grid(d) : static_cast<QWidget*>(&d), key);
-        EXPECT_EQ(d.result(), result) << "key " << key;
-        EXPECT_FALSE(d.isVisible()) << "key " << key;
+        EXPECT_TRUE(d.result() == result && !d.isVisible()) << "key " << key;
     }
 }
 
@@ -82,8 +73,7 @@ TEST_F(CalendarDialogTest, APressOnADayPicksItTheReleaseAcceptsAClickBesideTheGr
     const QPoint corner(2, beside.height() - 2);
     ASSERT_EQ(beside.childAt(corner), nullptr);
     QTest::mouseClick(&beside, Qt::LeftButton, {}, corner);
-    EXPECT_EQ(beside.result(), QDialog::Rejected);
-    EXPECT_FALSE(beside.isVisible());
+    EXPECT_TRUE(beside.result() == QDialog::Rejected && !beside.isVisible());
 }
 
 TEST_F(CalendarDialogTest, MonthButtonsStepOnEveryPressAndOnDoubleClicks)
@@ -99,7 +89,7 @@ TEST_F(CalendarDialogTest, MonthButtonsStepOnEveryPressAndOnDoubleClicks)
     QTest::mouseRelease(next, Qt::LeftButton);
     EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29));
     QTest::mouseClick(next, Qt::RightButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29));
+    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29)) << "a right click does not step";
 }
 
 TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAcceptedDateOrNothing)

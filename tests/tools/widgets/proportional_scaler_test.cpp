@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QList>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -16,8 +15,6 @@
 #include <memory>
 
 using namespace quittora;
-using quittora::scaling::Factors;
-using quittora::scaling::scaleRect;
 using namespace quittora::scaling;
 
 namespace {
