@@ -12,6 +12,7 @@
 #include "support/ModalHelper.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
+#include "support/TestDatabaseFile.h"
 #include "tools/UpdateCheck.h"
 #include "workspace/DataSources.h"
 #include "workspace/DocumentNavigator.h"
@@ -30,12 +31,14 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
 #include <vector>
 
 using namespace quittora;
+using namespace quittora::update;
 
 namespace {
 
@@ -46,6 +49,56 @@ QString u(const char* s)
 
 // No update check leaves this machine during the tests.
 const bool kNoUpdateServer = qputenv(update::kUrlVariable, QByteArray());
+
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+const QString kInstalled = QStringLiteral("Version 3.08");
+
+// A web server on 127.0.0.1 that answers every request with one fixed reply,
+// or (silent) keeps the connection open without ever answering.
+class VersionServer {
+public:
+    explicit VersionServer(QByteArray body, int status = 200, bool silent = false)
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [=, this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
+                    m_request += socket->readAll();
+                    if (!m_request.contains("\r\n\r\n") || (++m_requests, silent))
+                        return;
+                    socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found")
+                                  + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size())
+                                  + "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/version.txt").arg(m_server.serverPort())); }
+    int requests() const { return m_requests; }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_request;
+    int m_requests = 0;
+};
+
+// Sets QUITTORA_UPDATE_URL (nullptr: unsets it) and puts back what was there.
+class UrlVariable {
+public:
+    explicit UrlVariable(const char* value) : m_wasSet(qEnvironmentVariableIsSet(kUrlVariable)), m_saved(qgetenv(kUrlVariable))
+    {
+        value ? qputenv(kUrlVariable, value) : qunsetenv(kUrlVariable);
+    }
+    ~UrlVariable() { m_wasSet ? qputenv(kUrlVariable, m_saved) : qunsetenv(kUrlVariable); }
+
+private:
+    bool m_wasSet;
+    QByteArray m_saved;
+};
 
 class ApplicationTest : public ::testing::Test {
 protected:
@@ -74,8 +127,7 @@ protected:
 
 TEST_F(ApplicationTest, StartsOnTheDefaultDatabaseOpensAnotherOneAndReportsReadyOnce)
 {
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(app.database().isOpen());
+    EXPECT_TRUE(window->isVisible() && app.database().isOpen());
     EXPECT_EQ(window->sources().documents().recordCount(), 0); // the template only
     EXPECT_EQ(label("Label25"), u("1 Kunden"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 2000));
@@ -102,10 +154,9 @@ TEST_F(ApplicationTest, StartsOnTheDefaultDatabaseOpensAnotherOneAndReportsReady
     EXPECT_EQ(calls, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return calls > 0; }, 2000));
     EXPECT_EQ(currentThen, sample.doc4);
-    EXPECT_EQ(lineOwnerThen, QString::number(sample.doc4)); // its lines were read for it
-    EXPECT_TRUE(idleThen);
+    EXPECT_TRUE(lineOwnerThen == QString::number(sample.doc4) && idleThen) << "its lines were read for it";
     window->navigator().previous(); // the user's paging reports nothing more
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 2000));
     EXPECT_EQ(calls, 1);
 }
 
@@ -123,31 +174,19 @@ TEST(ReadyReport, ReadsItsOwnMemoryAndWritesOneLine)
 // the download page and ends the program, No starts as usual.
 TEST(UpdateAtStart, NewerVersionEndsTheProgramOnlyAfterYes)
 {
-    QTcpServer server;
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server] {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                if (!socket->readAll().contains("\r\n\r\n"))
-                    return;
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 12\r\n"
-                              "Connection: close\r\n\r\nVersion 3.09");
-                socket->disconnectFromHost();
-            });
-        }
-    });
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    qputenv(update::kUrlVariable, u("http://127.0.0.1:%1/version.txt").arg(server.serverPort()).toUtf8());
+    VersionServer server("Version 3.09");
+    UrlVariable url(server.url().toEncoded().constData());
     for (auto answer : {Prompts::Yes, Prompts::No}) {
         TestContext t;
         Application app(t.ctx);
         t.prompts.answerMessage(answer);
         RechnungWindow* window = app.start();
-        EXPECT_EQ(t.prompts.last().title, u("eine neue Version steht zur Verfügung"));
+        EXPECT_EQ(t.state.newestVersion, s("Version 3.09")); // the question's text: UpdateCheck below
         EXPECT_EQ(window && window->isVisible(), answer == Prompts::No);
         EXPECT_EQ(app.database().isOpen(), answer == Prompts::No);
-        EXPECT_EQ(t.shell.opened(), answer == Prompts::Yes ? QStringList{update::downloadPageUrl().toString()} : QStringList());
+        EXPECT_EQ(t.shell.opened(), answer == Prompts::Yes ? QStringList{downloadPageUrl().toString()} : QStringList());
     }
-    qputenv(update::kUrlVariable, QByteArray());
+    EXPECT_EQ(server.requests(), 2);
 }
 
 // The backup window works on the closed database; back from it the main
@@ -175,9 +214,7 @@ TEST_F(ApplicationTest, BackupAndRestoreCloseTheDatabaseAndTheWindowGoesOnWithIt
         });
         action("mnuDatensicherung")->trigger();
         EXPECT_TRUE(closedMeanwhile);
-        EXPECT_TRUE(app.database().isOpen());
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_TRUE(safety::isMarkedInUse(t.state.databasePath));
+        EXPECT_TRUE(app.database().isOpen() && window->isVisible() && safety::isMarkedInUse(t.state.databasePath));
     };
     t.prompts.answerMessage(Prompts::Yes); // "Daten jetzt im Pfad ... sichern ?"
     inBackupWindow("Command3");
@@ -189,8 +226,7 @@ TEST_F(ApplicationTest, BackupAndRestoreCloseTheDatabaseAndTheWindowGoesOnWithIt
     customers.refresh();
     t.prompts.answerMessage(Prompts::Yes); // "Die Datei ... überschreiben mit ..."
     inBackupWindow("Command4");
-    EXPECT_EQ(firstCustomer(), saved);
-    EXPECT_EQ(customers.text(u("a2")), saved);
+    EXPECT_TRUE(firstCustomer() == saved && customers.text(u("a2")) == saved);
     EXPECT_EQ(t.prompts.count(), 2) << qPrintable(t.prompts.messageTexts().join(QLatin1Char('|')));
     EXPECT_EQ(QFileInfo(t.state.databasePath).dir().entryList({u("* vor Zurückschreiben *")}).size(), 1);
 }
@@ -214,10 +250,10 @@ TEST(StartState, FirstStartTakesTheDefaultsAndAStoredStateIsKept)
     EXPECT_TRUE(counts && counts->kunden == 1 && counts->artikel == 1 && counts->rechnungen == 0);
 
     TestContext stored(QLatin1Char('.'));
-    const QStringList keys{u("Datenpfad"), u("Sicherung"), u("Hintergrundfarbe"), u("Rechnungsbasis")};
     const QStringList values{u("/daten/Firma.qtb"), u("/sicherung/"), u("16777215"), u("1")};
-    for (int i = 0; i < keys.size(); ++i)
-        stored.settings.setValue(keys[i], values[i]);
+    int i = 0;
+    for (const char* key : {"Datenpfad", "Sicherung", "Hintergrundfarbe", "Rechnungsbasis"})
+        stored.settings.setValue(u(key), values[i++]);
     stored.state.decimalSeparator = QLatin1Char(',');
     startup::loadProgramState(stored.ctx);
     EXPECT_EQ(QStringList({stored.state.databasePath, stored.state.backupPath, stored.state.backgroundColour,
@@ -244,17 +280,14 @@ TEST(StartState, MissingFoldersFallBackAndAChosenFileThatHasGoneIsNeverCreated)
     Database db;
     QString message;
     EXPECT_FALSE(startup::openStartDatabase(gone.ctx, db, &message));
-    EXPECT_FALSE(message.isEmpty());
-    EXPECT_FALSE(db.isOpen());
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(message.isEmpty() || db.isOpen() || QFile::exists(path));
 }
 
 // "öffnen": only a Quittora file named .qtb or .QTB replaces the binding.
 TEST(PfadSuchen, RefusesWhatIsNoQuittoraFileAndRebindsToOneWithItsCount)
 {
     TestContext t;
-    test::TempDatabase current;
-    test::TempDatabase other;
+    test::TempDatabase current, other;
     t.state.databasePath = current.path();
     Database db;
     QString message;
@@ -262,56 +295,34 @@ TEST(PfadSuchen, RefusesWhatIsNoQuittoraFileAndRebindsToOneWithItsCount)
     for (const char* name : {"a.Qtb", "a.qTB", "a.mdb"})
         EXPECT_FALSE(startup::hasDatabaseExtension(u("/a/") + QLatin1String(name))) << name;
 
-    const QString wrong = QDir(other.folder()).filePath(u("Quittora.Qtb"));
-    QFile::copy(other.path(), wrong);
-    const QString foreign = QDir(other.folder()).filePath(u("fremd.qtb"));
-    {
-        auto con = QSqlDatabase::addDatabase(u("QSQLITE"), u("foreign-maker"));
-        con.setDatabaseName(foreign);
-        ASSERT_TRUE(con.open());
-        QSqlQuery(con).exec(u("CREATE TABLE Rechnungen (ID INTEGER PRIMARY KEY, a7 TEXT)"));
-        con.close();
-    }
-    QSqlDatabase::removeDatabase(u("foreign-maker"));
-    for (const std::optional<QString>& choice : {std::optional<QString>(), std::optional<QString>(wrong),
-                                                 std::optional<QString>(foreign)}) {
+    // Nothing chosen, a Quittora file under a wrong name, another program's
+    // SQLite file, a text: each refused with a word, none touched, the
+    // binding kept (the file checks themselves: the database tests).
+    const QDir folder(other.folder());
+    const QString wrong = folder.filePath(u("Quittora.Qtb")), foreign = folder.filePath(u("fremd.qtb"));
+    const QString text = folder.filePath(u("notiz.qtb"));
+    ASSERT_TRUE(QFile::copy(other.path(), wrong) && testfiles::writeBytes(text, "keine Datenbank")
+                && testfiles::execOn(foreign, "CREATE TABLE Rechnungen (ID INTEGER PRIMARY KEY, a7 TEXT)"));
+    for (const std::optional<QString>& choice : {std::optional<QString>(), std::optional(wrong), std::optional(foreign), std::optional(text)}) {
+        const std::string label = choice.value_or(u("nothing")).toStdString();
         const int shown = t.prompts.count();
         t.prompts.answerOpenFile(choice);
-        EXPECT_FALSE(startup::Pfad_suchen(t.ctx, db));
-        EXPECT_EQ(t.prompts.count(), shown + (choice ? 2 : 1)); // the dialog, and the refusal
-        if (choice)
-            EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
-        EXPECT_TRUE(db.isOpen());
-        EXPECT_EQ(db.path(), current.path());
-        EXPECT_EQ(t.state.databasePath, current.path());
-        EXPECT_FALSE(t.settings.contains(u("Datenpfad")));
+        EXPECT_FALSE(startup::Pfad_suchen(t.ctx, db)) << label;
+        EXPECT_EQ(t.prompts.count(), shown + (choice ? 2 : 1)) << "the dialog, and the refusal: " << label;
+        if (choice) {
+            EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical) << label;
+        }
+        EXPECT_TRUE(db.isOpen() && db.path() == current.path() && t.state.databasePath == current.path()) << label;
+        EXPECT_FALSE(t.settings.contains(u("Datenpfad"))) << label;
     }
     EXPECT_EQ(t.prompts.shown(FakePrompts::Kind::Message).at(0).text,
               QDir::toNativeSeparators(wrong) + u("   ist die falsche Datei, bitte suchen Sie  Quittora.qtb"));
     EXPECT_EQ(t.prompts.shown(FakePrompts::Kind::Message).at(0).title, u("Fehler"));
-    // Files that are no database at all: each refused with a word, none touched.
-    const QString text = QDir(other.folder()).filePath(u("notiz.qtb"));
-    const QString empty = QDir(other.folder()).filePath(u("leer.qtb"));
-    for (const QString& path : {text, empty}) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(path == text ? "keine Datenbank" : "") >= 0);
-    }
-    ASSERT_TRUE(QDir(other.folder()).mkdir(u("Ordner.qtb")));
-    for (const QString& path : {text, empty, QDir(other.folder()).filePath(u("Ordner.qtb")),
-                                QDir(other.folder()).filePath(u("fehlt.qtb")), QDir(other.folder()).filePath(u("a.txt")),
-                                u("   ")}) {
-        const int shown = t.prompts.count();
-        t.prompts.answerOpenFile(path);
-        EXPECT_FALSE(startup::Pfad_suchen(t.ctx, db)) << path.toStdString();
-        EXPECT_GE(t.prompts.count(), shown + 2) << "refused without a word: " << path.toStdString();
-        EXPECT_EQ(db.path(), current.path());
-    }
-    EXPECT_EQ(test::TempDatabase::readFile(text), QByteArray("keine Datenbank"));
-    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_EQ(testfiles::bytesOf(text), QByteArray("keine Datenbank"));
 
     other.addDocument(u("1000"), u("01.03.2024"), u("Rechnung"));
     other.addDocument(QString(), u("02.03.2024"), u("Angebot"));
-    const QString upper = QDir::toNativeSeparators(QDir(other.folder()).filePath(u("FIRMA.QTB")));
+    const QString upper = QDir::toNativeSeparators(folder.filePath(u("FIRMA.QTB")));
     other.db().close();
     ASSERT_TRUE(QFile::rename(other.path(), upper));
     t.prompts.answerOpenFile(upper);
@@ -320,6 +331,64 @@ TEST(PfadSuchen, RefusesWhatIsNoQuittoraFileAndRebindsToOneWithItsCount)
     EXPECT_EQ(t.state.databasePath, upper);
     EXPECT_EQ(t.prompts.last().text, u("2 Rechnungen"));
     EXPECT_EQ(t.settings.value(u("Datenpfad")), upper);
+}
+
+TEST(UpdateCheck, FetchesTheServersTextAsItIsAndGivesUpOnASilentServerInTime)
+{
+    const std::tuple<QByteArray, int, QString> table[] = {
+        {"Version 3.08\r\n", 200, s("Version 3.08\r\n")},
+        {"<html><body>Seite nicht gefunden</body></html>", 404, QString()},
+        {QByteArray(200000, 'x'), 200, QString(kMaxBytes, QLatin1Char('x'))},
+    };
+    for (const auto& [body, status, expected] : table) {
+        VersionServer server(body, status);
+        EXPECT_EQ(fetchNewestVersion(server.url()), expected) << body.left(20).constData();
+    }
+    EXPECT_TRUE(fetchNewestVersion(QUrl(s("file:///etc/hostname"))).isEmpty());
+    VersionServer silent("", 200, true);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(fetchNewestVersion(silent.url(), 400).isEmpty());
+    EXPECT_EQ(silent.requests(), 1);
+    EXPECT_GE(clock.elapsed(), 350);
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST(UpdateCheck, OnlyADifferentVersionAsksAndOnlyYesOpensTheDownloadPage)
+{
+    FakePrompts prompts;
+    RecordingShell shell;
+    for (const QString& same : {kInstalled, QString()})
+        EXPECT_EQ(decide(prompts, shell, same, kInstalled), Decision::Continue);
+    EXPECT_EQ(decide(prompts, shell, s("Version 3.09"), kInstalled), Decision::Continue); // unscripted: No
+    ASSERT_EQ(prompts.count(), 1) << "only a different version asks";
+    EXPECT_EQ(prompts.last().title, s("eine neue Version steht zur Verfügung"));
+    EXPECT_EQ(prompts.last().text,
+              s(" auf dem Server Version 3.09 --- installiert Version 3.08\r\r Möchten Sie jetzt die neue Version installieren ?\r"));
+    EXPECT_EQ(prompts.last().buttons, Prompts::Yes | Prompts::No);
+    EXPECT_TRUE(shell.opened().isEmpty());
+    // Whatever the server sent, Yes opens the download page and nothing else.
+    prompts.answerMessage(Prompts::Yes);
+    EXPECT_EQ(decide(prompts, shell, s("https://example.invalid/setup.exe"), kInstalled), Decision::EndProgram);
+    EXPECT_EQ(shell.opened(), QStringList{downloadPageUrl().toString()});
+    EXPECT_TRUE(shell.started().isEmpty() && downloadPageUrl().scheme() == s("https"));
+    // A browser that cannot start lets the program go on, with the address.
+    prompts.answerMessage(Prompts::Yes);
+    shell.setResult(false);
+    EXPECT_EQ(decide(prompts, shell, s("Version 3.09"), kInstalled), Decision::Continue);
+    EXPECT_TRUE(prompts.last().text.contains(downloadPageUrl().toString()));
+}
+
+// The address the environment gives is used by the start above.
+TEST(UpdateCheck, AnEmptyAddressSwitchesTheCheckOff)
+{
+    VersionServer server("Version 3.09");
+    UrlVariable off("");
+    TestContext t;
+    t.state.newestVersion = s("alt");
+    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
+    EXPECT_TRUE(t.state.newestVersion.isEmpty());
+    EXPECT_EQ(t.prompts.count() + server.requests(), 0);
 }
 
 } // namespace

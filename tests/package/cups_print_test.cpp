@@ -2,6 +2,7 @@
 // test's own with PDF queues (cups-pdf), reached the way every program
 // reaches CUPS, through CUPS_SERVER.
 
+#include "support/MainWindowFixture.h"
 #include "support/ModalHelper.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <unistd.h>
@@ -38,88 +38,81 @@ bool writeFile(const QString& path, const QString& text)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0 && f.flush();
 }
 
+// A program's exit code 0 and its merged output.
+std::pair<bool, QString> run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    const bool ok = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return {ok, QString::fromUtf8(p.readAll())};
+}
+
 // cupsd with its own configuration folder, spool and socket in a temporary
 // folder. Each queue is a cups-pdf instance writing into a folder of its own.
 // cups-pdf reads an instance's settings only from its system folder, so the
 // instance file lies there while the scheduler runs and goes with it.
 class PrivateCups {
 public:
-    ~PrivateCups() { stop(); }
+    ~PrivateCups()
+    {
+        if (m_cupsd.state() != QProcess::NotRunning) {
+            m_cupsd.terminate();
+            if (!m_cupsd.waitForFinished(5000))
+                m_cupsd.kill();
+            m_cupsd.waitForFinished(2000);
+        }
+        for (const QString& f : std::as_const(m_instanceFiles))
+            QFile::remove(f);
+    }
 
-    // Empty when running, else why not (skipReason() says whether that is a
-    // reason to skip rather than a failure).
+    // Empty when running, else why not.
     QString start()
     {
-        if (::geteuid() != 0) {
-            m_skip = true;
-            return u("cupsd und der cups-pdf-Drucker brauchen root-Rechte; dieser Test läuft nicht als root.");
-        }
-        if (!m_dir.isValid())
-            return u("kein temporärer Ordner");
         // Filters run as the user lp and must reach the spool.
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-                                                | QFile::ExeOther);
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
         const QDir dir(m_dir.path());
-        for (const char* sub : {"conf", "spool", "cache", "state", "log"})
+        for (const char* sub : {"conf", "spool", "cache", "state", "log", "cups-pdf-spool"})
             if (!dir.mkpath(QString::fromLatin1(sub)))
                 return u("Ordner für cupsd nicht angelegt");
-        m_socket = dir.filePath(u("cups.sock"));
-        const QString conf = dir.filePath(u("conf/cupsd.conf"));
-        const QString files = dir.filePath(u("conf/cups-files.conf"));
-        const bool written =
-            writeFile(conf, u("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
-                              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                              "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
-                              "</Policy>\n")
-                                .arg(m_socket))
-            && writeFile(files, u("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/spool\nCacheDir %1/cache\n"
-                                  "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-                                  "PageLog %1/log/page_log\nPrintcap %1/printcap\n")
-                                    .arg(m_dir.path()));
-        if (!written)
+        const QString socket = dir.filePath(u("cups.sock")), conf = dir.filePath(u("conf/cupsd.conf")),
+                      files = dir.filePath(u("conf/cups-files.conf"));
+        if (!writeFile(conf, u("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n<Location />\n"
+                               "Order allow,deny\nAllow all\n</Location>\n<Policy default>\n<Limit All>\nOrder deny,allow\n"
+                               "Allow all\n</Limit>\n</Policy>\n").arg(socket))
+            || !writeFile(files, u("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/spool\nCacheDir %1/cache\n"
+                                   "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+                                   "PageLog %1/log/page_log\nPrintcap %1/printcap\n").arg(m_dir.path())))
             return u("Konfiguration für cupsd nicht geschrieben");
-
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
         m_cupsd.start(u("/usr/sbin/cupsd"), {u("-f"), u("-c"), conf, u("-s"), files});
         if (!m_cupsd.waitForStarted(5000))
             return u("cupsd startet nicht: ") + m_cupsd.errorString();
-        qputenv("CUPS_SERVER", m_socket.toLocal8Bit());
-        if (!QTest::qWaitFor([&] { return tool(u("lpstat"), {u("-r")}).contains(u("is running")); }, 15000))
+        qputenv("CUPS_SERVER", socket.toLocal8Bit());
+        if (!QTest::qWaitFor([&] { return run(u("lpstat"), {u("-r")}).second.contains(u("is running")); }, 15000))
             return u("cupsd antwortet nicht: ") + log();
         return {};
     }
-    bool skipReason() const { return m_skip; }
 
-    // A PDF queue whose files land in pdfFolder(name).
+    // A PDF queue whose files land in a folder of its own; empty when added.
     QString addPdfQueue(const QString& name)
     {
         const QString instance = u("quittora-test-%1-%2").arg(::getpid()).arg(name.toLower());
         const QString instanceFile = u("/etc/cups/cups-pdf-%1.conf").arg(instance);
-        const QString out = pdfFolder(name);
-        if (!QDir().mkpath(out) || !QDir().mkpath(m_dir.filePath(u("cups-pdf-spool"))))
-            return u("Ordner für %1 nicht angelegt").arg(name);
-        if (!writeFile(instanceFile, u("Out %1\nSpool %2\nLog %3\nLabel 1\n")
-                                         .arg(out, m_dir.filePath(u("cups-pdf-spool")), m_dir.filePath(u("log")))))
-            return u("%1 nicht geschrieben").arg(instanceFile);
         m_instanceFiles << instanceFile;
-        QString result;
-        if (!runTool(u("/usr/sbin/lpadmin"), {u("-p"), name, u("-E"), u("-v"), u("cups-pdf:/") + instance, u("-P"),
-                                    u("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"),
-                                    // Ghostscript's conversion to PostScript loses the text's
-                                    // Unicode mapping; cairo's keeps the page readable.
-                                    u("-o"), u("pdftops-renderer-default=pdftocairo")},
-                     &result))
-            return u("lpadmin: ") + result;
-        return {};
-    }
-    QString setDefault(const QString& name)
-    {
-        QString result;
-        return runTool(u("/usr/sbin/lpadmin"), {u("-d"), name}, &result) ? QString() : result;
+        if (!QDir().mkpath(pdfFolder(name))
+            || !writeFile(instanceFile, u("Out %1\nSpool %2\nLog %3\nLabel 1\n")
+                                            .arg(pdfFolder(name), m_dir.filePath(u("cups-pdf-spool")), m_dir.filePath(u("log")))))
+            return u("Queue %1 nicht angelegt").arg(name);
+        // Ghostscript's conversion to PostScript loses the text's Unicode
+        // mapping; cairo's keeps the page readable.
+        const auto [ok, out] = run(u("/usr/sbin/lpadmin"), {u("-p"), name, u("-E"), u("-v"), u("cups-pdf:/") + instance, u("-P"),
+                                                           u("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"), u("-o"),
+                                                           u("pdftops-renderer-default=pdftocairo")});
+        return ok ? QString() : u("lpadmin: ") + out;
     }
     QString pdfFolder(const QString& name) const { return m_dir.filePath(u("out-") + name); }
-
     QStringList pdfs(const QString& name) const
     {
         QStringList files;
@@ -131,7 +124,7 @@ public:
     bool waitForPdfs(const QString& name, int count)
     {
         return QTest::qWaitFor(
-            [&] { return pdfs(name).size() >= count && tool(u("lpstat"), {u("-o")}).trimmed().isEmpty(); }, 90000);
+            [&] { return pdfs(name).size() >= count && run(u("lpstat"), {u("-o")}).second.trimmed().isEmpty(); }, 90000);
     }
     QString log() const
     {
@@ -140,48 +133,24 @@ public:
     }
 
 private:
-    QString tool(const QString& program, const QStringList& args) const
-    {
-        QString out;
-        runTool(program, args, &out);
-        return out;
-    }
-    bool runTool(const QString& program, const QStringList& args, QString* out) const
-    {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        const bool ok = p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        *out = QString::fromLocal8Bit(p.readAll());
-        return ok;
-    }
-    void stop()
-    {
-        if (m_cupsd.state() != QProcess::NotRunning) {
-            m_cupsd.terminate();
-            if (!m_cupsd.waitForFinished(5000)) {
-                m_cupsd.kill();
-                m_cupsd.waitForFinished(2000);
-            }
-        }
-        for (const QString& f : std::as_const(m_instanceFiles))
-            QFile::remove(f);
-    }
-
     QTemporaryDir m_dir{QDir::tempPath() + u("/quittora-cups-XXXXXX")};
-    QString m_socket;
     QProcess m_cupsd;
     QStringList m_instanceFiles;
-    bool m_skip = false;
 };
 
-QString pdfText(const QString& file)
+// The words each printed PDF must hold; what is missing, with the page text.
+QString missingWords(const QStringList& pdfs, const QStringList& words, const QString& absent)
 {
-    QProcess p;
-    p.start(u("pdftotext"), {u("-layout"), file, u("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return u("pdftotext scheitert an ") + file;
-    return QString::fromUtf8(p.readAllStandardOutput());
+    QString missing;
+    for (const QString& pdf : pdfs) {
+        const auto [ok, text] = run(u("pdftotext"), {u("-layout"), pdf, u("-")});
+        for (const QString& word : words)
+            if (!ok || !text.contains(word))
+                missing += word + u(" fehlt in ") + pdf + u(":\n") + text;
+        if (text.contains(absent))
+            missing += absent + u(" steht in ") + pdf;
+    }
+    return missing;
 }
 
 const RechnungWindow::ScreenMetrics kScreen{QSize(1024, 768), QRect(0, 0, 1024, 768)};
@@ -190,26 +159,21 @@ class CupsPrint : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "cupsd und der cups-pdf-Drucker brauchen root-Rechte; dieser Test läuft nicht als root.";
         const QString why = cups.start();
-        if (!why.isEmpty()) {
-            if (cups.skipReason())
-                GTEST_SKIP() << why.toStdString();
-            FAIL() << why.toStdString();
-        }
+        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
         // The system default is another queue: the print must go where the
         // user's choice sends it, not where CUPS would.
         for (const QString& queue : {u("Buero"), u("Quittora_PDF")}) {
             const QString failed = cups.addPdfQueue(queue);
             ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
         }
-        const QString failed = cups.setDefault(u("Buero"));
-        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+        ASSERT_TRUE(run(u("/usr/sbin/lpadmin"), {u("-d"), u("Buero")}).first);
 
         ASSERT_TRUE(db.isValid()) << db.error().toStdString();
         invoice = db.addDocument(QString(), u("05.03.2024"), u("Rechnung"), false,
-                                 {{u("a1"), u("Herrn")},
-                                  {u("a2"), u("Hans Müller")},
-                                  {u("a5"), u("12345 Musterstadt")},
+                                 {{u("a1"), u("Herrn")}, {u("a2"), u("Hans Müller")}, {u("a5"), u("12345 Musterstadt")},
                                   {u("b1"), QString::number(sample.mueller)}});
         db.addLine(invoice, u("2"), u("Roggenbrot"), u("3,50"), u("7,00"), u("7"));
         window = std::make_unique<RechnungWindow>(t.ctx, db.db());
@@ -224,13 +188,7 @@ protected:
         window->rebind();
         settle();
     }
-    void settle()
-    {
-        auto* t3 = window->findChild<QTimer*>(u("Timer3"));
-        auto* t5 = window->findChild<QTimer*>(u("Timer5"));
-        ASSERT_TRUE(t3 && t5);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !t3->isActive() && !t5->isActive(); }, 3000));
-    }
+    void settle() { ASSERT_TRUE(test::settleWindow(*window)); }
 
     PrivateCups cups;
     test::TempDatabase db;
@@ -250,24 +208,16 @@ TEST_F(CupsPrint, TheChosenCupsQueuePrintsInvoiceAndDeliveryNoteInTwoCopies)
     QStringList listed;
     const auto chosen = whenModalOpens([&](QWidget* dialog) {
         auto* printers = dialog->findChild<QComboBox*>(u("cboPrinters"));
-        auto* copies = dialog->findChild<QLineEdit*>(u("txtKopien"));
         auto* save = dialog->findChild<QPushButton*>(u("cmdSpeichern"));
-        if (!printers || !copies || !save) {
-            dialog->close();
-            return;
-        }
-        for (int i = 0; i < printers->count(); ++i)
+        for (int i = 0; printers && i < printers->count(); ++i)
             listed << printers->itemText(i);
-        const int index = printers->findText(u("Quittora_PDF"));
-        if (index >= 0) {
+        if (const int index = listed.indexOf(u("Quittora_PDF")); index >= 0) {
             printers->setCurrentIndex(index);
             Q_EMIT printers->activated(index);
         }
-        copies->setText(u("2"));
-        if (save->isEnabled())
-            save->click();
-        else
-            dialog->close();
+        if (auto* copies = dialog->findChild<QLineEdit*>(u("txtKopien")))
+            copies->setText(u("2"));
+        save && save->isEnabled() ? save->click() : void(dialog->close());
     });
     window->findChild<QAction*>(u("mnuDrucker"))->trigger();
     ASSERT_TRUE(*chosen);
@@ -284,13 +234,8 @@ TEST_F(CupsPrint, TheChosenCupsQueuePrintsInvoiceAndDeliveryNoteInTwoCopies)
     ASSERT_TRUE(cups.waitForPdfs(u("Quittora_PDF"), 2)) << cups.log().toStdString();
     const QStringList invoices = cups.pdfs(u("Quittora_PDF"));
     ASSERT_EQ(invoices.size(), 2);
-    for (const QString& pdf : invoices) {
-        const QString text = pdfText(pdf);
-        for (const char* expected : {"Rechnung", "1000", "Hans Müller", "Roggenbrot", "7,00"})
-            EXPECT_TRUE(text.contains(u(expected))) << expected << " fehlt in " << pdf.toStdString() << ":\n"
-                                                    << text.toStdString();
-        EXPECT_FALSE(text.contains(u("Lieferschein")));
-    }
+    EXPECT_EQ(missingWords(invoices, {u("Rechnung"), u("1000"), u("Hans Müller"), u("Roggenbrot"), u("7,00")}, u("Lieferschein")),
+              QString());
 
     window->findChild<QAction*>(u("mnuLieferscheinDrucken"))->trigger();
     ASSERT_TRUE(cups.waitForPdfs(u("Quittora_PDF"), 4)) << cups.log().toStdString();
@@ -299,11 +244,6 @@ TEST_F(CupsPrint, TheChosenCupsQueuePrintsInvoiceAndDeliveryNoteInTwoCopies)
     for (const QString& pdf : invoices)
         notes.removeAll(pdf);
     ASSERT_EQ(notes.size(), 2);
-    for (const QString& pdf : notes) {
-        const QString text = pdfText(pdf);
-        for (const char* expected : {"Lieferschein", "Hans Müller", "Roggenbrot"})
-            EXPECT_TRUE(text.contains(u(expected))) << expected << " fehlt in " << pdf.toStdString() << ":\n"
-                                                    << text.toStdString();
-    }
+    EXPECT_EQ(missingWords(notes, {u("Lieferschein"), u("Hans Müller"), u("Roggenbrot")}, u("3,50")), QString());
     EXPECT_TRUE(cups.pdfs(u("Buero")).isEmpty());
 }

@@ -62,68 +62,63 @@ protected:
         ASSERT_TRUE(QFile::exists(installedBin() + QStringLiteral("/quittora")));
         ASSERT_TRUE(home.isValid());
     }
+    Outcome run(const char* program, const QStringList& args) const
+    {
+        return runInstalled(QString::fromLatin1(program), args, home.path());
+    }
     QTemporaryDir home;
 };
 
-TEST_F(InstalledPackage, CliCreatesADatabaseAndCountsIt)
+// Both programs run on a fresh home: the command line makes and counts a
+// database, the window program starts until ready, first on the database it
+// creates, then on one named on its command line, stored as "Datenpfad".
+TEST_F(InstalledPackage, TheProgramsRunOnAFreshHome)
 {
     const QString file = home.filePath(QStringLiteral("Firma.qtb"));
-    const Outcome init = runInstalled(QStringLiteral("quittora-cli"), {QStringLiteral("init"), file}, home.path());
+    const Outcome init = run("quittora-cli", {QStringLiteral("init"), file});
     ASSERT_EQ(init.exitCode, 0) << init.out.toStdString();
-    const Outcome info = runInstalled(QStringLiteral("quittora-cli"), {QStringLiteral("info"), file}, home.path());
+    const Outcome info = run("quittora-cli", {QStringLiteral("info"), file});
     ASSERT_EQ(info.exitCode, 0) << info.out.toStdString();
     for (const char* line : {"Rechnungen: 0", "Positionen: 0", "Kunden: 1", "Artikel: 1"})
         EXPECT_TRUE(info.out.contains(QString::fromLatin1(line))) << info.out.toStdString();
-}
 
-TEST_F(InstalledPackage, ProgramStartsOnAFreshHomeUntilItsWindowIsReady)
-{
-    const Outcome first = runInstalled(QStringLiteral("quittora"), {}, home.path());
+    const Outcome first = run("quittora", {});
     ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
     EXPECT_TRUE(first.out.contains(QStringLiteral("QUITTORA_READY ms="))) << first.out.toStdString();
-    // The first start created the default database in the fresh home.
     QStringList created;
-    for (QDirIterator it(home.path(), {QStringLiteral("Quittora.qtb")}, QDir::Files, QDirIterator::Subdirectories);
-         it.hasNext();)
+    for (QDirIterator it(home.path(), {QStringLiteral("Quittora.qtb")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         created << it.next();
     ASSERT_EQ(created.size(), 1) << first.out.toStdString();
-
-    // "quittora DATEI.qtb" opens that file and stores it as "Datenpfad".
     const QString other = home.filePath(QStringLiteral("Zweite Firma.qtb"));
     ASSERT_TRUE(QFile::copy(created.first(), other));
-    const Outcome second = runInstalled(QStringLiteral("quittora"), {other}, home.path());
+    const Outcome second = run("quittora", {other});
     ASSERT_EQ(second.exitCode, 0) << second.out.toStdString();
     const QSettings conf(home.filePath(QStringLiteral(".config/Quittora pro/Quittora pro.conf")), QSettings::IniFormat);
     EXPECT_EQ(conf.value(QStringLiteral("Startup/Datenpfad")).toString(), other);
 }
 
-TEST_F(InstalledPackage, PostalCodeLookupFindsMuenchenInTheInstalledDatabase)
+// The installed program's folder is usr/bin; the postal codes and the manual
+// it opens lie in usr/share/quittora.
+TEST_F(InstalledPackage, PostalCodesAndTheManualAreFoundInTheInstalledShare)
 {
-    // The installed program's folder is usr/bin; its plz.mdb lies in share.
     const QString path = plz::databasePath(installedBin());
     EXPECT_EQ(path, installedShare() + QStringLiteral("/plz.mdb"));
     plz::PostalCodeLookup lookup;
     ASSERT_TRUE(lookup.open(path)) << lookup.problem().toStdString();
     ASSERT_TRUE(lookup.search(QStringLiteral("80331")));
     EXPECT_EQ(plz::takeOverText(lookup.current().postleitzahl, lookup.current().ort), QStringLiteral("80331 München"));
-}
 
-TEST_F(InstalledPackage, HelpManualOpensTheInstalledManual)
-{
     TestContext t;
     t.folders.setProgramFolder(installedBin());
     Application app(t.ctx);
     RechnungWindow* window = app.start();
     ASSERT_NE(window, nullptr);
-    auto* manual = window->findChild<QAction*>(QStringLiteral("mnuAnleitung"));
-    ASSERT_NE(manual, nullptr);
-    manual->trigger();
+    window->findChild<QAction*>(QStringLiteral("mnuAnleitung"))->trigger();
     EXPECT_EQ(t.prompts.count(), 0);
     const QString pdf = installedShare() + QStringLiteral("/Anleitung.pdf");
     EXPECT_EQ(t.shell.opened(), QStringList{pdf});
     QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.read(5) == "%PDF-");
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-");
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace quittora;
 using namespace quittora::test;
 using namespace quittora::calendar;
@@ -15,10 +14,7 @@ namespace {
 
 const QDate kToday(2024, 9, 17);
 
-QWidget* grid(const CalendarDialog& dialog)
-{
-    return child<QWidget>(dialog, "MonthGrid");
-}
+QWidget* grid(const CalendarDialog& dialog) { return child<QWidget>(dialog, "MonthGrid"); }
 
 QRect cellRect(const CalendarDialog& dialog, int day)
 {
@@ -27,8 +23,7 @@ QRect cellRect(const CalendarDialog& dialog, int day)
     return QRect(QPoint(month.column(day) * cell.width(), month.row(day) * cell.height()), cell);
 }
 
-class CalendarDialogTest : public ::testing::Test {
-protected:
+struct CalendarDialogTest : ::testing::Test {
     FixedClock clock{QDateTime(kToday, QTime(10, 30))};
 };
 
@@ -36,31 +31,25 @@ protected:
 
 TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
 {
-    CalendarDialog titled(QDate(), clock, QStringLiteral("Rechnungsdatum"));
-    EXPECT_EQ(titled.windowTitle(), QStringLiteral("Rechnungsdatum"));
     CalendarDialog dialog(kToday, clock);
     ASSERT_TRUE(showAndWait(dialog));
-    const std::tuple<Qt::Key, Qt::KeyboardModifiers, QDate> table[] = {
-        {Qt::Key_Right, {}, QDate(2024, 9, 18)}, {Qt::Key_Down, {}, QDate(2024, 9, 25)},
-        {Qt::Key_Up, {}, QDate(2024, 9, 18)},    {Qt::Key_Left, {}, QDate(2024, 9, 17)},
-        {Qt::Key_Right, Qt::KeypadModifier, QDate(2024, 9, 18)}, // keypad arrows too
-        {Qt::Key_Home, {}, QDate(2024, 9, 18)},  {Qt::Key_A, {}, QDate(2024, 9, 18)}, // other keys change nothing
-        {Qt::Key_PageUp, {}, QDate(2024, 8, 18)}, {Qt::Key_PageDown, {}, QDate(2024, 9, 18)},
-    };
-    for (const auto& [key, modifiers, expected] : table) {
+    // Keypad arrows too; other keys change nothing.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int> table[] = {{Qt::Key_Right, {}, 9, 18},
+        {Qt::Key_Down, {}, 9, 25}, {Qt::Key_Up, {}, 9, 18}, {Qt::Key_Left, {}, 9, 17}, {Qt::Key_Right, Qt::KeypadModifier, 9, 18},
+        {Qt::Key_Home, {}, 9, 18}, {Qt::Key_A, {}, 9, 18}, {Qt::Key_PageUp, {}, 8, 18}, {Qt::Key_PageDown, {}, 9, 18}};
+    for (const auto& [key, modifiers, month, day] : table) {
         QTest::keyClick(grid(dialog), key, modifiers);
+        const QDate expected(2024, month, day);
         EXPECT_EQ(dialog.currentDate(), expected) << "key " << key;
         EXPECT_EQ(labelText(dialog, "MonthCaption"), calendar::monthCaption(expected)) << "key " << key;
     }
     EXPECT_TRUE(dialog.isVisible());
     for (const auto& [key, onGrid, result] : {std::tuple{Qt::Key_Return, true, QDialog::Accepted},
-                                              std::tuple{Qt::Key_Enter, true, QDialog::Accepted},
-                                              std::tuple{Qt::Key_Escape, false, QDialog::Rejected}}) {
+             {Qt::Key_Enter, true, QDialog::Accepted}, {Qt::Key_Escape, false, QDialog::Rejected}}) {
         CalendarDialog d(kToday, clock);
         ASSERT_TRUE(showAndWait(d));
         QTest::keyClick(onGrid ? grid(d) : static_cast<QWidget*>(&d), key);
-        EXPECT_EQ(d.result(), result) << "key " << key;
-        EXPECT_FALSE(d.isVisible()) << "key " << key;
+        EXPECT_TRUE(d.result() == result && !d.isVisible()) << "key " << key;
     }
 }
 
@@ -84,8 +73,7 @@ TEST_F(CalendarDialogTest, APressOnADayPicksItTheReleaseAcceptsAClickBesideTheGr
     const QPoint corner(2, beside.height() - 2);
     ASSERT_EQ(beside.childAt(corner), nullptr);
     QTest::mouseClick(&beside, Qt::LeftButton, {}, corner);
-    EXPECT_EQ(beside.result(), QDialog::Rejected);
-    EXPECT_FALSE(beside.isVisible());
+    EXPECT_TRUE(beside.result() == QDialog::Rejected && !beside.isVisible());
 }
 
 TEST_F(CalendarDialogTest, MonthButtonsStepOnEveryPressAndOnDoubleClicks)
@@ -101,7 +89,7 @@ TEST_F(CalendarDialogTest, MonthButtonsStepOnEveryPressAndOnDoubleClicks)
     QTest::mouseRelease(next, Qt::LeftButton);
     EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29));
     QTest::mouseClick(next, Qt::RightButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29));
+    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29)) << "a right click does not step";
 }
 
 TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAcceptedDateOrNothing)
@@ -109,8 +97,7 @@ TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAccepte
     const std::tuple<QString, QDate, Qt::Key, std::optional<QDate>> table[] = {
         {QStringLiteral("03.01.2023"), QDate(2023, 1, 3), Qt::Key_Return, QDate(2023, 1, 4)},
         {QStringLiteral("kein Datum"), kToday, Qt::Key_Return, QDate(2024, 9, 18)},
-        {QStringLiteral("03.01.2023"), QDate(2023, 1, 3), Qt::Key_Escape, std::nullopt},
-    };
+        {QStringLiteral("03.01.2023"), QDate(2023, 1, 3), Qt::Key_Escape, std::nullopt}};
     for (const auto& [field, opensOn, key, result] : table) {
         QDate openedOn;
         auto opened = whenModalOpens([&](QWidget* w) {
@@ -128,19 +115,14 @@ TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAccepte
 
 TEST(CalendarLayout, MonthsStartInTheColumnOfTheirWeekdayAndEveryDayIsInItsCell)
 {
+    // any day of the month, column of the 1st, days, rows: from a Sunday,
+    // exactly four weeks, from a Saturday (all six rows), leap February
     const std::tuple<QDate, int, int, int> table[] = {
-        // any day of the month, column of the 1st, days, rows
-        {QDate(2024, 9, 17), 0, 30, 5}, // begins on a Sunday
-        {QDate(2015, 2, 1), 0, 28, 4},  // exactly four weeks
-        {QDate(2025, 3, 31), 6, 31, 6}, // from a Saturday: all six rows
-        {QDate(2024, 2, 29), 4, 29, 5}, // leap February from a Thursday
-    };
+        {QDate(2024, 9, 17), 0, 30, 5}, {QDate(2015, 2, 1), 0, 28, 4}, {QDate(2025, 3, 31), 6, 31, 6}, {QDate(2024, 2, 29), 4, 29, 5}};
     for (const auto& [anyDay, offset, days, rows] : table) {
         const MonthLayout m = MonthLayout::of(anyDay);
         const std::string label = anyDay.toString(Qt::ISODate).toStdString();
-        EXPECT_EQ(m.offset, offset) << label;
-        EXPECT_EQ(m.days, days) << label;
-        EXPECT_EQ(m.rowsUsed(), rows) << label;
+        EXPECT_TRUE(m.offset == offset && m.days == days && m.rowsUsed() == rows) << label;
         int filled = 0; // also outside the grid
         for (int r = -1; r <= kRows; ++r)
             for (int c = -1; c <= kColumns; ++c)
@@ -150,11 +132,10 @@ TEST(CalendarLayout, MonthsStartInTheColumnOfTheirWeekdayAndEveryDayIsInItsCell)
             EXPECT_EQ(m.dayAt(m.column(day), m.row(day)), day) << label;
     }
     const QSize cell(24, 20);
-    const std::pair<QPoint, std::optional<QPoint>> points[] = {
-        {QPoint(23, 19), QPoint(0, 0)}, {QPoint(24, 20), QPoint(1, 1)}, {QPoint(7 * 24 - 1, 6 * 20 - 1), QPoint(6, 5)},
-        {QPoint(7 * 24, 5), std::nullopt}, // right of the seventh column is not the next row
-        {QPoint(5, 6 * 20), std::nullopt}, {QPoint(-1, 5), std::nullopt},
-    };
+    // Right of the seventh column is not the next row.
+    const std::pair<QPoint, std::optional<QPoint>> points[] = {{QPoint(23, 19), QPoint(0, 0)}, {QPoint(24, 20), QPoint(1, 1)},
+        {QPoint(7 * 24 - 1, 6 * 20 - 1), QPoint(6, 5)}, {QPoint(7 * 24, 5), std::nullopt}, {QPoint(5, 6 * 20), std::nullopt},
+        {QPoint(-1, 5), std::nullopt}};
     for (const auto& [point, expected] : points)
         EXPECT_EQ(cellAt(point, cell), expected) << point.x() << "," << point.y();
     EXPECT_EQ(cellAt(QPoint(5, 5), QSize()), std::nullopt);
@@ -162,28 +143,16 @@ TEST(CalendarLayout, MonthsStartInTheColumnOfTheirWeekdayAndEveryDayIsInItsCell)
 
 TEST(CalendarSteps, CrossMonthAndYearEndsClipToTheMonthEndAndStayInTheSupportedYears)
 {
+    using D = QDate;
     const std::tuple<QDate, Step, QDate> table[] = {
-        {QDate(2024, 3, 1), Step::PreviousDay, QDate(2024, 2, 29)},
-        {QDate(2024, 12, 28), Step::NextWeek, QDate(2025, 1, 4)},
-        {QDate(2024, 1, 3), Step::PreviousWeek, QDate(2023, 12, 27)},
-        {QDate(2015, 1, 31), Step::NextMonth, QDate(2015, 2, 28)},
-        {QDate(2015, 2, 28), Step::NextMonth, QDate(2015, 3, 28)}, // no memory of the 31st
-        {QDate(2024, 5, 31), Step::PreviousMonth, QDate(2024, 4, 30)},
-        {QDate(2024, 12, 15), Step::NextMonth, QDate(2025, 1, 15)},
-        {QDate(2025, 1, 15), Step::PreviousMonth, QDate(2024, 12, 15)},
-        {QDate(9999, 12, 31), Step::NextDay, QDate(9999, 12, 31)},
-        {QDate(9999, 12, 5), Step::NextMonth, QDate(9999, 12, 5)},
-        {QDate(100, 1, 1), Step::PreviousWeek, QDate(100, 1, 1)},
-    };
+        {D(2024, 3, 1), Step::PreviousDay, D(2024, 2, 29)}, {D(2024, 12, 28), Step::NextWeek, D(2025, 1, 4)},
+        {D(2024, 1, 3), Step::PreviousWeek, D(2023, 12, 27)}, {D(2015, 1, 31), Step::NextMonth, D(2015, 2, 28)},
+        {D(2015, 2, 28), Step::NextMonth, D(2015, 3, 28)}, // no memory of the 31st
+        {D(2024, 5, 31), Step::PreviousMonth, D(2024, 4, 30)}, {D(2024, 12, 15), Step::NextMonth, D(2025, 1, 15)},
+        {D(2025, 1, 15), Step::PreviousMonth, D(2024, 12, 15)}, {D(9999, 12, 31), Step::NextDay, D(9999, 12, 31)},
+        {D(9999, 12, 5), Step::NextMonth, D(9999, 12, 5)}, {D(100, 1, 1), Step::PreviousWeek, D(100, 1, 1)}};
     for (const auto& [from, how, expected] : table)
         EXPECT_EQ(step(from, how), expected) << from.toString(Qt::ISODate).toStdString() << " step " << int(how);
-    const std::pair<int, std::optional<Step>> keys[] = {
-        {Qt::Key_Right, Step::NextDay},    {Qt::Key_Left, Step::PreviousDay},    {Qt::Key_Down, Step::NextWeek},
-        {Qt::Key_Up, Step::PreviousWeek},  {Qt::Key_PageDown, Step::NextMonth}, {Qt::Key_PageUp, Step::PreviousMonth},
-        {Qt::Key_Home, std::nullopt},
-    };
-    for (const auto& [key, expected] : keys)
-        EXPECT_EQ(stepForKey(key), expected) << "key " << key;
 }
 
 TEST(CalendarTexts, AreGermanAndDatesParseLeniently)
@@ -192,10 +161,8 @@ TEST(CalendarTexts, AreGermanAndDatesParseLeniently)
     EXPECT_TRUE(monthName(13).isEmpty());
     EXPECT_EQ(weekdayHeader().join(QLatin1Char(' ')), QStringLiteral("So Mo Di Mi Do Fr Sa"));
     EXPECT_EQ(formatDate(QDate(2024, 9, 1)), QStringLiteral("01.09.2024"));
-    const std::pair<const char*, QDate> table[] = {
-        {" 1.9.2024 ", QDate(2024, 9, 1)}, {"15.03.29", QDate(2029, 3, 15)}, {"15.03.30", QDate(1930, 3, 15)},
-    };
-    for (const auto& [text, expected] : table)
+    for (const auto& [text, expected] :
+         {std::pair{" 1.9.2024 ", QDate(2024, 9, 1)}, {"15.03.29", QDate(2029, 3, 15)}, {"15.03.30", QDate(1930, 3, 15)}})
         EXPECT_EQ(parseDate(QString::fromLatin1(text)), expected) << text;
     for (const char* bad : {"", "heute", "29.02.2023", "01.13.2024", "1.1.", "01-09-2024", "01.09.2024x", "1.1.123"})
         EXPECT_FALSE(parseDate(QString::fromLatin1(bad)).isValid()) << bad;

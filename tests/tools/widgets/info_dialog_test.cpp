@@ -12,7 +12,7 @@ using namespace quittora::test;
 
 namespace {
 
-class InfoDialogTest : public DialogTest {};
+using InfoDialogTest = DialogTest;
 
 } // namespace
 
@@ -33,13 +33,10 @@ TEST_F(InfoDialogTest, ShowsTheDisclaimerWordForWordNothingCutOffAndTheNameOverI
             continue;
         EXPECT_FALSE(Qt::mightBeRichText(l->text())) << qPrintable(l->objectName());
         EXPECT_TRUE(d.rect().contains(QRect(l->mapTo(&d, QPoint(0, 0)), l->size()))) << qPrintable(l->objectName());
-        if (l->wordWrap())
-            EXPECT_GE(l->height(), l->heightForWidth(l->width())) << qPrintable(l->objectName());
-        else
-            EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());
+        EXPECT_GE(l->wordWrap() ? l->height() : l->width(), l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().width())
+            << qPrintable(l->objectName());
     }
-    QLabel* name = child<QLabel>(d, "Label1");
-    QLabel* shadow = child<QLabel>(d, "Label2");
+    QLabel *name = child<QLabel>(d, "Label1"), *shadow = child<QLabel>(d, "Label2");
     EXPECT_EQ(shadow->mapTo(&d, QPoint(0, 0)) - name->mapTo(&d, QPoint(0, 0)), QPoint(1, 1));
     EXPECT_NE(shadow->palette().color(QPalette::WindowText), name->palette().color(QPalette::WindowText));
     const QObjectList siblings = name->parentWidget()->children();
@@ -54,9 +51,8 @@ TEST_F(InfoDialogTest, LinksOpenOnALeftClickOrSpaceAndTheDialogClosesWithItsButt
     auto opened = whenModalOpens([&](QWidget* w) {
         seen = w;
         centre = w->frameGeometry().center();
-        QTest::mouseClick(child<QLabel>(*w, "Label8"), Qt::RightButton);
-        QTest::mouseClick(child<QLabel>(*w, "Label9"), Qt::LeftButton);
-        QTest::mouseClick(child<QLabel>(*w, "Label8"), Qt::LeftButton);
+        for (const auto& [link, button] : {std::pair{"Label8", Qt::RightButton}, {"Label9", Qt::LeftButton}, {"Label8", Qt::LeftButton}})
+            QTest::mouseClick(child<QLabel>(*w, link), button);
         QTest::keyClick(child<QLabel>(*w, "Label9"), Qt::Key_Space);
         t.shell.setResult(false);
         QTest::mouseClick(child<QLabel>(*w, "Label9"), Qt::LeftButton);

@@ -2,6 +2,7 @@
 #include "support/PostalCodeFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TempDatabase.h"
+#include "support/TestDatabaseFile.h"
 #include "support/ToolsDialogs.h"
 #include "tools/PostalCodeLookup.h"
 #include "tools/PostalCodes.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,12 +32,6 @@ namespace {
 QString s(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
 }
 
 void withDatabase(const QString& path, const std::function<void(QSqlQuery&)>& work)
@@ -82,9 +76,7 @@ TEST(PostalCodeCsv, ReaderKeepsQuotedFieldsAndNamesTheLineOfAnOpenQuote)
         {QChar(0xFEFF) + s("a,\"b, c\",\"say \"\"hi\"\"\"\r\n\"two\nlines\",,end\n\nx,"),
          {{s("a"), s("b, c"), s("say \"hi\"")}, {s("two\nlines"), QString(), s("end")}, {s("x"), QString()}}, ""},
         {s("O'Brien,5\" Zoll,\"a\"b\n"), {{s("O'Brien"), s("5\" Zoll"), s("ab")}}, ""},
-        {s("a,b\nc,d\n\"open,\nstill open\n"), {{s("a"), s("b")}, {s("c"), s("d")}},
-         "Zeile 3: Ein Feld in Anführungszeichen wird nicht geschlossen."},
-    };
+        {s("a,b\nc,d\n\"open,\nstill open\n"), {{s("a"), s("b")}, {s("c"), s("d")}}, "Zeile 3: Ein Feld in Anführungszeichen wird nicht geschlossen."}};
     for (const auto& [text, expected, error] : table) {
         CsvReader reader(text);
         QList<QStringList> records;
@@ -115,13 +107,11 @@ TEST(PostalCodeCsv, ColumnsByNameRowsWithoutCodeOrTownSkippedStatesInGermanBadFi
         rows << row.postleitzahl + u' ' + row.ort + u' ' + row.bundesland;
     EXPECT_EQ(rows.join(u'|'), s("1010 Wien |1 L Sachsen|5 R Mecklenburg-Vorpommern|6 H Niedersachsen|8 K Hessen"));
 
-    const std::pair<QString, const char*> bad[] = {
-        {files.filePath(s("fehlt.csv")), "kann nicht gelesen werden"},
+    const std::pair<QString, const char*> bad[] = {{files.filePath(s("fehlt.csv")), "kann nicht gelesen werden"},
         {files.writeFile(s("leer.csv"), QString()), "ist leer"},
         {files.writeFile(s("kopf.csv"), s(PostalCodeFixture::kHeader)), "enthält keine Postleitzahlen"},
         {files.writeFile(s("spalten.csv"), s("plz,ort\n10115,Berlin\n")), "ist keine Postleitzahlen-Datei"},
-        {files.writeBytes(s("latin1.csv"), QByteArray("zipcode,place\n80331,M\xfcnchen\n")), "ist keine UTF-8-Textdatei"},
-    };
+        {files.writeBytes(s("latin1.csv"), QByteArray("zipcode,place\n80331,M\xfcnchen\n")), "ist keine UTF-8-Textdatei"}};
     for (const auto& [path, expected] : bad) {
         EXPECT_FALSE(readPostalCodeCsv(path, &message)) << path.toStdString();
         EXPECT_TRUE(message.contains(s(expected))) << message.toStdString();
@@ -149,11 +139,9 @@ TEST(PostalCodeRules, SearchPlansFollowTheTextsFormAndTownKeysIgnoreCaseAndAccen
         EXPECT_EQ(plan.sortFirst, sortFirst) << text;
         EXPECT_EQ(plan.prefix, s(prefix)) << text;
     }
-    const std::pair<const char16_t*, const char*> keys[] = {
-        {u"Österreich", "osterreich"}, {u"GROSSENHAIN", "grossenhain"}, {u"Genève", "geneve"}, {u"Bad Tölz-Ärzen", "bad tolz-arzen"}};
-    for (const auto& [name, key] : keys)
+    for (const auto& [name, key] : {std::pair{u"Österreich", "osterreich"}, {u"GROSSENHAIN", "grossenhain"},
+                                    {u"Großenhain", "grossenhain"}, {u"Genève", "geneve"}, {u"Bad Tölz-Ärzen", "bad tolz-arzen"}})
         EXPECT_EQ(townKey(name), s(key)) << key;
-    EXPECT_EQ(townKey(u"GROSSENHAIN"), townKey(u"Großenhain"));
     for (const char* other : {"", "3", "-1", "x"})
         EXPECT_EQ(countryFromSetting(s(other)), std::nullopt) << other;
 }
@@ -169,16 +157,14 @@ TEST(PostalCodeImport, ARefreshReplacesTheDatabaseBadInputOrAForeignFileStayAsTh
     EXPECT_EQ(tableRows(target, Country::Schweiz)[2], s("1201|Genève|Genève|Canton de Genève"));
     const QString header = s(PostalCodeFixture::kHeader);
     // A broken Swiss file, or one without codes, writes nothing, not even Germany.
-    const QByteArray before = fileHash(target);
+    const QByteArray before = testfiles::bytesOf(target);
     files.writeFile(s("de.csv"), header + s("DE,99084,Erfurt,Thüringen,15,,00,\"Erfurt, Stadt\",16051,50.98,11.03\n"));
     for (const auto& [swiss, message] : {std::pair{header + s("CH,8001,\"Zürich\n"), "ch.csv"},
                                          std::pair{header, "enthält keine Postleitzahlen"}}) {
         files.writeFile(s("ch.csv"), swiss);
         const ImportResult result = importPostalCodes(target, files.csvFiles());
-        EXPECT_FALSE(result.ok);
-        EXPECT_TRUE(result.message.contains(s(message))) << result.message.toStdString();
-        EXPECT_EQ(fileHash(target), before);
-        EXPECT_TRUE(noLeftovers(target));
+        EXPECT_TRUE(!result.ok && result.message.contains(s(message))) << result.message.toStdString();
+        EXPECT_TRUE(testfiles::bytesOf(target) == before && noLeftovers(target));
     }
     files.writeFile(s("ch.csv"), header + s("CH,3000,Bern,Kanton Bern,BE,,,,,46.95,7.45\n"));
     ASSERT_TRUE(importPostalCodes(target, files.csvFiles()).ok);
@@ -187,12 +173,11 @@ TEST(PostalCodeImport, ARefreshReplacesTheDatabaseBadInputOrAForeignFileStayAsTh
     // Another program's SQLite file is never replaced; an empty file holds nothing to lose.
     test::TempDatabase business;
     ASSERT_TRUE(business.isValid()) << business.error().toStdString();
-    const QByteArray kept = fileHash(business.path());
+    const QByteArray kept = testfiles::bytesOf(business.path());
     const ImportResult refused = importPostalCodes(business.path(), files.csvFiles());
-    EXPECT_FALSE(refused.ok);
-    EXPECT_TRUE(refused.message.contains(s("ist keine Postleitzahlen-Datenbank und wird nicht ersetzt"))) << refused.message.toStdString();
-    EXPECT_EQ(fileHash(business.path()), kept);
-    EXPECT_FALSE(isPostalCodeDatabase(business.path()));
+    EXPECT_TRUE(!refused.ok && refused.message.contains(s("ist keine Postleitzahlen-Datenbank und wird nicht ersetzt")))
+        << refused.message.toStdString();
+    EXPECT_TRUE(testfiles::bytesOf(business.path()) == kept && !isPostalCodeDatabase(business.path()));
     const QString empty = files.writeFile(s("leer.mdb"), QString());
     EXPECT_TRUE(importPostalCodes(empty, files.csvFiles()).ok && isPostalCodeDatabase(empty));
 }
@@ -268,12 +253,11 @@ TEST_F(PostalCodeLookupTest, SearchesFindTheFirstRecordBeginningWithTheTextInThe
     EXPECT_EQ(lookup.position(), 5);
     for (const char* text : {"'", "1' OR '1'='1", "%", "_", "Ber["})
         EXPECT_TRUE(!lookup.search(s(text)) && lookup.status() == PostalCodeLookup::Status::Ok) << text;
-    lookup.setCountry(Country::Schweiz);
-    EXPECT_TRUE(lookup.search(s("CH-3000")));
-    EXPECT_EQ(currentText(), s("3000 Bern"));
-    lookup.setCountry(Country::Oesterreich);
-    EXPECT_TRUE(lookup.search(s("1020 Wien")));
-    EXPECT_EQ(currentText(), s("1020 Wien"));
+    for (const auto& [country, text, found] : {std::tuple{Country::Schweiz, "CH-3000", "3000 Bern"},
+                                               {Country::Oesterreich, "1020 Wien", "1020 Wien"}}) {
+        lookup.setCountry(country);
+        EXPECT_TRUE(lookup.search(s(text)) && currentText() == s(found)) << text;
+    }
 }
 
 TEST_F(PostalCodeLookupTest, RowsAreReadInBlocksAcrossALongList)
@@ -298,26 +282,22 @@ TEST(PostalCodeLookupFile, UnusableDatabasesAreSaidAndEverythingStaysSafe)
     PostalCodeFixture files;
     PostalCodeLookup lookup;
     const QString missing = files.filePath(s("plz.mdb"));
-    EXPECT_FALSE(lookup.open(missing));
-    EXPECT_EQ(lookup.status(), PostalCodeLookup::Status::Missing);
+    EXPECT_FALSE(lookup.open(missing) || lookup.status() != PostalCodeLookup::Status::Missing);
     EXPECT_EQ(lookup.problem(), s("Die Postleitzahlen-Datenbank „%1“ wurde nicht gefunden. Postleitzahlen können darum "
                                   "nicht gesucht werden.").arg(QDir::toNativeSeparators(missing)));
     lookup.setCountry(Country::Schweiz);
-    EXPECT_FALSE(lookup.moveNext());
-    EXPECT_FALSE(QFile::exists(missing)) << "never created";
+    EXPECT_FALSE(lookup.moveNext() || QFile::exists(missing)) << "never created";
 
     // Another kind of file and a table with a hole in its positions are unreadable.
     const QString gap = files.buildDatabase();
-    withDatabase(gap, [](QSqlQuery& q) { EXPECT_TRUE(q.exec(s("DELETE FROM tbl_PLZ_Schweiz WHERE Postleitzahl = '3000'"))); });
+    ASSERT_TRUE(testfiles::execOn(gap, "DELETE FROM tbl_PLZ_Schweiz WHERE Postleitzahl = '3000'"));
     EXPECT_FALSE(lookup.open(files.writeFile(s("text.mdb"), s("kein SQLite"))));
-    EXPECT_EQ(lookup.status(), PostalCodeLookup::Status::Unreadable);
-    EXPECT_TRUE(lookup.problem().contains(s("kann nicht gelesen werden")));
+    EXPECT_TRUE(lookup.status() == PostalCodeLookup::Status::Unreadable && lookup.problem().contains(s("kann nicht gelesen werden")));
     EXPECT_FALSE(lookup.search(s("Ber")));
     ASSERT_TRUE(lookup.open(gap)) << "Germany is whole";
     QSignalSpy failed(&lookup, &PostalCodeLookup::failed);
     lookup.setCountry(Country::Schweiz);
-    EXPECT_EQ(failed.count(), 1);
-    EXPECT_EQ(lookup.recordCount(), 0);
+    EXPECT_TRUE(failed.count() == 1 && lookup.recordCount() == 0);
 }
 
 namespace {
@@ -390,8 +370,7 @@ TEST_F(PostalCodeDialogTest, ACountryShowsItsTableAndIsRememberedOnEveryWayOfClo
     };
     for (const auto& [option, close, setting, expected] : table) {
         PostalCodeDialog dialog(t.ctx, path, QStringLiteral("8001"));
-        if (QByteArray(option) == "Option2")
-            EXPECT_EQ(dialog.lookup().country(), plz::Country::Schweiz) << "the remembered country";
+        EXPECT_TRUE(QByteArray(option) != "Option2" || dialog.lookup().country() == plz::Country::Schweiz) << "the remembered country";
         open(dialog, true);
         QTest::mouseClick(child<QRadioButton>(dialog, option), Qt::LeftButton);
         EXPECT_EQ(shown(dialog), QString::fromUtf8(expected)) << "the table's own order, the search not repeated";
