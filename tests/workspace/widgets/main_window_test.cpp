@@ -9,7 +9,6 @@
 #include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/RechnungMenus.h"
 
-#include <QAbstractItemModelTester>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -38,35 +37,30 @@ protected:
         EXPECT_EQ(find<QPushButton>("Command3")->text(), u("Artikel in Rechnung &übernehmen"));
         EXPECT_TRUE(find<QPushButton>("Command29")->isHidden());
     }
+    int gridRows() { return find<QTableView>("DBGrid5")->model()->rowCount(); }
+    void answer(Prompts::Button b) { t.prompts.answerMessage(b); }
 };
 
 TEST_F(MainWindow, LoadShowsTheLastDocumentAndPagingCarriesLinesAndCustomer)
 {
-    EXPECT_EQ(shown("Text2 Text3 Label24 Label25"), u("1003|04.03.2024|4 Artikel|4 Kunden"));
-    EXPECT_EQ(shown("Label13 Text32"), u("%1|%2").arg(db.setting(u("Titel")).toString(), nextNumber()));
-    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
-    for (const char* g : {"DBGrid1", "DBGrid2", "DBGrid3", "DBGrid4", "DBGrid5"})
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(
-            find<QTableView>(g)->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
+    EXPECT_EQ(shown("Text2 Text3 Label24 Label25 Label13 Text32"),
+              u("1003|04.03.2024|4 Artikel|4 Kunden|%1|%2").arg(db.setting(u("Titel")).toString(), nextNumber()));
     customers().refresh(); // the last document's customer is gone; follow again
     // Name, kind, paid, customer shown, lines.
     const char* pages[][2] = {
         {"Data3First", "Hans Müller|Rechnung|0|Müller|2"}, {"Data3Next", "Eva Schmidt|Rechnung|1|Schmidt|1"},
         {"Data3Next", "Firma Abele|Angebot|0|Abele|3"},    {"Data3Last", "Otto Weg|Rechnung|0|Abele|1"},
-        {"Data3Next", "Otto Weg|Rechnung|0|Abele|1"}};
-    for (const auto& [button, shows] : pages) {
+        {"Data3Next", "Otto Weg|Rechnung|0|Abele|1"}}; for (const auto& [button, shows] : pages) {
         click(button);
         settle();
-        EXPECT_EQ(shown("Text8 Combo3 Check1 Text18") + u("|%1").arg(find<QTableView>("DBGrid5")->model()->rowCount()),
-                  u(shows));
+        EXPECT_EQ(shown("Text8 Combo3 Check1 Text18") + u("|%1").arg(gridRows()), u(shows)) << button;
     }
     EXPECT_EQ(find<QTableView>("DBGrid2")->currentIndex().row(), customers().position());
     const qint64 added = db.addDocument(u("3000"), u("05.03.2024"));
     db.addCustomer(u("Neukunde"));
     reread();
     EXPECT_EQ(docs().currentId(), added);
-    EXPECT_EQ(shown("Label25"), u("5 Kunden"));
-    EXPECT_EQ(find<QTableView>("DBGrid5")->model()->rowCount(), 0);
+    EXPECT_EQ(shown("Label25") + u("|%1").arg(gridRows()), u("5 Kunden|0"));
 }
 
 TEST_F(MainWindow, ClosingStoresWhatWasTypedAndEndsTheProgramUnlessTheBackupClosedIt)
@@ -77,19 +71,16 @@ TEST_F(MainWindow, ClosingStoresWhatWasTypedAndEndsTheProgramUnlessTheBackupClos
     action("mnuOeffnen")->trigger();
     EXPECT_EQ(open.count(), 1);
     EXPECT_EQ(stored(sample.doc4, "a4"), u("Weg 1"));
-    EXPECT_FALSE(docs().isDirty());
     // Closed by the backup window: stored, and the program goes on.
     t.state.backupFlag = 1;
-    edit("Text8")->selectAll();
-    typeText(edit("Text8"), u("Otto Weg-Neu"));
+    type("Text8", u("Otto Weg-Neu"));
     window->close();
     EXPECT_EQ(end.count(), 0);
     EXPECT_EQ(stored(sample.doc4, "a2"), u("Otto Weg-Neu"));
     window->show();
     t.state.backupFlag = 0;
     action("mnuBeenden")->trigger();
-    EXPECT_EQ(end.count(), 1);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(end.count() == 1 && !window->isVisible());
 }
 
 TEST_F(MainWindow, NewDocumentIsAnInvoiceOfTodayAndAHeadFieldStartsOneWhenThereIsNone)
@@ -100,10 +91,8 @@ TEST_F(MainWindow, NewDocumentIsAnInvoiceOfTodayAndAHeadFieldStartsOneWhenThereI
     EXPECT_EQ(t.prompts.count(), 1);
 
     click("Command4");
-    const qint64 id = docs().currentId();
     EXPECT_EQ(db.count(u("Rechnungen")), 5);
-    EXPECT_EQ(stored(id, "a8 a156 a7"), u("01.03.2024|Rechnung|"));
-    EXPECT_EQ(shown("Text3"), u("01.03.2024"));
+    EXPECT_EQ(stored(docs().currentId(), "a8 a156 a7") + shown("Text3"), u("01.03.2024|Rechnung|01.03.2024"));
     EXPECT_EQ(window->tabs()->currentIndex(), 1);
     EXPECT_EQ(lines().recordCount(), 0);
 
@@ -127,11 +116,11 @@ TEST_F(MainWindow, TakingOverTheCustomerAsksBeforeOverwritingAndBringsTheCustome
     ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '3' WHERE ID = ?"), {sample.mueller}));
     customers().refresh();
     ASSERT_TRUE(customers().moveToId(sample.mueller));
-    t.prompts.answerMessage(FakePrompts::No);
+    answer(FakePrompts::No);
     click("Command2");
     EXPECT_EQ(lastMessage(), u("Kopf überschreiben ?|Soll der Kopf in der aktuellen Rechnung überschrieben werden ?"));
     EXPECT_EQ(stored(sample.doc4, "a2"), u("Otto Weg"));
-    t.prompts.answerMessage(FakePrompts::Yes);
+    answer(FakePrompts::Yes);
     click("Command2");
     EXPECT_EQ(stored(sample.doc4, "a2 b1"), u("Hans Müller|%1").arg(sample.mueller));
     EXPECT_EQ(window->tabs()->currentIndex(), 0);
@@ -185,17 +174,14 @@ TEST_F(MainWindow, LinesAreCheckedAddedChangedAndDeletedWithTheTotalsStoredAtOnc
     edit("Text12")->setText(u("4"));
     EXPECT_EQ(shown("Text16"), u("6,00"));
     click("Command3");
-    EXPECT_EQ(linesOf(doc), 2);
     auto* grid = find<QTableView>("DBGrid5");
     EXPECT_EQ(grid->model()->index(0, 1).data().toString() + grid->model()->index(0, 6).data().toString(), u("46,00"));
-    EXPECT_EQ(stored(doc, "a6"), u("7,14"));
-    EXPECT_EQ(shown("Label17 Text12"), u("7,14|"));
+    EXPECT_EQ(u("%1|").arg(linesOf(doc)) + stored(doc, "a6") + u("|") + shown("Label17 Text12"), u("2|7,14|7,14|"));
     expectEntryMode();
 
     pickFirstLine();
     click("Command29");
-    EXPECT_EQ(linesOf(doc), 1);
-    EXPECT_EQ(stored(doc, "a14 a6"), u("0,00|0,00"));
+    EXPECT_EQ(u("%1|").arg(linesOf(doc)) + stored(doc, "a14 a6"), u("1|0,00|0,00"));
     expectEntryMode();
     // Paging away ends the change mode and touches no line there.
     goTo(sample.doc4);
@@ -208,26 +194,23 @@ TEST_F(MainWindow, LinesAreCheckedAddedChangedAndDeletedWithTheTotalsStoredAtOnc
 
 TEST_F(MainWindow, DeletingADocumentTakesItsLinesAndOlderOnesAreDeletedSparingTheCurrent)
 {
-    t.prompts.answerMessage(FakePrompts::No);
+    answer(FakePrompts::No);
     click("Command5");
     EXPECT_EQ(lastMessage(), u("Rechnung löschen|die Rechnung Nr. 1003 vom 04.03.2024 wirklich löschen ?"));
     EXPECT_EQ(db.count(u("Rechnungen")), 4);
-    t.prompts.answerMessage(FakePrompts::Yes);
+    answer(FakePrompts::Yes);
     click("Command5");
-    EXPECT_EQ(db.count(u("Rechnungen"), u("ID = ?"), {sample.doc4}), 0);
-    EXPECT_EQ(linesOf(sample.doc4), 0);
+    EXPECT_EQ(db.count(u("Rechnungen"), u("ID = ?"), {sample.doc4}) + linesOf(sample.doc4), 0);
     EXPECT_EQ(docs().currentId(), sample.doc3);
     EXPECT_EQ(lines().recordCount(), 3);
 
     EXPECT_FALSE(window->menus().rechnungenLoeschen->isEnabled());
-    ASSERT_TRUE(docs().moveToId(sample.doc2));
-    t.prompts.answerMessage(FakePrompts::No);
-    window->documents().Rechnungen_delete();
-    EXPECT_EQ(lastMessage(), u("Achtung !|Sollen alle Rechnungen vor dieser gelöscht werden ?"));
-    EXPECT_EQ(db.count(u("Rechnungen")), 3);
-    ASSERT_TRUE(docs().moveToId(sample.doc2));
-    t.prompts.answerMessage(FakePrompts::Yes);
-    window->documents().Rechnungen_delete();
+    for (const Prompts::Button b : {FakePrompts::No, FakePrompts::Yes}) {
+        ASSERT_TRUE(docs().moveToId(sample.doc2));
+        answer(b);
+        window->documents().Rechnungen_delete();
+        EXPECT_EQ(lastMessage(), u("Achtung !|Sollen alle Rechnungen vor dieser gelöscht werden ?"));
+    }
     EXPECT_EQ(db.count(u("Rechnungen")), 2);
     EXPECT_EQ(db.count(u("Rechnungen"), u("ID = ?"), {sample.doc2}), 1);
     EXPECT_EQ(linesOf(sample.doc1), 0);
@@ -235,10 +218,9 @@ TEST_F(MainWindow, DeletingADocumentTakesItsLinesAndOlderOnesAreDeletedSparingTh
     // The last one leaves nothing to delete or take over.
     ASSERT_TRUE(db.exec(u("DELETE FROM Rechnungen WHERE ID <> ?"), {sample.doc2}));
     reread();
-    t.prompts.answerMessage(FakePrompts::Yes);
+    answer(FakePrompts::Yes);
     click("Command5");
-    EXPECT_EQ(db.count(u("Rechnungen")), 0);
-    EXPECT_EQ(linesOf(sample.doc2), 0);
+    EXPECT_EQ(db.count(u("Rechnungen")) + linesOf(sample.doc2), 0);
     EXPECT_TRUE(edit("Text8")->text().isEmpty());
     const int asked = t.prompts.count();
     click("Command2");
@@ -252,16 +234,14 @@ TEST_F(MainWindow, DeletingADocumentTakesItsLinesAndOlderOnesAreDeletedSparingTh
 TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
 {
     const struct {
-        const char* what;
         int tab;
-        const char *add, *save, *remove, *field1, *field2, *table, *countLabel, *countWord;
-        const char *storeFirst, *questionTitle, *question, *last;
+        const char *add, *save, *remove, *field1, *field2, *table, *countLabel;
+        const char *storeFirst, *question, *last;
         std::function<void()> selectOne; // narrows the list to one record of several
         const char *selectionLabel, *selectionText, *selectionQuestion;
     } kinds[] = {
-        {"customers", 1, "Command7", "Command15", "Command9", "Text18", "Text19", "Kunden", "Label25", "Kunden",
-         "Den Kunden können Sie erst jetzt nach Speicherung löschen", "Kunden löschen",
-         "den Kunden Nina Neumann wirklich löschen ?",
+        {1, "Command7", "Command15", "Command9", "Text18", "Text19", "Kunden", "Label25",
+         "Den Kunden können Sie erst jetzt nach Speicherung löschen", "Kunden löschen|den Kunden Nina Neumann wirklich löschen ?",
          "Diesen Kunden können Sie erst nach dem Zufügen eines neuen Kunden löschen. Eine Kunde muß als "
          "Mustersatz im Datenbestand erhalten bleiben.",
          [this] {
@@ -269,9 +249,8 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
              click("Command23");
          },
          "Label58", "0 Kunden selektiert nach \"schmidt\"", "den Kunden Eva Schmidt wirklich löschen ?"},
-        {"articles", 2, "Command14", "Command16", "Command6", "Text25", "Text24", "Artikel", "Label24", "Artikel",
-         "Den Artikel können Sie erst jetzt nach Speicherung löschen", "Artikel löschen",
-         "den Artikel Neumann wirklich löschen ?",
+        {2, "Command14", "Command16", "Command6", "Text25", "Text24", "Artikel", "Label24",
+         "Den Artikel können Sie erst jetzt nach Speicherung löschen", "Artikel löschen|den Artikel Neumann wirklich löschen ?",
          "Diesen Artikel können Sie erst nach dem Zufügen eines neuen Artikels löschen. Eine Artikel muß als "
          "Mustersatz im Datenbestand erhalten bleiben.",
          [this] {
@@ -282,15 +261,15 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
          "Label24", "0 Artikel", "den Artikel Beratung wirklich löschen ?"},
     };
     for (const auto& k : kinds) {
-        SCOPED_TRACE(k.what);
+        SCOPED_TRACE(k.table);
         const qint64 start = rows(k.table);
-        auto count = [&](qint64 n) { return QString::number(n) + u(" ") + u(k.countWord); };
+        const auto count = [&](qint64 n) { return u("%1 %2|%1").arg(n).arg(u(k.table)); };
+        const auto counted = [&] { return shown(k.countLabel) + u("|%1").arg(rows(k.table)); };
         setTab(k.tab);
         click(k.add);
         type(k.field1, u("Gespeichert"));
         click(k.save);
-        EXPECT_EQ(rows(k.table), start + 1);
-        EXPECT_EQ(shown(k.countLabel), count(start + 1));
+        EXPECT_EQ(counted(), count(start + 1));
 
         click(k.add);
         type(k.field1, u("Neumann"));
@@ -298,19 +277,18 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
         click(k.remove);
         EXPECT_EQ(lastMessage(), u("Fehler !|") + u(k.storeFirst));
         EXPECT_EQ(rows(k.table), start + 2);
-        t.prompts.answerMessage(Prompts::No);
+        answer(Prompts::No);
         click(k.remove);
-        EXPECT_EQ(lastMessage(), u(k.questionTitle) + u("|") + u(k.question));
+        EXPECT_EQ(lastMessage(), u(k.question));
         EXPECT_EQ(rows(k.table), start + 2);
-        t.prompts.answerMessage(Prompts::Yes);
+        answer(Prompts::Yes);
         click(k.remove);
-        EXPECT_EQ(rows(k.table), start + 1);
-        EXPECT_EQ(shown(k.countLabel), count(start + 1));
+        EXPECT_EQ(counted(), count(start + 1));
 
         // The only record of a selection can go: the table holds more.
         k.selectOne();
         ASSERT_EQ(window->sources().byName(k.tab == 1 ? u("Data1") : u("Data2"))->recordCount(), 1);
-        t.prompts.answerMessage(Prompts::Yes);
+        answer(Prompts::Yes);
         click(k.remove);
         EXPECT_EQ(lastText(), u(k.selectionQuestion));
         EXPECT_EQ(rows(k.table), start);
@@ -356,19 +334,19 @@ protected:
         EXPECT_TRUE(*done);
         return opened;
     }
+    QString numbers() const { return stored(fresh, "a7") + u("|") + nextNumber(); }
 
     qint64 fresh = 0;
 };
 
 TEST_F(Output, PrintAssignsTheNumberTypedInTheStatusPanelOnceAndTheDeliveryNoteNone)
 {
-    EXPECT_FLOAT_EQ(t.state.xwert, 4.0f); // the margins of the printer, taken at load
-    EXPECT_FLOAT_EQ(t.state.ywert, 3.0f);
+    EXPECT_EQ(QPointF(t.state.xwert, t.state.ywert), QPointF(4, 3)); // the margins of the printer, taken at load
     ASSERT_EQ(docs().currentId(), fresh);
     action("mnuLieferscheinDrucken")->trigger();
     ASSERT_EQ(printers->jobs.size(), 1u);
     EXPECT_EQ(stored(fresh, "a7"), QString());
-    t.prompts.answerMessage(Prompts::No);
+    answer(Prompts::No);
     action("mnuRechnungDrucken")->trigger();
     EXPECT_EQ(printers->jobs.size(), 1u);
     const auto head = documents::loadHead(db.db(), fresh);
@@ -380,12 +358,10 @@ TEST_F(Output, PrintAssignsTheNumberTypedInTheStatusPanelOnceAndTheDeliveryNoteN
     click("Command8");
     EXPECT_EQ(dialogs, dialogsBefore + 1);
     ASSERT_EQ(printers->jobs.size(), 2u);
-    EXPECT_EQ(stored(fresh, "a7") + u("|") + nextNumber(), u("2000|2001"));
-    EXPECT_EQ(docs().text(u("a7")), u("2000"));
-    EXPECT_EQ(shown("Text2 Text32"), u("2000|2001"));
+    EXPECT_EQ(numbers() + u("|") + docs().text(u("a7")) + u("|") + shown("Text2 Text32"), u("2000|2001|2000|2000|2001"));
     click("Command8"); // a reprint keeps the number
     EXPECT_EQ(printers->jobs.size(), 3u);
-    EXPECT_EQ(stored(fresh, "a7") + u("|") + nextNumber(), u("2000|2001"));
+    EXPECT_EQ(numbers(), u("2000|2001"));
 }
 
 TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
@@ -394,19 +370,14 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     click("Command18");
     EXPECT_EQ(t.shell.opened(), QStringList{path});
     EXPECT_EQ(t.clipboard.text(), u("hans@example.de"));
-    EXPECT_EQ(stored(fresh, "a7"), u("1000"));
-    EXPECT_EQ(docs().text(u("a7")), u("1000"));
-    action("mnuRechnungEmail")->trigger();
-    EXPECT_EQ(t.shell.opened().size(), 2);
-    EXPECT_EQ(nextNumber(), u("1001"));
+    EXPECT_EQ(numbers() + u("|") + docs().text(u("a7")), u("1000|1001|1000"));
 
     // Without an address of its own the invoice takes the customer's and keeps it.
     ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a40 = ? WHERE ID = ?"), {u("baeckerei@example.de"), sample.mueller}));
     goTo(sample.doc1);
     action("mnuRechnungEmail")->trigger();
     EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <baeckerei@example.de>\r\n"));
-    EXPECT_EQ(stored(sample.doc1, "b10 a7"), u("baeckerei@example.de|1001")); // a numbered invoice keeps its number
-    EXPECT_EQ(shown("Label30"), u("baeckerei@example.de"));
+    EXPECT_EQ(stored(sample.doc1, "b10 a7") + shown("Label30"), u("baeckerei@example.de|1001baeckerei@example.de"));
     // Neither has one: the clipboard stays.
     goTo(sample.doc4);
     t.clipboard.setText(u("vorher"));
@@ -422,25 +393,25 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("Subject: Ihre Rechnung\r\n"));
     ASSERT_EQ(t.prompts.count(), 1);
     EXPECT_TRUE(lastText().startsWith(u("Die E-Mail-Adresse „a@b.example, c@d.example“ ist keine")));
-    EXPECT_EQ(t.shell.opened().size(), 5);
+    EXPECT_EQ(t.shell.opened().size(), 4);
 }
 
 TEST_F(Output, WindowsOfTheMenuAndTheRevenueOverviewOfTheCurrentMonth)
 {
     EXPECT_EQ(windowOpenedBy([&] { action("mnuDrucker")->trigger(); }), u("Drucker/ Drucker einstellen"));
     EXPECT_EQ(windowOpenedBy([&] { click("Command21"); }), u("Rechnungen/Umsatz"));
-    int rows = -1;
-    EXPECT_EQ(windowOpenedBy([&] { action("mnuUmsatz")->trigger(); }, &rows), u("Rechnungen/Umsatz"));
-    EXPECT_EQ(rows, 3); // the open invoices of March 2024, the fresh one included
-    // Also while the list shows a customer without documents.
+    // The open invoices of March 2024, the fresh one included; also while the
+    // list shows a customer without documents.
     const qint64 nobody = db.addCustomer(u("Neukunde"));
-    customers().refresh();
-    ASSERT_TRUE(customers().moveToId(nobody));
-    find<QPushButton>("Command25")->click();
-    ASSERT_EQ(docs().recordCount(), 0);
-    rows = -1;
-    windowOpenedBy([&] { action("mnuUmsatz")->trigger(); }, &rows);
-    EXPECT_EQ(rows, 3);
+    for (int round = 0; round < 2; ++round) {
+        int rows = -1;
+        EXPECT_EQ(windowOpenedBy([&] { action("mnuUmsatz")->trigger(); }, &rows), u("Rechnungen/Umsatz"));
+        EXPECT_EQ(rows, 3);
+        customers().refresh();
+        ASSERT_TRUE(customers().moveToId(nobody));
+        find<QPushButton>("Command25")->click();
+        ASSERT_EQ(docs().recordCount(), 0);
+    }
 }
 
 } // namespace
