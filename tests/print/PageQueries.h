@@ -24,12 +24,6 @@ inline const TextItem* textAt(const Page& page, double x, double y, bool right =
 
 inline const TextItem* textEndingAt(const Page& page, double x, double y) { return textAt(page, x, y, true); }
 
-inline QString textAtOrEmpty(const Page& page, double x, double y)
-{
-    const TextItem* t = textAt(page, x, y);
-    return t ? t->text : QString();
-}
-
 // The texts of the page (on the line at y only, when given), in the order placed.
 inline QStringList allTexts(const Page& page, double y = -1)
 {
@@ -40,8 +34,6 @@ inline QStringList allTexts(const Page& page, double y = -1)
     }
     return out;
 }
-
-inline QStringList textsOnLine(const Page& page, double y) { return allTexts(page, y); }
 
 inline bool hasLine(const Page& page, double x1, double y1, double x2, double y2)
 {

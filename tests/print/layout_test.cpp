@@ -1,0 +1,737 @@
+#include "print/DocumentLayouts.h"
+
+#include "data/CompanySettings.h"
+#include "platform/SettingsStore.h"
+#include "print/DocumentPrint.h"
+#include "print/FakePrinters.h"
+#include "print/Letterhead.h"
+#include "print/OverviewList.h"
+#include "print/PageQueries.h"
+#include "print/PageRenderer.h"
+#include "print/PdfWords.h"
+#include "print/PrintCursor.h"
+#include "print/PrintDocumentName.h"
+#include "print/PrintFonts.h"
+#include "print/PrintedAmount.h"
+#include "print/PrinterSetup.h"
+#include "support/DataRuleTable.h"
+#include "support/TempDatabase.h"
+#include "support/TestContext.h"
+#include "tools/SettingsRules.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDate>
+#include <QList>
+#include <QPainter>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <tuple>
+
+using namespace quittora;
+using namespace quittora::testing;
+using namespace quittora::literals;
+using quittora::test::TempDatabase;
+
+namespace {
+
+QString u(const char* text) { return QString::fromUtf8(text); }
+
+// Company settings of a small business, with changes: letterhead on, two VAT rates, one copy.
+CompanySettings layoutCompany(std::initializer_list<std::pair<const char*, QVariant>> changes = {})
+{
+    CompanySettings s;
+    const std::pair<const char*, const char*> values[] = {
+        {"ID", "1"}, {"Titel", "Muster GmbH"}, {"frei4", "Malerei und Trockenbau"}, {"frei2", "Hauptstraße 5"},
+        {"frei3", "12345 Musterstadt"}, {"MWSt", "19"}, {"frei9", "7"}, {"frei8", "EUR"}, {"frei1", "1"},
+        {"Rechnungsnummer", "1000"}, {"Memo1", "Vielen Dank für Ihren Auftrag."}, {"Memo2", "Wir berechnen Ihnen:"},
+        {"Memo3", "Zahlbar innerhalb von 14 Tagen."}, {"Memo4", "Vielen Dank für Ihre Anfrage."},
+        {"Memo5", "Wir bieten Ihnen an:"}, {"Memo6", "Angebot 30 Tage gültig."},
+        {"Memo7", "Wir danken Ihnen für Ihre Bestellung"}, {"Memo8", "Ware erhalten / in Empfang genommen"},
+        {"Einst23", "Steuernummer "}, {"Einst6", "123/456"}, {"Einst24", "USt-IdNr. "}, {"frei5", "DE123"},
+        {"Einst26", "Bank: "}, {"Bank", "Musterbank"}, {"Einst25", "IBAN "}, {"Einst27", "DE00 1234 "},
+        {"Einst28", "BIC MUST"}, {"Einst18", "10"}, {"Einst19", "0"}, {"Vordruck", "-1"}, {"Tel", "0123 4567"},
+        {"Fax", "0123 4568"}, {"Einst15", "0170 1234567"}, {"Einst1", "info@muster.de"}, {"Einst2", "www.muster.de"},
+        {"Einst3", "150"}, {"Einst4", "10"}, {"Einst5", "20"},
+    };
+    for (const auto& [field, value] : values)
+        s.setValue(QString::fromLatin1(field), QString::fromUtf8(value));
+    for (const auto& [field, value] : changes)
+        s.setValue(QString::fromLatin1(field), value);
+    return s;
+}
+
+DocumentHead layoutHead(const QString& kind = QStringLiteral("Rechnung"), const QString& number = QStringLiteral("1001"))
+{
+    DocumentHead h;
+    std::tie(h.kind, h.number, h.date, h.salutation, h.name, h.street, h.town) = std::tuple(
+        kind, number, u("15.03.2024"), u("Herrn"), u("Max Mustermann"), u("Musterweg 5"), u("54321 Beispielort"));
+    std::tie(h.net, h.vatTotal, h.gross, h.vatSummary) =
+        std::tuple(u("150,00"), u("22,50"), u("172,50"), u("MwSt.19% 19,00   MwSt.7% 3,50"));
+    return h;
+}
+
+DocumentLine item(const QString& quantity, const QString& description, const QString& unitPrice, const QString& amount,
+                  const QString& rate = QStringLiteral("19"), const QString& unit = QStringLiteral("Stk."))
+{
+    return {quantity, unit, description, rate, unitPrice, amount};
+}
+
+// n items "Position i" whose totals are i,25 (so the sums have cents).
+QList<DocumentLine> numberedItems(int n)
+{
+    QList<DocumentLine> lines;
+    for (int i = 1; i <= n; ++i)
+        lines << item(u("1"), QStringLiteral("Position %1").arg(i), u("%1,25").arg(i), u("%1,25").arg(i));
+    return lines;
+}
+
+PrintEnvironment layoutEnvironment(PriceBasis basis = PriceBasis::Net)
+{
+    PrintEnvironment env;
+    std::tie(env.today, env.basis) = std::tuple(QDate(2024, 5, 2), basis);
+    return env;
+}
+
+QList<DocumentLine> threeItems()
+{
+    return {item(u("2"), u("Wandfarbe weiß"), u("50,00"), u("100,00")),
+            item(u("1"), u("Anfahrt"), u("50,00"), u("50,00"), u("7"), u("psch.")),
+            item({}, u("Ausführung nach Absprache"), {}, {}, {}, {})};
+}
+
+// The invoice of one copy; a page asked for beyond `pages` throws, which fails the test.
+PageModel laidOut(const QList<DocumentLine>& lines, int pages = 1, const CompanySettings& settings = layoutCompany(),
+                  const DocumentHead& head = layoutHead(), const PrintEnvironment& env = layoutEnvironment())
+{
+    const std::vector<PageModel> docs = invoiceDocuments(head, lines, settings, env, 1);
+    EXPECT_TRUE(docs.size() == 1u && docs.front().pageCount() == pages) << (docs.empty() ? 0 : docs.front().pageCount());
+    return docs.empty() ? PageModel() : docs.front();
+}
+
+QString longText(int words)
+{
+    QStringList out;
+    for (int i = 0; i < words; ++i)
+        out << (i % 3 == 0 ? u("Ausführung") : i % 3 == 1 ? u("nach") : u("Absprache"));
+    return out.join(QLatin1Char(' '));
+}
+
+// The texts starting at x whose top lies in [top, bottom), top to bottom, joined;
+// each must end left of maxRight.
+QString joinedBetween(const Page& page, double x, double top, double bottom, double maxRight, int* count)
+{
+    std::vector<const TextItem*> found, all = page.texts();
+    std::copy_if(all.begin(), all.end(), std::back_inserter(found), [&](const TextItem* t) {
+        return t->y.value() >= top - 1e-6 && t->y.value() < bottom - 1e-6 && near(t->x.value(), x);
+    });
+    std::stable_sort(found.begin(), found.end(), [](auto* a, auto* b) { return a->y.value() < b->y.value(); });
+    QStringList parts;
+    for (const TextItem* t : found) {
+        parts << t->text;
+        EXPECT_LE((t->x + t->width).value(), maxRight + 1e-6) << t->text.toStdString();
+    }
+    *count = int(found.size());
+    return parts.join(QLatin1Char(' '));
+}
+
+QList<overview::Row> rows(int n)
+{
+    QList<overview::Row> out;
+    for (int i = 1; i <= n; ++i)
+        out << overview::Row{i, QString::number(1000 + i), QString::number(i) + u(",5"), QStringLiteral("Kunde %1").arg(i),
+                             u("03.05.2024"), u("Musterstadt")};
+    return out;
+}
+
+PageModel list(const QList<overview::Row>& rows, int total)
+{
+    const std::vector<PageModel> docs = overviewlist::documents(rows, Decimal::fromInt(total), QLatin1Char(','));
+    EXPECT_EQ(docs.size(), 1u); // one print job
+    return docs.empty() ? PageModel() : docs.front();
+}
+
+// A database with one invoice of three lines for a customer with no cash
+// discount of their own; the template's next number is 1000.
+class DocumentPrint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
+        customer = db.addCustomer(u("Mustermann"), u("Max"));
+        invoice = addDocument(u("Rechnung"));
+    }
+    qint64 addDocument(const QString& kind)
+    {
+        const qint64 id = db.addDocument({}, u("15.03.2024"), kind, false,
+                                         {{u("a1"), u("Herrn")}, {u("a2"), u("Max Mustermann")}, {u("a4"), u("Musterweg 5")},
+                                          {u("a5"), u("12345 Musterstadt")}, {u("b1"), QString::number(customer)}});
+        db.addLine(id, u("2"), u("Wandfarbe"), u("50,00"), u("100,00"), u("19"), u("Eimer"));
+        db.addLine(id, u("1"), u("Anfahrt"), u("50,00"), u("50,00"), u("7"));
+        db.addLine(id, {}, u("Ausführung nach Absprache"), {}, {}, {});
+        return id;
+    }
+    PrintEnvironment env() const { return printEnvironment(t.ctx); }
+    // The document's number and the next number, "|"-joined.
+    QString numbers(qint64 id) const
+    {
+        return db.field(u("Rechnungen"), id, u("a7")).toString() + u("|") + db.setting(u("Rechnungsnummer")).toString();
+    }
+    // prepare + store, as the print button does before the print dialog.
+    PrintJob prepareAndStore(qint64 id)
+    {
+        PrintJob job = prepareInvoicePrint(db.db(), id, env());
+        EXPECT_TRUE(job.ready()) << job.message.toStdString();
+        QString error;
+        EXPECT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
+        return job;
+    }
+    // A print dialog that answers `answer`, optionally switching the printer or printing to a file.
+    PrintDialog dialog(bool answer = true, const QString& printer = {}, const QString& file = {})
+    {
+        return [=, this](ProgramState& state) {
+            ++dialogs;
+            state.currentPrinter = printer.isEmpty() ? state.currentPrinter : printer;
+            state.printFile = file;
+            return answer;
+        };
+    }
+    QString lastPrompt() const { return t.prompts.count() ? t.prompts.last().title + u(": ") + t.prompts.last().text : u("-"); }
+
+    TempDatabase db;
+    TestContext t;
+    FakePrinters printers;
+    qint64 customer = 0, invoice = 0;
+    int dialogs = 0;
+};
+
+} // namespace
+
+TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
+{
+    const PageModel doc = laidOut(threeItems());
+    const Page& page = doc.page(0);
+    // Address window: without an extra line, street and town are a line apart.
+    // Items 5 mm apart from 130 on; right-aligned columns end at their x.
+    expectPlaced(page, {
+        {'L', 20, 15, "Muster GmbH"}, {'L', 135, 70, "Rechnung Nr. 1001"}, {'L', 135, 78, "Datum: 15.03.2024"},
+        {'L', 23, 53, "Herrn"}, {'L', 23, 58, "Max Mustermann"}, {'L', 23, 63, "Musterweg 5"}, {'L', 23, 68, ""},
+        {'L', 23, 73, "54321 Beispielort"}, {'L', 20, 107, "Vielen Dank für Ihren Auftrag."},
+        {'L', 20, 112, "Wir berechnen Ihnen:"}, {'R', 27, 130, "2"}, {'L', 32, 130, "Stk."},
+        {'L', 55, 130, "Wandfarbe weiß"}, {'R', 151, 130, "19%"}, {'R', 172, 130, "50,00 EUR"},
+        {'R', 196, 130, "100,00 EUR"}, {'R', 151, 135, "7%"}, {'L', 32, 135, "psch."},
+        {'L', 55, 140, "Ausführung nach Absprache"}, {'R', 170, 240, "Netto"}, {'R', 198, 240, "150,00 EUR"},
+        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"}, {'L', 20, 249, "MwSt.19% 19,00   MwSt.7% 3,50"},
+        {'L', 20, 242, "Zahlbar innerhalb von 14 Tagen."}, {'R', 170, 260, "Rechnungsbetrag"}, {'R', 197, 260, "172,50 EUR"},
+        {'L', 21, 273, "Steuernummer 123/456"}, {'L', 21, 276, "USt-IdNr. DE123"}, {'L', 60, 273, "Bank: Musterbank"},
+        {'L', 60, 276, "IBAN DE00 1234 BIC MUST"},
+    });
+    EXPECT_EQ(allTexts(page, 122).join(u("|")) + QString::number(allTexts(page, 140).size()), // a text line: only its description
+              u("Menge|Art / Einh|Bezeichnung / Leistung|MwSt.|E-Preis|G-Preis1"));
+    EXPECT_TRUE(textAt(page, 19, 122)->style.bold && textEndingAt(page, 197, 260)->style.bold);
+    EXPECT_TRUE(hasLine(page, 0, 105, 8, 105)); // fold mark
+    for (const double y : {121.0, 126.0, 235.0, 256.0, 269.0, 270.0})
+        EXPECT_TRUE(hasRule(page, y)) << y;
+    for (const TextItem* t : page.texts()) // no reminder on a normal print, and page 1 has no page number
+        EXPECT_FALSE(t->text.contains(u(" vom ")) || t->text.contains(u("Seite"))) << t->text.toStdString();
+
+    DocumentHead head = layoutHead();
+    head.addition = u("Abteilung Einkauf");
+    expectPlaced(laidOut(threeItems(), 1, layoutCompany(), head, layoutEnvironment(PriceBasis::Gross)).page(0),
+                 {{'R', 170, 249, "enthaltene MwSt."}, {'L', 23, 63, "Abteilung Einkauf"}, {'L', 23, 68, "Musterweg 5"}},
+                 "gross, extra address line");
+    expectPlaced(laidOut(threeItems(), 1, layoutCompany(), layoutHead(u("Angebot"), {})).page(0),
+                 {{'L', 135, 70, "Angebot Nr. "}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."},
+                  {'L', 20, 112, "Wir bieten Ihnen an:"}, {'L', 20, 242, "Angebot 30 Tage gültig."}}, "quote");
+    // One VAT rate: no rate column, no net and VAT lines.
+    const Page single = laidOut(threeItems(), 1, layoutCompany({{"frei9", u("0")}})).page(0);
+    EXPECT_TRUE(allTexts(single, 240).isEmpty() && allTexts(single, 249).isEmpty());
+    expectPlaced(single, {{'R', 151, 130, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
+    // Without letterhead the date stands alone and the footer still prints.
+    const Page plain = laidOut(threeItems(), 1, layoutCompany({{"Vordruck", 0}})).page(0);
+    EXPECT_FALSE(allTexts(plain).contains(u("Muster GmbH")));
+    expectPlaced(plain, {{'L', 150, 87, "15.03.2024"}, {'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
+}
+
+TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryOver)
+{
+    const PageModel doc = laidOut(numberedItems(62), 3);
+    const Page& first = doc.page(0);
+    // 1 + 2 + ... + 21 = 231, plus 21 × 0,25 carried over.
+    expectPlaced(first, {{'L', 55, 230, "Position 21"}, {'L', 138, 260, "Übertrag "}, {'R', 198, 260, "236,25 EUR"},
+                         {'L', 21, 273, "Steuernummer 123/456"}}, "page 1");
+    EXPECT_FALSE(allTexts(first).contains(u("Position 22")) || allTexts(first).contains(u("Rechnungsbetrag")));
+    EXPECT_TRUE(hasRule(first, 256) && hasRule(first, 269) && !hasRule(first, 270));
+    // Next pages: number, carry-over at the top, table head at 23, items from 30.
+    expectPlaced(doc.page(1), {{'L', 20, 15, "Rechnung Nr. 1001   Seite 2"}, {'L', 138, 15, "Übertrag "},
+                               {'R', 198, 15, "236,25 EUR"}, {'L', 19, 23, "Menge"}, {'L', 55, 30, "Position 22"},
+                               {'L', 55, 230, "Position 62"}, {'R', 198, 260, "1968,50 EUR"}}, "page 2");
+    EXPECT_TRUE(hasRule(doc.page(1), 22) && hasRule(doc.page(1), 27) && !allTexts(doc.page(1)).contains(u("Muster GmbH")));
+    expectPlaced(doc.page(2), {{'L', 20, 15, "Rechnung Nr. 1001   Seite 3"}, {'R', 198, 15, "1968,50 EUR"},
+                               {'R', 170, 260, "Rechnungsbetrag"}}, "page 3");
+
+    // An item at the last place of a page moves the totals to the next page.
+    expectPlaced(laidOut(numberedItems(21), 2).page(1), {{'L', 55, 30, ""}, {'R', 197, 260, "172,50 EUR"}}, "21 items");
+    // The carry-over adds line totals, not unit prices, and skips text lines.
+    QList<DocumentLine> lines(20, item(u("1"), u("Text"), {}, {}, {}, {}));
+    lines << item(u("2"), u("Kleinteil"), u("0,25"), u("0,50")) << item(u("1"), u("Gutschrift"), u("-10,00"), u("-10,00"));
+    expectPlaced(laidOut(lines, 2).page(0), {{'R', 198, 260, "0,50 EUR"}}, "text lines");
+    // Without letterhead only the last page has the footer.
+    const PageModel plain = laidOut(numberedItems(30), 2, layoutCompany({{"Vordruck", 0}}));
+    expectPlaced(plain.page(0), {{'L', 21, 273, ""}}, "no letterhead");
+    expectPlaced(plain.page(1), {{'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
+}
+
+TEST(InvoicePageBreaks, DescriptionsOfSeveralLinesTakeTheirRoomAndMoveOnWhole)
+{
+    const Page page = laidOut({item(u("1"), u("Malerarbeiten\nWohnzimmer\r\nFlur\n"), u("300,00"), u("300,00")),
+                               item(u("2"), u("Spachtel"), u("5,00"), u("10,00"))}).page(0);
+    EXPECT_EQ(allTexts(page, 135), QStringList{u("Wohnzimmer")});
+    // The trailing line break takes no room.
+    expectPlaced(page, {{'L', 55, 140, "Flur"}, {'L', 55, 145, "Spachtel"}, {'R', 27, 145, "2"}});
+
+    QList<DocumentLine> lines = numberedItems(19); // 130 ... 220
+    lines << item(u("1"), u("Teil A\nTeil B\nTeil C"), u("1,00"), u("1,00"));
+    const PageModel moved = laidOut(lines, 2);
+    EXPECT_FALSE(allTexts(moved.page(0)).contains(u("Teil A")));
+    expectPlaced(moved.page(0), {{'R', 198, 260, "194,75 EUR"}}, "moved whole");
+    expectPlaced(moved.page(1), {{'L', 55, 30, "Teil A"}, {'L', 55, 40, "Teil C"}}, "moved whole");
+
+    QStringList text;
+    for (int i = 1; i <= 30; ++i)
+        text << QStringLiteral("Zeile %1").arg(i);
+    const PageModel overlong = laidOut({item(u("1"), text.join(QLatin1Char('\n')), u("9,00"), u("9,00"))}, 2);
+    expectPlaced(overlong.page(0), {{'L', 55, 230, "Zeile 21"}, {'R', 198, 260, "9,00 EUR"}}, "longer than a page");
+    expectPlaced(overlong.page(1), {{'L', 55, 30, "Zeile 22"}, {'L', 55, 70, "Zeile 30"}}, "longer than a page");
+    EXPECT_EQ(descriptionLines(u("a\r\nb\rc\n\nd\n \n")), (QStringList{u("a"), u("b"), u("c"), QString(), u("d")}));
+}
+
+TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
+{
+    const QString reminder = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung");
+    const std::vector<PageModel> docs = invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 2, reminder);
+    ASSERT_EQ(docs.size(), 2u);
+    const Page& first = docs[0].page(0);
+    const TextItem* text = first.findText(reminder);
+    ASSERT_NE(text, nullptr);
+    // Above the intro lines, clear of the first one at 107 and of the date; dated today.
+    EXPECT_TRUE(text->x.value() == 23 && text->y.value() + 14 * 25.4 / 72 <= 107.0 && text->y.value() >= 92.0) << text->y.value();
+    // The reference ends at the paper's edge at the latest.
+    expectPlaced(first, {{'L', 20, 107, "Vielen Dank für Ihren Auftrag."}, {'L', 135, 78, "Datum: 02.05.2024"},
+                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}});
+    expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}});
+    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 2 == allTexts(first).size() // no reminder, no reference
+                && invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
+
+    // A long reminder wraps and pushes the intro lines down.
+    const QString tooLong = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung bis spätestens zum "
+                              "Ende dieses Monats, andernfalls müssen wir leider weitere Schritte einleiten und "
+                              "Ihnen die entstehenden Kosten in Rechnung stellen.");
+    const Page wrapped = invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 1, tooLong).at(0).page(0);
+    int parts = 0;
+    EXPECT_TRUE(joinedBetween(wrapped, 23, 83, 121, 197, &parts) == tooLong && parts >= 2) << parts;
+    const double intro = wrapped.findText(u("Vielen Dank für Ihren Auftrag."))->y.value();
+    for (const TextItem* t : wrapped.texts()) // the intro lines stay below it
+        EXPECT_TRUE(t->style.sizePt != 14 || t->y.value() + 14 * 25.4 / 72 <= intro + 1e-6) << t->text.toStdString();
+
+    const auto copies = [](const char* text) { return QString::number(invoiceCopies(u(text), QLatin1Char(','))); };
+    const auto notes = [](const char* text) { return QString::number(deliveryNoteCopies(u(text))); };
+    test::expectRows("copies", {{copies(" 3 "), "3"}, {copies("1,5"), "2"}, {copies("-2"), "0"}, {copies("zwei"), "0"},
+                                {copies("99999999999999"), "1000000"}, {notes("1,5"), "1"}, {notes("2x"), "2"}, {notes("x"), "0"}});
+}
+
+TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
+{
+    const QString wide = longText(14);
+    const QString word(60, QLatin1Char('W'));
+    const PageModel doc = laidOut({item(u("1"), wide, u("300,00"), u("300,00")), item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
+                                   item({}, wide + u(" ") + word, {}, {}, {}, {})});
+    const Page& page = doc.page(0);
+    const TextItem* spachtel = page.findText(u("Spachtel"));
+    ASSERT_NE(spachtel, nullptr);
+    // Clear of the rate column (its head at 143), 5 mm apart; the next item below.
+    int lines = 0;
+    EXPECT_EQ(joinedBetween(page, 55, 130, spachtel->y.value(), 141, &lines), wide);
+    EXPECT_EQ(spachtel->y.value(), 130 + 5 * lines);
+    // A text line has the width up to the totals' edge; a word wider than that is broken.
+    EXPECT_EQ(joinedBetween(page, 55, spachtel->y.value() + 1, 235, 197, &lines).remove(QLatin1Char(' ')),
+              QString(wide + word).remove(QLatin1Char(' ')));
+
+    const QString closing = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf "
+                              "unser unten genanntes Konto. Wir bedanken uns für die gute Zusammenarbeit.");
+    const PageModel texts = laidOut({item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32"))}, 1,
+                                    layoutCompany({{"Memo3", closing}, {"Einst23", u("Steuernummer")}, {"Einst26", QString()}}));
+    const Page& p = texts.page(0);
+    // Left of the totals' labels, the VAT breakdown below it, all above the rule at 256.
+    const double labels = std::min(textEndingAt(p, 170, 240)->x.value(), textEndingAt(p, 170, 249)->x.value());
+    EXPECT_EQ(joinedBetween(p, 20, 236, 256, labels - 0.1, &lines), closing + u(" ") + layoutHead().vatSummary);
+    // A caption that ends in a blank gets no second one; large figures keep their columns apart.
+    expectPlaced(p, {{'L', 21, 273, "Steuernummer 123/456"}, {'L', 60, 273, "Musterbank"}, {'R', 196, 130, "13075,32 EUR"}});
+    const TextItem *rate = p.findText(u("19%")), *unitPrice = p.findText(u("1089,61 EUR")), *total = p.findText(u("13075,32 EUR"));
+    ASSERT_TRUE(rate && unitPrice && total);
+    EXPECT_TRUE((unitPrice->x + unitPrice->width).value() <= total->x.value() - 2 + 1e-6
+                && (rate->x + rate->width).value() <= unitPrice->x.value() - 2 + 1e-6);
+
+    // The delivery note wraps up to the right edge.
+    const Page note = deliveryNoteDocuments(layoutHead(), {item(u("1"), longText(20), {}, {})},
+                                            layoutCompany({{"Memo8", longText(12)}}), layoutEnvironment(), 1).at(0).page(0);
+    EXPECT_EQ(joinedBetween(note, 70, 130, 230, 197, &lines) + u("|") + joinedBetween(note, 120, 242, 260, 197, &lines),
+              longText(20) + u("|") + longText(12));
+}
+
+TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
+{
+    QList<overview::Row> two = rows(2);
+    two[1].amount = u("offen"); // no number: printed as it stands
+    two[1].name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH");
+    two[1].date = u("Datum\r\nfehlt");
+    const Page page = list(two, 123456).page(0);
+    EXPECT_TRUE(hasLine(page, 15, 25, 197, 25) && hasLine(page, 152, 15, 152, 285) && hasLine(page, 182, 15, 182, 285));
+    expectPlaced(page, {{'L', 20, 17, "R.-Datum"}, {'L', 45, 17, "R.-Nr. "}, {'L', 62, 17, "R.-Name"}, {'L', 130, 17, "R.-Betrag"},
+                        {'L', 20, 30, "03.05.2024"}, {'L', 45, 30, "1001"}, {'L', 62, 30, "Kunde 1"}, {'L', 130, 30, "     1,50"}});
+    EXPECT_EQ(textAt(page, 130, 30)->style.fontName, u("Courier New"));
+    // The second row follows one amount line and one empty line lower; long values end before the next column.
+    const TextItem* second = page.findText(u("Datum fehlt"));
+    const TextItem* name = second ? textAt(page, 62, second->y.value()) : nullptr;
+    ASSERT_TRUE(name && second->y.value() > 36 && second->y.value() < 40);
+    expectPlaced(page, {{'L', 130, second->y.value(), "    offen"}});
+    EXPECT_TRUE(name->text.startsWith(u("Großhandelsgesellschaft für")) && name->text.endsWith(QChar(0x2026))
+                && (name->x + name->width).value() < 130.0) << name->text.toStdString();
+    // A wide total widens the amount column so the figures stay aligned.
+    const TextItem* label = page.findText(u("Gesamtsumme"));
+    const TextItem* sum = label ? textAt(page, 130, label->y.value()) : nullptr;
+    ASSERT_TRUE(sum && sum->text == u("123456,00")) << (sum ? sum->text.toStdString() : "");
+    EXPECT_TRUE(sum->style.bold && !label->style.bold);
+    EXPECT_NEAR((textAt(page, 130, 30)->x + textAt(page, 130, 30)->width).value(), (sum->x + sum->width).value(), 0.01);
+
+    const PageModel doc = list(rows(100), 5100);
+    ASSERT_GE(doc.pageCount(), 3);
+    size_t printed = 0;
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        std::vector<double> ys; // the rows' dates at x 20
+        for (const TextItem* t : doc.page(i).texts())
+            if (near(t->x.value(), 20) && t->y.value() > 25)
+                ys.push_back(t->y.value());
+        ASSERT_GE(ys.size(), 2u) << "page " << i;
+        printed += ys.size();
+        // Each page with the heading; rows from 30 mm, none below 270, a page ends only when the next row would.
+        expectPlaced(doc.page(i), {{'L', 130, 17, "R.-Betrag"}}, "heading");
+        EXPECT_TRUE(ys.front() == 30.0 && ys.back() <= 270.0) << "page " << i;
+        EXPECT_TRUE(i + 1 == doc.pageCount() || 2 * ys.back() - ys[ys.size() - 2] > 270.0) << "page " << i;
+    }
+    EXPECT_TRUE(printed == 100u && overviewlist::documents({}, Decimal(), QLatin1Char(',')).empty()) << printed;
+    EXPECT_EQ(overviewlist::printTitle() + overviewlist::printQuestion(), u("Achtung !Die angezeigten Rechnugsaufstellung drucken ?"));
+    EXPECT_EQ(overviewlist::listAmount(u("12.5"), QLatin1Char('.')) + u("|") + overviewlist::listAmount({}, QLatin1Char(',')),
+              u("  12.50|       "));
+}
+
+TEST(PrintCursor, PrintRightEndsAtXWithTheRealFontMetricsAndPrintMovesOn)
+{
+    EXPECT_GT(textWidth({u("Andy"), 18, true}, u("Muster GmbH")).value(), 10.0); // not installed, still usable
+    // Right-aligned: ends at x (the PDF test below measures it on paper). Without a new line the
+    // position stays, x defaults to the current x; a line end moves below it.
+    PrintCursor p;
+    p.CurrentX = 120_mm;
+    p.CurrentY = 40_mm;
+    p.PrintRight(u("rechtsbündig"));
+    p.PrintRight(u("oben"), 150_mm, 30_mm);
+    EXPECT_TRUE(p.CurrentX == 120_mm && p.CurrentY == 40_mm);
+    p.FontSize = 10.5;
+    p.PrintRight(u("1234,56 EUR"), 170_mm, 260_mm, true);
+    const Page& page = p.document().page(0);
+    EXPECT_TRUE(textEndingAt(page, 120, 40) && textEndingAt(page, 150, 30) && textEndingAt(page, 170, 260) && p.CurrentY > 260_mm);
+    // Print moves down a line, or on along the line; line breaks start their lines at the same x.
+    p.PrintAt(55_mm, 130_mm, u("Bezeichnung"));
+    const double h = p.TextHeight().value();
+    EXPECT_TRUE(h > 3.5 && h < 5.0) << h; // 10.5 pt is 3.7 mm before the line gap
+    EXPECT_TRUE(p.CurrentX == 55_mm && p.CurrentY.value() == 130 + h);
+    p.Print(u("Menge "), PrintCursor::LineEnd::No);
+    EXPECT_TRUE(p.CurrentY.value() == 130 + h && near(p.CurrentX.value(), (55_mm + p.TextWidth(u("Menge "))).value(), 1e-9));
+    p.PrintAt(55_mm, 100_mm, u("erste Zeile\r\nzweite Zeile\nletzte"));
+    expectPlaced(page, {{'L', 55, 100 + h, "zweite Zeile"}, {'L', 55, 100 + 2 * h, "letzte"}});
+    EXPECT_NEAR(p.CurrentY.value(), 100 + 3 * h, 1e-9);
+}
+
+TEST(PrintCursor, WrapsGreedilyAndKeepsLinesPicturesPagesAndDocuments)
+{
+    PrintCursor p;
+    const QString paragraph = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf unser Konto.");
+    const QStringList lines = p.WrapText(paragraph + u("\n\nDanke!"), 60_mm);
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines.mid(0, lines.size() - 2).join(QLatin1Char(' ')) + u("|") + lines.mid(lines.size() - 2).join(u("|")),
+              paragraph + u("||Danke!")); // its own breaks stay
+    for (qsizetype i = 0; i + 3 < lines.size(); ++i) { // each within the width, and the next word would not have fitted
+        EXPECT_LE(p.TextWidth(lines.at(i)), 60_mm) << lines.at(i).toStdString();
+        EXPECT_GT(p.TextWidth(lines.at(i) + u(" ") + lines.at(i + 1).section(QLatin1Char(' '), 0, 0)), 60_mm);
+    }
+    EXPECT_EQ(p.WrapText(u("abc"), 0.1_mm), (QStringList{u("a"), u("b"), u("c")})); // even too narrow for one character
+
+    p.DrawWidth = 3;
+    p.Line(14_mm, 121_mm, 200_mm, 121_mm);
+    EXPECT_NEAR(p.document().page(0).lines().at(0)->width.value(), 3 * 25.4 / 600, 1e-9); // three dots at 600 dpi
+    QImage wide(400, 200, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    EXPECT_TRUE(p.PaintPicture(wide, 150_mm, 10_mm, 20_mm)
+                && !p.PaintPicture(QImage(), 0_mm, 0_mm, 20_mm) && !p.PaintPicture(wide, 0_mm, 0_mm, 0_mm));
+    ASSERT_EQ(p.document().page(0).images().size(), 1u);
+    EXPECT_DOUBLE_EQ(p.document().page(0).images()[0]->width.value(), 40.0); // the proportions kept
+    p.NewPage();
+    p.PrintAt(20_mm, 20_mm, u("Seite 2"));
+    p.EndDoc();
+    p.PrintAt(20_mm, 20_mm, u("Kopie 2"));
+    p.EndDoc();
+    p.EndDoc(); // nothing printed since: no empty job
+    const std::vector<PageModel> docs = p.takeDocuments();
+    ASSERT_EQ(docs.size(), 2u);
+    EXPECT_EQ(allTexts(docs[0].page(1)) + allTexts(docs[1].page(0)), (QStringList{u("Seite 2"), u("Kopie 2")}));
+
+    const auto amount = [](const char* text, char sep) { return printedAmount(u(text), QLatin1Char(sep), u("EUR")); };
+    // Not a number in this locale: shown as typed rather than dropped.
+    test::expectRows("printed amount", {{amount("12,5", ','), "12,50 EUR"}, {amount("-0,005", ','), "-0,01 EUR"},
+                                        {amount("7.125", '.'), "7.13 EUR"}, {amount("pauschal", ','), "pauschal EUR"},
+                                        {bgrNumberText(QColor(0x12, 0x34, 0x56)), "5649426"},
+                                        {colourFromBgrNumber(u("16711680")).name(), "#0000ff"},
+                                        {colourFromBgrNumber(u("rot")).name(), "#000000"}});
+}
+
+TEST(Kopf_drucken, PrintsTitleAddressContactBlockAndAUsableLogoAtTheirPlaces)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath(u("logo.png")), broken = dir.filePath(u("kaputt.jpg"));
+    QImage logo(300, 150, QImage::Format_RGB32);
+    logo.fill(Qt::darkGreen);
+    QFile f(broken);
+    ASSERT_TRUE(logo.save(good) && f.open(QIODevice::WriteOnly) && f.write("kein Bild") == 9 && f.flush());
+    PrintCursor p;
+    Kopf_drucken(p, layoutCompany({{"Memo10", good}, {"Einst3", u("150,5")}}), QColor(0, 0, 128), QLatin1Char(','));
+    const Page& page = p.document().page(0);
+    expectPlaced(page, {{'L', 20, 15, "Muster GmbH"}, {'L', 20, 25, "Malerei und Trockenbau"}, {'L', 135, 20, "Hauptstraße 5"},
+                        {'L', 135, 25, "12345 Musterstadt"}, {'L', 135, 34, "Telefon   0123 4567"},
+                        {'L', 135, 37.5, "Telefax   0123 4568"}, {'L', 135, 41, "Mobil  0170 1234567"},
+                        {'L', 135, 46.5, "info@muster.de"}, {'L', 135, 50, "www.muster.de"},
+                        {'L', 23, 49, "Muster GmbH * Hauptstraße 5 * 12345 Musterstadt"}});
+    EXPECT_EQ(textAt(page, 20, 15)->style, (TextStyle{u("Andy"), 18, true, false, QColor(0, 0, 128)}));
+    // The bold flag of the title is still on for the line below it; only the sender line is underlined.
+    EXPECT_TRUE(textAt(page, 20, 25)->style.bold && textAt(page, 23, 49)->style.underline);
+    EXPECT_EQ((TextStyle{p.FontName, p.FontSize, p.FontBold, p.FontUnderline, p.ForeColor}),
+              (TextStyle{u("Arial"), 7.5, false, false, QColor(Qt::black)}));
+    ASSERT_EQ(page.images().size(), 1u);
+    const auto* image = page.images()[0];
+    EXPECT_EQ((QList<double>{image->x.value(), image->y.value(), image->width.value(), image->height.value()}), (QList<double>{150.5, 10, 40, 20}));
+
+    // Missing phone and mobile lines are skipped without closing up; a white title is sent in white;
+    // a missing or broken logo, or a height that is no number, is left out.
+    for (const auto& [memo, height] : {std::pair{broken, u("20")}, std::pair{dir.filePath(u("fehlt.bmp")), u("20")},
+                                       std::pair{good, QString()}}) {
+        PrintCursor q;
+        Kopf_drucken(q, layoutCompany({{"Tel", {}}, {"Einst15", {}}, {"Memo10", memo}, {"Einst5", height}}),
+                     colourFromBgrNumber(u("16777215")), QLatin1Char(','));
+        const Page& plain = q.document().page(0);
+        EXPECT_TRUE(plain.images().empty() && allTexts(plain, 34).isEmpty() && allTexts(plain, 41).isEmpty()
+                    && textAt(plain, 20, 15)->style.colour == QColor(Qt::white)) << memo.toStdString();
+        expectPlaced(plain, {{'L', 135, 37.5, "Telefax   0123 4568"}, {'L', 135, 46.5, "info@muster.de"}});
+    }
+    auto store = makeQtSettingsStore(dir.filePath(u("s.ini")));
+    store->setValue(u("Schriftfarbe Titel"), u("128"));
+    EXPECT_EQ(titleColour(*store), QColor(128, 0, 0));
+}
+
+TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
+{
+    PrintCursor p;
+    p.FontSize = 10.5;
+    p.PrintAt(50_mm, 100_mm, u("Kontrollwort"));
+    p.CurrentY = 260_mm;
+    p.PrintRight(u("1234,50 EUR"), 198_mm, {}, true);
+    p.NewPage();
+    p.PrintAt(20_mm, 15_mm, u("Folgeseite"));
+    const std::vector<PageModel> docs = p.takeDocuments();
+    // The top of a word's box lies a little below the top of its character cell.
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_TRUE(renderToPdf(docs, dir.filePath(u("seite.pdf")), MarginValues{5.0f, 3.5f}, &error)) << error.toStdString();
+    const std::vector<PdfWord> found = pdfWords(dir.filePath(u("seite.pdf")), &error);
+    for (const auto& [text, page, edge, x, y] : {std::tuple{"Kontrollwort", 0, 'L', 45.0, 96.5}, {"EUR", 0, 'R', 193.0, 256.5},
+                                                 {"Folgeseite", 1, 'L', 15.0, 11.5}}) {
+        const PdfWord* w = findWord(found, u(text), page);
+        ASSERT_NE(w, nullptr) << text << error.toStdString();
+        EXPECT_TRUE(near(edge == 'L' ? w->xMin : w->xMax, x, 0.3) && near(w->yMin, y + 0.5, 0.7)) << text << " " << w->xMin << "/" << w->yMin;
+    }
+    QBuffer buffer; // also into a device
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && renderToPdf(docs, &buffer, MarginValues{}, &error));
+    EXPECT_TRUE(buffer.data().startsWith("%PDF") && buffer.data().contains("%%EOF"));
+}
+
+TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
+{
+    // A printer whose printable area starts 4 mm from the left and 6 mm from the top: the device is
+    // that area, so the picture at 150/10 mm on the paper starts 146/4 mm into it.
+    QImage logo(200, 100, QImage::Format_RGB32);
+    logo.fill(Qt::black);
+    PrintCursor q;
+    ASSERT_TRUE(q.PaintPicture(logo, 150_mm, 10_mm, 20_mm));
+    QImage sheet(2100, 1000, QImage::Format_RGB32); // 10 dots a millimetre
+    sheet.setDotsPerMeterX(10000);
+    sheet.setDotsPerMeterY(10000);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    renderPage(painter, q.document(), 0, MarginValues{4.0f, 6.0f});
+    painter.end();
+    const auto dark = [&](double x, double y) { return qGray(sheet.pixel(int(x * 10), int(y * 10))) < 128; };
+    EXPECT_TRUE(dark(146.5, 4.5) && dark(185.5, 23.5) && !dark(186.5, 14) && !dark(166, 24.5) && !dark(145.5, 14));
+}
+
+TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)
+{
+    PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+    ASSERT_TRUE(job.ready()) << job.message.toStdString();
+    EXPECT_EQ(job.head.number + u(" ") + job.nextInvoiceNumber + u(" ") + job.head.gross + numbers(invoice), u("1000 1001 172,50|1000"));
+    QString error; // preparing alone changed nothing; storing writes the number and the totals
+    ASSERT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
+    EXPECT_EQ(numbers(invoice) + db.field(u("Rechnungen"), invoice, u("a6")).toString() + db.field(u("Rechnungen"), invoice, u("a14")).toString(),
+              u("1000|1001172,50150,00"));
+    expectPlaced(printJobDocuments(job, env()).at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'R', 197, 260, "172,50 EUR"}});
+
+    // A failed print keeps the stored number; the reprint uses it.
+    printers.failPrinting = true;
+    EXPECT_FALSE(printJob(job, env(), printers, t.state, &error));
+    printers.failPrinting = false;
+    const PrintJob second = prepareAndStore(invoice);
+    EXPECT_FALSE(second.numberAssigned() || second.documentChanges.contains(u("a7")) || second.head.number != u("1000"));
+    EXPECT_EQ(prepareAndStore(addDocument(u("Rechnung"))).head.number, u("1001"));
+    // A quote gets no number and leaves the next number unchanged.
+    const qint64 quote = addDocument(u("Angebot"));
+    const PrintJob offer = prepareAndStore(quote);
+    EXPECT_EQ(numbers(quote) + allTexts(printJobDocuments(offer, env()).at(0).page(0), 70).join(u("")), u("|1002Angebot Nr. "));
+    const qint64 odd = db.addDocument(u("2024/7"), u("01.03.2024"));
+    test::expectRows("file name", {{printDocumentName(db.db(), invoice, PrintedDocument::DeliveryNote), "Lieferschein 1000"},
+                                   {printDocumentName(db.db(), quote, PrintedDocument::Invoice), "Angebot"},
+                                   {printDocumentName(db.db(), odd, PrintedDocument::Invoice), "Rechnung 20247"}});
+}
+
+TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
+{
+    const std::pair<const char*, PrintJob::Outcome> refusals[] = {
+        {"frei1 = '0'", PrintJob::Outcome::NoCopies}, {"frei1 = '500'", PrintJob::Outcome::TooManyCopies},
+        // A VAT rate that is no number: the totals cannot be trusted.
+        {"frei1 = '1', MWSt = 'neunzehn'", PrintJob::Outcome::TotalsFailed},
+        {"MWSt = '19', Rechnungsnummer = ''", PrintJob::Outcome::NumberMissing}};
+    for (const auto& [change, outcome] : refusals) {
+        ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET ") + u(change)));
+        PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
+        QString error;
+        EXPECT_EQ(job.outcome, outcome) << change;
+        EXPECT_FALSE(job.message.isEmpty() || job.numberAssigned() || storePrintChanges(db.db(), job, &error)
+                     || !printJobDocuments(job, env()).empty()) << change;
+    }
+    EXPECT_TRUE(numbers(invoice) == u("|") && prepareInvoicePrint(db.db(), 4711, env()).outcome == PrintJob::Outcome::UnknownDocument);
+    // Through the print button: a note, no dialog.
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '', Rechnungsnummer = '1000'")));
+    EXPECT_TRUE(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog()).status == PrintRun::Status::Refused && dialogs == 0);
+    EXPECT_TRUE(lastPrompt().startsWith(u("Hinweis !: ")) && lastPrompt().contains(u("Rechnungskopien"))
+                && t.prompts.last().icon == Prompts::Icon::Exclamation) << lastPrompt().toStdString();
+}
+
+TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheSettingsAndTheState)
+{
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
+    printers.installed = {u("Laser Büro"), u("PDF")};
+    printers.defaultPrinter = u("PDF");
+    t.state.Druckerauswahl = u("Laser*");
+    t.state.xwert = 4.5f, t.state.ywert = 3.0f;
+    ASSERT_TRUE(choosePrinter(printers, t.state));
+    const PrintJob job = prepareAndStore(invoice);
+    EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
+    QString error;
+    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error)) << error.toStdString();
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    ASSERT_EQ(printers.jobs[0].documents.size(), 2u); // each copy a document of its own
+    EXPECT_TRUE(printers.jobs[0].printer == u("Laser Büro") && printers.jobs[0].margins == (MarginValues{4.5f, 3.0f}));
+    // The customer's own cash discount is printed and stored.
+    ASSERT_TRUE(job.head.skonto.contains(u("2% Skonto"))) << job.head.skonto.toStdString();
+    EXPECT_EQ(allTexts(printers.jobs[0].documents[1].page(0), 260).value(0) + db.field(u("Rechnungen"), invoice, u("b2")).toString(),
+              job.head.skonto + job.head.skonto);
+
+    t.settings.setValue(settingsrules::titleColourKey(), u("255"));
+    t.settings.setValue(settingsrules::receiptConfirmationKey(), u("0"));
+    t.state.Rechnungsbasis = 1;
+    t.clock.setToday(QDate(2024, 6, 30));
+    const PrintEnvironment e = env();
+    EXPECT_TRUE(e.titleColour == QColor(255, 0, 0) && !e.receiptConfirmation && e.basis == PriceBasis::Gross
+                && e.today == QDate(2024, 6, 30));
+}
+
+TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithoutCarryOver)
+{
+    PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
+    ASSERT_TRUE(job.ready()) << job.message.toStdString();
+    QString error;
+    ASSERT_TRUE(storePrintChanges(db.db(), job, &error) && numbers(invoice) == u("|1000"));
+    const Page page = printJobDocuments(job, env()).at(0).page(0);
+    expectPlaced(page, {{'L', 135, 70, "Auftrag Nr. "}, {'L', 20, 105, "Lieferschein"},
+                        {'L', 20, 112, "Wir danken Ihnen für Ihre Bestellung"}, {'L', 70, 140, "Ausführung nach Absprache"},
+                        {'L', 120, 242, "Ware erhalten / in Empfang genommen"}});
+    EXPECT_EQ(allTexts(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
+    EXPECT_FALSE(allTexts(page).join(u("|")).contains(u("EUR")) || allTexts(page).contains(u("Rechnungsbetrag")));
+    EXPECT_TRUE(!hasRule(page, 235) && !hasRule(page, 256) && hasRule(page, 269) && hasLine(page, 120, 260, 185, 260));
+    PrintEnvironment without = env();
+    without.receiptConfirmation = false;
+    for (const TextItem* text : printJobDocuments(job, without).at(0).page(0).texts()) // only the footer below the items
+        EXPECT_TRUE(text->y.value() < 145 || text->y.value() >= 273) << text->text.toStdString();
+
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a3 = 'z. Hd. Frau Muster' WHERE ID = ?"), {invoice}));
+    for (int i = 4; i <= 21; ++i)
+        db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    prepareAndStore(invoice);
+    const std::vector<PageModel> docs = printJobDocuments(prepareDeliveryNotePrint(db.db(), invoice, env()), env());
+    ASSERT_TRUE(docs.size() == 2u && docs[0].pageCount() == 2);
+    expectPlaced(docs[0].page(0), {{'L', 135, 70, "Auftrag Nr. 1000"}, {'L', 23, 63, "z. Hd. Frau Muster"},
+                                   {'L', 23, 78, "12345 Musterstadt"}, {'L', 70, 230, "Teil 21"}});
+    EXPECT_FALSE(allTexts(docs[0].page(0)).contains(u("Übertrag ")));
+    expectPlaced(docs[0].page(1), {{'L', 20, 15, "Auftrag Nr. 1000   Seite 2"}, {'L', 19, 23, "Menge"}});
+    // A reminder is for the invoice only (where it is printed: the layouts' test); it is used up all the same.
+    t.state.Mahntext = u("Zahlungserinnerung !");
+    ASSERT_TRUE(printJob(prepareDeliveryNotePrint(db.db(), invoice, env()), env(), printers, t.state, &error));
+    const Page& note = printers.jobs.at(0).documents.at(0).page(0);
+    EXPECT_TRUE(t.state.Mahntext.isEmpty() && !allTexts(note).contains(u("Zahlungserinnerung !"))
+                && note.findText(u(" Nr. 1000 vom 15.03.2024")));
+}
+
+TEST_F(DocumentPrint, PrintButtonsShowTheDialogPrintOnThePickedPrinterOrFileAndSayWhyNot)
+{
+    printers.installed = {u("Laser"), u("Tinte")};
+    t.state.Druckerauswahl = u("Laser");
+    t.state.Mahntext = u("Zahlungserinnerung !");
+    EXPECT_EQ(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog(true, u("Tinte"))).status, PrintRun::Status::Printed);
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_TRUE(printers.jobs[0].printer == u("Tinte") && printers.jobs[0].documents.at(0).page(0).findText(u("Zahlungserinnerung !")));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty() && numbers(invoice) == u("1000|1001"));
+
+    // Cancelled: nothing printed, the number kept, the reminder dropped.
+    t.state.Mahntext = u("1. Mahnung");
+    const qint64 other = addDocument(u("Rechnung"));
+    EXPECT_EQ(runInvoicePrint(db.db(), other, t.ctx, printers, dialog(false)).status, PrintRun::Status::Cancelled);
+    EXPECT_TRUE(printers.jobs.size() == 1u && t.state.Mahntext.isEmpty() && t.prompts.count() == 0);
+    EXPECT_EQ(numbers(other), u("1001|1002"));
+
+    // The delivery note asks only without a matching printer (its printing into a file: the output controller's test).
+    EXPECT_EQ(runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog()).status, PrintRun::Status::Printed);
+    t.state.Druckerauswahl = u("Gibt es nicht");
+    EXPECT_EQ(runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog(false)).status, PrintRun::Status::Cancelled);
+    EXPECT_TRUE(dialogs == 3 && printers.jobs.size() == 2u);
+
+    // A failing printer or file is said, with the number that stays.
+    printers.failPrinting = true;
+    EXPECT_EQ(runInvoicePrint(db.db(), addDocument(u("Rechnung")), t.ctx, printers, dialog()).status, PrintRun::Status::Failed);
+    EXPECT_TRUE(lastPrompt().startsWith(u("Fehler: ")) && lastPrompt().contains(u("Rechnungsnummer 1002 bleibt der Rechnung zugeordnet"))
+                && t.prompts.last().icon == Prompts::Icon::Critical) << lastPrompt().toStdString();
+    QTemporaryDir dir;
+    EXPECT_EQ(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog(true, {}, dir.filePath(u("fehlt/R.pdf")))).status,
+              PrintRun::Status::Failed);
+    EXPECT_TRUE(lastPrompt().contains(u("nicht gespeichert")) && lastPrompt().contains(u("nicht vorhanden"))) << lastPrompt().toStdString();
+}
