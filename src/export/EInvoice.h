@@ -17,7 +17,7 @@ enum class Syntax { Cii, Ubl };
 // EN 16931 profile; an authority with a Leitweg-ID wants XRechnung.
 enum class Profile { XRechnung, En16931 };
 
-QString specificationIdentifier(Profile profile);
+QString guidelineIdentifier(Profile profile);
 
 struct Address {
     QString street;   // BT-35 / BT-50

