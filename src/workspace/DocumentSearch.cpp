@@ -23,23 +23,20 @@ QVariantList DocumentSearch::parameters(Mode mode, const QString& text)
     return {contains, contains};
 }
 
-bool DocumentSearch::blocked() const
-{
-    return m_docs.noMatch();
-}
-
 bool DocumentSearch::textChanged(const QString& text)
 {
     m_docs.moveFirst();
     // An empty box just shows the first document; there is nothing to find.
-    if (text.isEmpty() || blocked())
+    // A miss before does not stop this search: the user who typed on or
+    // cleared the box expects it to search again.
+    if (text.isEmpty())
         return false;
     return m_docs.findFirst(criterion(m_mode), parameters(m_mode, text));
 }
 
 bool DocumentSearch::findNext(const QString& text)
 {
-    if (text.isEmpty() || blocked())
+    if (text.isEmpty())
         return false;
     return m_docs.findNext(criterion(m_mode), parameters(m_mode, text));
 }

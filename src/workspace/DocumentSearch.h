@@ -11,9 +11,8 @@ class Recordset;
 // its first document and then to the first one that matches
 //   by number: the number (a7) starts with the text,
 //   by name:   the name line (a2) or the addition line (a3) contains it.
-// A search that has found nothing stops the searching (the list then stays on
-// its first document) until the document source is re-read, e.g. by showing
-// all documents again. The text only ever travels as a bound value.
+// Without a match the list stays on its first document; the next change of
+// the text searches again. The text only ever travels as a bound value.
 class DocumentSearch {
 public:
     enum class Mode { Number, Name };
@@ -34,9 +33,6 @@ public:
     // Arrow keys: the next / previous document, staying on the last / first.
     void moveDown();
     void moveUp();
-
-    // True while searching is stopped by a search that found nothing.
-    bool blocked() const;
 
 private:
     Recordset& m_docs;
