@@ -151,7 +151,42 @@ void valFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_double(ctx, d.toString().toDouble());
 }
 
+// SortKey(s): germanSortKey(), for ORDER BY; NULL stays NULL and sorts first.
+void sortKeyFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    resultText(ctx, germanSortKey(textOf(argv[0])));
+}
+
 } // namespace
+
+QString germanSortKey(const QString& text)
+{
+    // Plain letters and digits are the common case: no decomposition needed.
+    QString key;
+    key.reserve(text.size());
+    bool plain = true;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return text.toLower();
+    for (const QChar c : text.normalized(QString::NormalizationForm_KD)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue; // the dots of ä, the accent of é: the base letter counts
+        if (c == QChar(0x00DF) || c == QChar(0x1E9E))
+            key += QStringLiteral("ss");
+        else
+            key += c.toLower();
+    }
+    return key;
+}
 
 bool registerSqlFunctions(const QSqlDatabase& db)
 {
@@ -174,6 +209,7 @@ bool registerSqlFunctions(const QSqlDatabase& db)
         {"Mid", 3, midFunction},
         {"Left", 2, leftFunction},
         {"Val", 1, valFunction},
+        {"SortKey", 1, sortKeyFunction},
     };
     for (const Function& f : functions) {
         if (sqlite3_create_function_v2(sqlite, f.name, f.args, kFlags, nullptr, f.fn, nullptr, nullptr, nullptr)

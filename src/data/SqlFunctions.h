@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QSqlDatabase;
 
 namespace quittora {
@@ -13,7 +15,15 @@ namespace quittora {
 //   Val(s)                    leadingNumber(), as INTEGER when whole, else REAL
 //                             (for ordering and comparing only; amounts are
 //                             never computed in SQL)
+//   SortKey(s)                germanSortKey(s), so that ORDER BY SortKey(a2)
+//                             sorts names as German users look them up
 // Returns false when the connection is not an SQLite connection.
 bool registerSqlFunctions(const QSqlDatabase& db);
+
+// The key of a name in German alphabetical order (DIN 5007-1, the order of
+// dictionaries and phone books): umlauts and accented letters count as their
+// base letter, "ß" as "ss", upper and lower case alike. Names equal by this
+// key are ordered by their text afterwards, so the order stays fixed.
+QString germanSortKey(const QString& text);
 
 } // namespace quittora

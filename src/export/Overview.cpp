@@ -22,7 +22,7 @@ const QString kNoQuotes = QStringLiteral(" AND Mid(a156, 1, 2) <> 'An' COLLATE N
 const QString kPaid = QStringLiteral(" AND Val(opt1) = ?");
 // Invoice numbers are text, but counted: the longer number is the later one,
 // so 10000 comes before 9999 and not after it.
-const QString kOrder = QStringLiteral(" ORDER BY length(a7) DESC, a7 DESC, a2 COLLATE NOCASE, ID");
+const QString kOrder = QStringLiteral(" ORDER BY length(a7) DESC, a7 DESC, SortKey(a2), a2, ID");
 const QString kSelect = QStringLiteral("SELECT * FROM Rechnungen WHERE ");
 
 int paidValue(PaidState state)
@@ -282,7 +282,7 @@ std::optional<RecordSource> sortByColumn(int column, bool& descendingToggle)
                                 + QStringLiteral(", [Left](a8, 2)") + dir + QStringLiteral(", ID"),
                             {}};
     case 2:
-        return RecordSource{select + QStringLiteral("a2 COLLATE NOCASE") + dir + QStringLiteral(", ID"), {}};
+        return RecordSource{select + QStringLiteral("SortKey(a2)") + dir + QStringLiteral(", a2") + dir + QStringLiteral(", ID"), {}};
     default:
         return std::nullopt;
     }

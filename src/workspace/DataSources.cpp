@@ -46,7 +46,7 @@ QList<Recordset*> DataSources::all() const
 
 QString DataSources::customersSource()
 {
-    return QStringLiteral("SortKunden");
+    return QStringLiteral("SELECT * FROM Kunden ORDER BY SortKey(a2), SortKey(a3), a2, a3, ID");
 }
 
 QString DataSources::documentsSource()

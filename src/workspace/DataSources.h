@@ -12,7 +12,7 @@ class Recordset;
 // The five record sources of the main window, each a Recordset whose
 // objectName is its design name, so code and tests find them under the
 // window with findChild<Recordset*>("Data3"):
-//   Data1 customers (view "SortKunden"), Data2 articles, Data3 documents,
+//   Data1 customers (by name in German order), Data2 articles, Data3 documents,
 //   Data4 the settings record, Data5 the lines of the current document.
 // The recordsets are children of the given owner.
 class DataSources {
@@ -31,7 +31,7 @@ public:
     QList<Recordset*> all() const;
 
     // Record sources as designed.
-    static QString customersSource();      // "SortKunden"
+    static QString customersSource();      // by SortKey(a2), SortKey(a3)
     static QString documentsSource();      // "Rechnungen"
     static QString settingsSource();       // "Einstellungen"
     static QString linesSource();          // "SELECT * FROM Verkauf WHERE a1 = ? ORDER BY ID"

@@ -5,17 +5,46 @@
 #include "data/Decimal.h"
 #include "data/Numbers.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace quittora::documentlines {
+
+namespace {
+
+// "1,234,00" or "1.234,00" as 1234,00; "12.345.678" as 12345678. Every
+// separator but the last must close a group of three digits after a first
+// group of one to three; the last one is the decimal separator unless it
+// closes such a group too. One separator alone is always the decimal one,
+// as the user of the field has always typed it.
+QString withoutThousands(const QString& price, QChar decimalSeparator)
+{
+    static const QRegularExpression grouped(QStringLiteral("^\\s*(-?\\d{1,3})((?:[.,]\\d{3})+)([.,]\\d*)?\\s*$"));
+    const QRegularExpressionMatch m = grouped.match(price);
+    if (!m.hasMatch())
+        return price;
+    const QString groups = m.captured(2);
+    QString whole = m.captured(1);
+    for (qsizetype i = 0; i < groups.size(); i += 4)
+        whole += groups.mid(i + 1, 3);
+    const QString fraction = m.captured(3);
+    if (fraction.isEmpty()) {
+        if (groups.size() == 4)
+            return price; // "1,234": one separator, the decimal one
+        return whole;
+    }
+    return whole + decimalSeparator + fraction.mid(1);
+}
+
+} // namespace
 
 std::optional<QString> lineAmount(const QString& quantity, const QString& price, QChar decimalSeparator)
 {
     if (quantity.isEmpty() || price.isEmpty())
         return std::nullopt;
     const auto q = localeNumber(quantity, decimalSeparator);
-    const auto p = localeNumber(price, decimalSeparator);
+    const auto p = localeNumber(withoutThousands(price, decimalSeparator), decimalSeparator);
     if (!q || !p)
         return std::nullopt;
     // mulDiv rounds once, at the cent, so no intermediate rounding tips it.
@@ -30,12 +59,21 @@ bool priceTypingComputes(const QString& quantity, const QString& price)
     return !leadingNumber(quantity).isZero() && !leadingNumber(price).isZero();
 }
 
+
 QString priceText(const QString& price, QChar decimalSeparator)
 {
     if (price.trimmed().isEmpty())
         return price;
-    const auto p = localeNumber(price, decimalSeparator);
+    const auto p = localeNumber(withoutThousands(price, decimalSeparator), decimalSeparator);
     return p ? p->toFixed(2, decimalSeparator) : price;
+}
+
+QString priceProblem(const QString& price, QChar decimalSeparator)
+{
+    if (price.trimmed().isEmpty() || localeNumber(withoutThousands(price, decimalSeparator), decimalSeparator))
+        return {};
+    return QStringLiteral("Der Preis „%1“ ist keine Zahl.\nBitte geben Sie den Preis als Zahl ein, z. B. %2.")
+        .arg(price.trimmed(), QStringLiteral("1234") + decimalSeparator + QStringLiteral("50"));
 }
 
 std::optional<Refusal> checkLine(const QString& documentDate, const QString& vatRate1, const QString& vatRate2,

@@ -25,7 +25,13 @@ std::optional<QString> lineAmount(const QString& quantity, const QString& price,
 bool priceTypingComputes(const QString& quantity, const QString& price);
 
 // A price as stored: two-decimal text; text that is no number stays as typed.
+// Thousands separators before the decimal separator ("1.234,00", which the
+// key filter turns into "1,234,00") are dropped.
 QString priceText(const QString& price, QChar decimalSeparator);
+
+// Why a typed price cannot be stored, as the German message naming it;
+// empty when it is a number (or empty).
+QString priceProblem(const QString& price, QChar decimalSeparator);
 
 struct Refusal {
     QString title; // empty: the program's default title

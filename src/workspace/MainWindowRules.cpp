@@ -73,7 +73,7 @@ void writeArticleSortByNumber(SettingsStore& settings, bool byNumber)
 QString articleSource(bool byNumber)
 {
     return byNumber ? QStringLiteral("Select * from Artikel Order by a2;")
-                    : QStringLiteral("Select * from Artikel Order by a3;");
+                    : QStringLiteral("Select * from Artikel Order by SortKey(a3), a3, ID;");
 }
 
 } // namespace quittora::mainwindow

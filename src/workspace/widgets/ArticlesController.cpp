@@ -5,6 +5,9 @@
 #include "data/Numbers.h"
 #include "data/Recordset.h"
 #include "data/widgets/FieldBinding.h"
+#include "data/widgets/IdentifierGuard.h"
+#include "workspace/DocumentLines.h"
+#include "workspace/MainWindowRules.h"
 #include "platform/Context.h"
 #include "platform/Prompts.h"
 #include "workspace/CustomersArticles.h"
@@ -61,6 +64,13 @@ ArticlesController::ArticlesController(RechnungWindow& window, AppContext& ctx)
     }
     for (const char* name : {"Text24", "Text25", "Text26"})
         find<QWidget>(name)->installEventFilter(this);
+    // "1.234,00" is a price; "1,2,3" is none and never reaches an invoice.
+    const QChar sep = m_ctx.state.decimalSeparator;
+    new IdentifierGuard(
+        find<QLineEdit>("Text26"), m_window.workTabs().articleBinding(),
+        [sep](const QString& p) { return documentlines::priceProblem(p, sep); },
+        [sep](const QString& p) { return documentlines::priceText(p, sep); },
+        [this](const QString& why) { m_ctx.prompts.critical(QStringLiteral("Fehler"), why); });
 }
 
 template <typename T>
@@ -141,7 +151,16 @@ void ArticlesController::newArticle()
 void ArticlesController::save()
 {
     m_ctx.state.neuer_Datensatz = 0;
-    rs().update();
+    Recordset& a = rs();
+    const bool stored = a.isDirty() && a.update();
+    // A new or renamed article takes its place in the list's order; a
+    // selection stays as it was found.
+    if (stored
+        && (a.recordSource() == mainwindow::articleSource(true) || a.recordSource() == mainwindow::articleSource(false))) {
+        const qint64 id = a.currentId();
+        if (a.refresh())
+            a.moveToId(id);
+    }
     updateCount();
 }
 
@@ -203,7 +222,7 @@ void ArticlesController::select()
                                                        "allen Datenfeldern wird gesucht !"))
                                  .value_or(QString());
         const AllFieldsSearch s = allFieldsSearch(kArticleSearchFields, text);
-        setSource(QStringLiteral("SELECT * FROM Artikel ") + s.where + QStringLiteral(" ORDER BY a3"), s.params,
+        setSource(QStringLiteral("SELECT * FROM Artikel ") + s.where + QStringLiteral(" ORDER BY SortKey(a3), a3, ID"), s.params,
                   !text.isEmpty());
     } else {
         const QString to = find<QLineEdit>("Text39")->text();

@@ -30,7 +30,8 @@ namespace quittora {
 namespace {
 // Enter walks the address in this order.
 constexpr const char* kEnterOrder[] = {"Text17", "Text18", "Text19", "Text20", "Text21", "Text29", "Text30", "Text31"};
-const QString kAllCustomers = QStringLiteral("SELECT * FROM Kunden ORDER BY a2");
+const QString kByName = QStringLiteral(" ORDER BY SortKey(a2), SortKey(a3), a2, a3, ID");
+const QString kAllCustomers = DataSources::customersSource();
 } // namespace
 
 CustomersController::CustomersController(RechnungWindow& window, AppContext& ctx)
@@ -150,7 +151,15 @@ void CustomersController::newCustomer()
 
 void CustomersController::store()
 {
-    rs().update();
+    Recordset& c = rs();
+    const bool stored = c.isDirty() && c.update();
+    // The whole list re-read puts a new or renamed customer where the user
+    // will look for them; a search result stays as it was found.
+    if (stored && c.recordSource() == kAllCustomers) {
+        const qint64 id = c.currentId();
+        if (c.refresh())
+            c.moveToId(id);
+    }
     updateCount();
 }
 
@@ -259,7 +268,7 @@ void CustomersController::search()
     Recordset& c = rs();
     c.update();
     const AllFieldsSearch s = allFieldsSearch(kCustomerSearchFields, text);
-    m_selectionSource = QStringLiteral("SELECT * FROM Kunden ") + s.where + QStringLiteral(" ORDER BY a2");
+    m_selectionSource = QStringLiteral("SELECT * FROM Kunden ") + s.where + kByName;
     c.setRecordSource(m_selectionSource, s.params);
     if (!c.refresh()) {
         endSelection();

@@ -2,6 +2,7 @@
 
 #include "data/CompanySettings.h"
 #include "data/Recordset.h"
+#include "data/widgets/IdentifierGuard.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "platform/Context.h"
 #include "platform/Prompts.h"
@@ -106,6 +107,13 @@ LineEntryController::LineEntryController(RechnungWindow& window, AppContext& ctx
     m_quantity->installEventFilter(this);
     m_price->installEventFilter(this);
     m_designation->installEventFilter(this);
+    // A price is stored with two decimals; one that is no number is refused
+    // here, not later as a missing quantity.
+    const QChar sep = m_ctx.state.decimalSeparator;
+    new IdentifierGuard(
+        m_price, [sep](const QString& p) { return documentlines::priceProblem(p, sep); },
+        [sep](const QString& p) { return documentlines::priceText(p, sep); },
+        [this](const QString& why) { m_ctx.prompts.critical(QStringLiteral("Fehler"), why); });
 }
 
 void LineEntryController::fillFromArticle()
@@ -204,6 +212,12 @@ void LineEntryController::addOrChangeLine()
 {
     const CompanySettings& company = m_window.companySettings();
     const QString rate = m_rate->currentText();
+    // An article stored with a price that is no number is named as such.
+    if (const QString why = documentlines::priceProblem(m_price->text(), m_ctx.state.decimalSeparator);
+        !why.isEmpty()) {
+        m_ctx.prompts.critical(QStringLiteral("Fehler"), why);
+        return;
+    }
     if (const auto refusal = documentlines::checkLine(m_date->text(), company.vatRate1(), company.vatRate2(),
                                                       m_quantity->text(), m_price->text(), m_amount->text(), rate)) {
         if (refusal->title.isEmpty() && refusal->text.startsWith(QStringLiteral("Sie müssen")))
@@ -329,10 +343,6 @@ bool LineEntryController::eventFilter(QObject* watched, QEvent* event)
             m_take->click();
             return true;
         }
-        return false;
-    }
-    if (watched == m_price && type == QEvent::FocusOut) {
-        m_price->setText(documentlines::priceText(m_price->text(), m_ctx.state.decimalSeparator));
         return false;
     }
     return QObject::eventFilter(watched, event);
