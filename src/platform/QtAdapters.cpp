@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -65,13 +66,38 @@ public:
 };
 
 class DesktopShell final : public Shell {
+    // A mail draft opens only in a mail program: where the desktop names no
+    // program for mail files, xdg-open would start none (or show the raw
+    // text in a browser) and the user would see nothing happen. Other kinds
+    // of file have viewers to fall back on. Without xdg-mime the desktop is
+    // trusted.
+    static bool mailProgramFor(const QString& file)
+    {
+        const QString type = QMimeDatabase().mimeTypeForFile(file).name();
+        if (!type.startsWith(QLatin1String("message/")))
+            return true;
+        const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+        if (xdgMime.isEmpty())
+            return true;
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
+        if (!query.waitForFinished(3000)) {
+            query.kill();
+            query.waitForFinished();
+            return true;
+        }
+        if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+            return true;
+        return !query.readAllStandardOutput().trimmed().isEmpty();
+    }
+
 public:
     bool open(const QString& fileOrUrl) override
     {
-        const QUrl url = fileOrUrl.contains(QLatin1String("://")) || fileOrUrl.startsWith(QLatin1String("mailto:"))
-                             ? QUrl(fileOrUrl)
-                             : QUrl::fromLocalFile(fileOrUrl);
-        return QDesktopServices::openUrl(url);
+        const bool local = !fileOrUrl.contains(QLatin1String("://")) && !fileOrUrl.startsWith(QLatin1String("mailto:"));
+        if (local && !mailProgramFor(fileOrUrl))
+            return false;
+        return QDesktopServices::openUrl(local ? QUrl::fromLocalFile(fileOrUrl) : QUrl(fileOrUrl));
     }
     bool start(const QString& program, const QStringList& arguments) override
     {

@@ -299,7 +299,14 @@ void OutputController::createEmail()
     const QString recipient = email::recipientProblem(result.preparation.head.email);
     if (!recipient.isEmpty())
         m_ctx.prompts.exclamation(QStringLiteral("Hinweis !"), recipient);
-    m_ctx.shell.open(path);
+    if (!m_ctx.shell.open(path)) {
+        // Written all the same: the user can attach or open it by hand.
+        m_ctx.prompts.information(QStringLiteral("Hinweis !"),
+                                  QStringLiteral("Die E-Mail wurde als Datei gespeichert:\n%1\n\nSie konnte nicht "
+                                                 "geöffnet werden, weil auf diesem Computer kein E-Mail-Programm "
+                                                 "eingerichtet ist. Öffnen Sie die Datei mit Ihrem E-Mail-Programm.")
+                                      .arg(QDir::toNativeSeparators(path)));
+    }
 }
 
 void OutputController::saveXRechnung()

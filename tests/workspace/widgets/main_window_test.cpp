@@ -394,6 +394,13 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     ASSERT_EQ(t.prompts.count(), 1);
     EXPECT_TRUE(lastText().startsWith(u("Die E-Mail-Adresse „a@b.example, c@d.example“ ist keine")));
     EXPECT_EQ(t.shell.opened().size(), 4);
+    // No mail program to open it: the user hears where the file is.
+    t.shell.setResult(false);
+    goTo(sample.doc1);
+    action("mnuRechnungEmail")->trigger();
+    EXPECT_EQ(lastText(), u("Die E-Mail wurde als Datei gespeichert:\n") + path
+                              + u("\n\nSie konnte nicht geöffnet werden, weil auf diesem Computer kein "
+                                  "E-Mail-Programm eingerichtet ist. Öffnen Sie die Datei mit Ihrem E-Mail-Programm."));
 }
 
 TEST_F(Output, WindowsOfTheMenuAndTheRevenueOverviewOfTheCurrentMonth)
