@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/ReadyReport.h"
+#include "platform/PrivateFiles.h"
 #include "platform/widgets/Translations.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    quittora::keepNewFilesPrivate();
     if (!displayAvailable()) {
         std::fputs("Quittora braucht eine grafische Oberfläche, es ist aber keine Anzeige vorhanden "
                    "(DISPLAY ist nicht gesetzt).\n",

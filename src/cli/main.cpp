@@ -2,6 +2,7 @@
 // scheduled jobs.
 #include "cli/Commands.h"
 #include "cli/PrintCommands.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,6 +22,7 @@ static void printUsage(QTextStream& s)
 
 int main(int argc, char** argv)
 {
+    quittora::keepNewFilesPrivate();
     // Commands that draw text need the font system of a GUI application; a
     // command-line tool shows no window, so it runs on the offscreen platform
     // unless the caller names another.

@@ -778,8 +778,11 @@ Result restoreDatabase(const QString& backupFile, const QString& databasePath, c
         return abandon(r);
     if (inspectDatabaseFile(temp, &why) != FileState::Sound)
         return abandon(fail(Failure::WriteFailed, QStringLiteral("Die Kopie der Sicherung ist fehlerhaft: %1").arg(why)));
+    // The restored file keeps the owner's rights on the replaced one but,
+    // holding customers' data, is readable by nobody else.
     if (replacing)
-        QFile::setPermissions(temp, target.permissions());
+        QFile::setPermissions(temp, target.permissions() & ~(QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                                           | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
 
     Result done;
     if (replacing) {
