@@ -2,6 +2,7 @@
 
 #include "cli/BackupCommands.h"
 #include "cli/CustomerListCommands.h"
+#include "cli/DocumentCommands.h"
 #include "cli/ExportCommands.h"
 #include "cli/GenerateCommands.h"
 #include "cli/PlzCommands.h"
@@ -23,6 +24,15 @@ const QList<Command>& commands()
         {"xrechnung", "xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n"
                       "                        schreibt eine Rechnung als E-Rechnung (XRechnung 3.0, CII oder UBL)",
          &runXrechnung},
+        {"stornieren", "stornieren DATEI --document ID\n"
+                       "                        legt die Stornorechnung zu einer ausgestellten Rechnung an",
+         &runStornieren},
+        {"angebot-zu-rechnung", "angebot-zu-rechnung DATEI --document ID\n"
+                                "                        legt aus einem Angebot eine Rechnung ohne Nummer an",
+         &runAngebotZuRechnung},
+        {"kopieren", "kopieren DATEI --document ID\n"
+                     "                        legt eine Kopie eines Dokuments ohne Nummer an, datiert auf heute",
+         &runKopieren},
         {"overview", "overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n"
                      "                        zeigt die Umsatzliste eines Monats (\"alle\": des Jahres) mit ihrer Summe",
          &runOverview},

@@ -1,5 +1,7 @@
 #include "cli/ExportCommands.h"
 
+#include "cli/CommandSupport.h"
+
 #include "data/Database.h"
 #include "data/Numbers.h"
 #include "export/EInvoiceExport.h"
@@ -25,64 +27,6 @@ const char* const kXrechnungUsage =
     "Aufruf: quittora-cli xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n";
 const char* const kOverviewUsage =
     "Aufruf: quittora-cli overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n";
-
-// The database file and the options after it. Options with a value take the
-// next argument; flags none. False on anything else.
-struct Call {
-    QString file;
-    QHash<QString, QString> values;
-    QSet<QString> flags;
-};
-
-bool parse(const QStringList& args, const QStringList& valueOptions, const QStringList& flagOptions, Call* call)
-{
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (valueOptions.contains(a)) {
-            if (i + 1 >= args.size() || call->values.contains(a))
-                return false;
-            call->values.insert(a, args.at(++i));
-        } else if (flagOptions.contains(a)) {
-            call->flags.insert(a);
-        } else if (a.startsWith(QLatin1String("--")) || !call->file.isEmpty()) {
-            return false;
-        } else {
-            call->file = a;
-        }
-    }
-    return !call->file.isEmpty();
-}
-
-// The value of --document as an ID; false, with the reason and the usage said.
-bool documentId(const Call& call, const char* usage, Io& io, qint64* id)
-{
-    bool isNumber = false;
-    *id = call.values.value(QStringLiteral("--document")).toLongLong(&isNumber);
-    if (!isNumber)
-        io.err << "Die Dokument-ID muss eine Zahl sein.\n" << usage;
-    return isNumber;
-}
-
-bool openDatabase(Database& db, const QString& file, Io& io)
-{
-    // checkFile never writes, so a foreign file is refused untouched.
-    QString message = Database::checkFile(file);
-    if (message.isEmpty() && db.open(file, &message))
-        return true;
-    io.err << message << '\n';
-    return false;
-}
-
-PriceBasis priceBasis()
-{
-    // The same per-user setting the settings dialog writes.
-    const QString value = makeQtSettingsStore()->value(QStringLiteral("Rechnungsbasis"), QStringLiteral("0")).trimmed();
-    if (value == QLatin1String("0"))
-        return PriceBasis::Net;
-    if (value == QLatin1String("1"))
-        return PriceBasis::Gross;
-    return PriceBasis::Unset;
-}
 
 } // namespace
 

@@ -31,6 +31,9 @@ constexpr AddedField kAddedFields[] = {
     {"Einstellungen", "Land", 2},         {"Einstellungen", "IBAN", 2},         {"Einstellungen", "BIC", 2},
     {"Einstellungen", "Kontoinhaber", 2}, {"Kunden", "Land", 2},                {"Kunden", "UStIdNr", 2},
     {"Kunden", "Leitweg", 2},             {"Rechnungen", "Referenz", 2},        {"Rechnungen", "Leistungsdatum", 2},
+    // A cancellation names the invoice it cancels: number and date as that
+    // invoice carried them.
+    {"Rechnungen", "Bezugsrechnung", 3},  {"Rechnungen", "Bezugsdatum", 3},
 };
 
 QStringList withAddedFields(const char* table, QStringList layout1)

@@ -11,8 +11,9 @@ namespace quittora::schema {
 inline constexpr int kApplicationId = 0x51544F52;
 // Layout version of the tables below; raised with every change of layout.
 // 2: the fields an e-invoice needs (seller and buyer identifiers, country,
-// account, buyer reference, delivery date).
-inline constexpr int kUserVersion = 2;
+// account, buyer reference, delivery date). 3: the invoice a cancellation
+// cancels.
+inline constexpr int kUserVersion = 3;
 
 // Field lists of the five tables, in table order, ID first (Einstellungen has
 // an ID too, so that its one record can be addressed like any other).

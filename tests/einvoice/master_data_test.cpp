@@ -76,7 +76,7 @@ TEST(LayoutUpgrade, AnOldFileGetsAVerifiedSafetyCopyThenTheNewFieldsAndLosesNoth
     ASSERT_TRUE(reopened.open(db.path(), &message)) << message.toStdString();
     QSqlQuery q(reopened.connection());
     ASSERT_TRUE(q.exec(s("PRAGMA user_version")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 2);
+    EXPECT_EQ(q.value(0).toInt(), schema::kUserVersion);
     EXPECT_EQ(contents(reopened.connection()), before);
     ASSERT_TRUE(q.exec(s("SELECT UStIdNr, Steuernummer, IBAN, BIC, Land, Kontoinhaber FROM Einstellungen")) && q.next());
     EXPECT_EQ(q.value(0).toString(), s("DE811907980"));
