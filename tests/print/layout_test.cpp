@@ -1,6 +1,7 @@
 #include "print/DocumentLayouts.h"
 
 #include "data/CompanySettings.h"
+#include "data/Numbers.h"
 #include "platform/SettingsStore.h"
 #include "print/DocumentPrint.h"
 #include "print/FakePrinters.h"
@@ -25,6 +26,7 @@
 #include <QDate>
 #include <QList>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -224,7 +226,7 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
         {'L', 55, 130, "Wandfarbe weiß"}, {'R', 151, 130, "19%"}, {'R', 172, 130, "50,00 EUR"},
         {'R', 196, 130, "100,00 EUR"}, {'R', 151, 135, "7%"}, {'L', 32, 135, "psch."},
         {'L', 55, 140, "Ausführung nach Absprache"}, {'R', 170, 240, "Netto"}, {'R', 198, 240, "150,00 EUR"},
-        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"}, {'L', 20, 249, "MwSt.19% 19,00   MwSt.7% 3,50"},
+        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"},
         {'L', 20, 242, "Zahlbar innerhalb von 14 Tagen."}, {'R', 170, 260, "Rechnungsbetrag"}, {'R', 197, 260, "172,50 EUR"},
         {'L', 21, 273, "Steuernummer 123/456"}, {'L', 21, 276, "USt-IdNr. DE123"}, {'L', 60, 273, "Bank: Musterbank"},
         {'L', 60, 276, "IBAN DE00 1234 BIC MUST"},
@@ -244,16 +246,99 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
                  {{'R', 170, 249, "enthaltene MwSt."}, {'L', 23, 63, "Abteilung Einkauf"}, {'L', 23, 68, "Musterweg 5"}},
                  "gross, extra address line");
     expectPlaced(laidOut(threeItems(), 1, layoutCompany(), layoutHead(u("Angebot"), {})).page(0),
-                 {{'L', 135, 70, "Angebot Nr. "}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."},
+                 {{'L', 135, 70, "Angebot"}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."},
                   {'L', 20, 112, "Wir bieten Ihnen an:"}, {'L', 20, 242, "Angebot 30 Tage gültig."}}, "quote");
     // One VAT rate: no rate column, no net and VAT lines.
     const Page single = laidOut(threeItems(), 1, layoutCompany({{"frei9", u("0")}})).page(0);
-    EXPECT_TRUE(allTexts(single, 240).isEmpty() && allTexts(single, 249).isEmpty());
-    expectPlaced(single, {{'R', 151, 130, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
+    expectPlaced(single, {{'R', 151, 130, ""}, {'R', 170, 240, ""}, {'R', 198, 249, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
     // Without letterhead the date stands alone and the footer still prints.
     const Page plain = laidOut(threeItems(), 1, layoutCompany({{"Vordruck", 0}})).page(0);
     EXPECT_FALSE(allTexts(plain).contains(u("Muster GmbH")));
     expectPlaced(plain, {{'L', 150, 87, "15.03.2024"}, {'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
+}
+
+TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTotals)
+{
+    const auto at = [](const char* amount, const char* rate) { return item(u("1"), u("Posten"), u(amount), u(amount), u(rate)); };
+    const PriceBasis N = PriceBasis::Net, G = PriceBasis::Gross;
+    const struct { const char *rate1, *rate2; PriceBasis basis; QList<DocumentLine> lines; const char* rows; } table[] = {
+        {"19", "7", N, {at("100,00", "19"), at("50,00", "7")}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR|7 % MwSt. auf 50,00 EUR: 3,50 EUR"},
+        {"19", "7", N, {at("100,00", "19"), item({}, u("Text"), {}, {}, {}, {})}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR"},
+        {"19", "7", N, {at("100,00", "19"), at("100,00", "16"), at("100,00", "7")},
+         "19 % MwSt. auf 100,00 EUR: 19,00 EUR|16 % MwSt. auf 100,00 EUR: 16,00 EUR|7 % MwSt. auf 100,00 EUR: 7,00 EUR"},
+        {"19", "7", G, {at("2951,51", "19"), at("10,70", "7")}, "19 % MwSt. auf 2480,26 EUR: 471,25 EUR|7 % MwSt. auf 10,00 EUR: 0,70 EUR"},
+        {"19", "7", N, {at("0,335", "19"), at("0,335", "7")}, "19 % MwSt. auf 0,34 EUR: 0,06 EUR|7 % MwSt. auf 0,33 EUR: 0,02 EUR"},
+        {"19", "0", N, {at("100,00", "19"), at("20,00", "0")}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR|0 % MwSt. auf 20,00 EUR: 0,00 EUR"},
+        {"19", "7", G, {at("11,90", "19"), at("5,00", "")}, "19 % MwSt. auf 10,00 EUR: 1,90 EUR|ohne MwSt.-Satz: 5,00 EUR"},
+        {"0", "0", N, {at("100,00", "0")}, "Gemäß § 19 UStG wird keine Umsatzsteuer berechnet."},
+    };
+    for (const auto& row : table) {
+        // A closing text of three lines: three rates must still fit between the rules at 235 and 256.
+        const CompanySettings company = layoutCompany({{"MWSt", u(row.rate1)}, {"frei9", u(row.rate2)}, {"Memo3", u("Bitte überweisen "
+            "Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf unser unten genanntes Konto. Wir bedanken uns für die gute Zusammenarbeit.")}});
+        const PrintJob job = prepareInvoicePrint(layoutHead(), row.lines, {}, company, layoutEnvironment(row.basis), CopyCount::One);
+        ASSERT_TRUE(job.ready()) << row.rows;
+        const Page page = printJobDocuments(job, layoutEnvironment(row.basis)).at(0).page(0);
+        QStringList rows;
+        Decimal net, vat;
+        double top = 256, bottom = 0, closingEnd = 0;
+        static const QRegularExpression figures(u("(?:auf|Satz:) (\\S+) EUR(?:: (\\S+) EUR)?$"));
+        for (const TextItem* t : page.texts()) {
+            if (t->x.value() != 20 || t->y.value() < 235)
+                continue;
+            if (t->style.sizePt != 8) { // the closing text
+                closingEnd = std::max(closingEnd, t->y.value() + t->style.sizePt * 25.4 / 72);
+                continue;
+            }
+            rows << t->text;
+            std::tie(top, bottom) = std::tuple(std::min(top, t->y.value()), std::max(bottom, t->y.value() + 8 * 25.4 / 72));
+            const QRegularExpressionMatch m = figures.match(t->text);
+            net += localeNumber(m.captured(1), QLatin1Char(',')).value_or(Decimal());
+            vat += localeNumber(m.captured(2), QLatin1Char(',')).value_or(Decimal());
+        }
+        EXPECT_EQ(rows.join(u("|")), u(row.rows));
+        EXPECT_TRUE(top >= closingEnd && closingEnd > 236 && bottom <= 256) << row.rows << " " << closingEnd << " " << top << " " << bottom;
+        if (!rows.value(0).startsWith(u("Gemäß"))) { // the small business names no figures
+            EXPECT_EQ(amountText(net, QLatin1Char(',')) + u(" ") + amountText(vat, QLatin1Char(',')) + u(" ") + amountText(net + vat, QLatin1Char(',')),
+                      job.head.net + u(" ") + job.head.vatTotal + u(" ") + job.head.gross) << row.rows;
+        }
+    }
+}
+
+TEST(InvoiceLayout, DeliveryDateQuoteWordingAndAddressWindow)
+{
+    DocumentHead head = layoutHead(), dated = layoutHead(), quote = layoutHead(u("Angebot"), {});
+    head.skonto = quote.skonto = u("Bei Zahlung bis zum 25.03.2024 abzüglich 2% Skonto  (169,05 EUR)");
+    dated.deliveryDate = u("04.12.2026");
+    const auto first = [](const DocumentHead& h, bool note = false, const CompanySettings& c = layoutCompany(), int page = 0) {
+        return (note ? deliveryNoteDocuments(h, threeItems(), c, layoutEnvironment(), 1)
+                     : invoiceDocuments(h, page ? numberedItems(22) : threeItems(), c, layoutEnvironment(), 1)).at(0).page(page);
+    };
+    int n = 0;
+    EXPECT_EQ(joinedBetween(first(head), 135, 83, 95, 200, &n), u("Leistungsdatum entspricht Rechnungsdatum"));
+    expectPlaced(first(head), {{'L', 15, 260, "Bei Zahlung bis zum 25.03.2024 abzüglich 2% Skonto  (169,05 EUR)"}}, "invoice");
+    expectPlaced(first(dated), {{'L', 135, 83, "Leistungsdatum: 04.12.2026"}}, "invoice");
+    expectPlaced(first(dated, false, layoutCompany({{"Vordruck", 0}})), {{'L', 150, 92, "Leistungsdatum: 04.12.2026"}}, "plain");
+    expectPlaced(first(dated, true), {{'L', 135, 83, "Leistungsdatum: 04.12.2026"}}, "note");
+    expectPlaced(first(head, true), {{'L', 135, 83, ""}}, "note");
+    expectPlaced(first(quote), {{'L', 135, 70, "Angebot"}, {'L', 135, 83, ""}, {'R', 170, 260, "Angebotssumme"}, {'L', 15, 260, ""}}, "quote");
+    expectPlaced(first(quote, false, layoutCompany(), 1), {{'L', 20, 15, "Angebot   Seite 2"}}, "quote");
+
+    // Long lines break inside the window (85 mm from x 20), the town keeps its place while it can; the
+    // last resort shortens with "…".
+    const auto addition = u("Abteilung Einkauf"), town = u("54321 Beispielort");
+    const QString name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH");
+    const QString street = u("Industriestraße im Gewerbegebiet Nord-West 123a, Halle 7, Tor 3, Anlieferung");
+    for (const auto& [note, extra, townY, shortened] : {std::tuple{false, QString(), 78.0, false}, {false, addition, 78.0, true},
+                                                        {true, QString(), 83.0, false}, {true, addition, 83.0, true}}) {
+        DocumentHead h = head;
+        std::tie(h.name, h.addition, h.street) = std::tuple(name, extra, street);
+        const Page page = first(h, note);
+        const QString address = joinedBetween(page, 23, 52, 100, 105, &n);
+        EXPECT_TRUE(address.endsWith(u(" ") + town) && textAt(page, 23, townY)->text == town) << address.toStdString();
+        EXPECT_EQ(address.contains(QChar(0x2026)), shortened) << address.toStdString();
+        EXPECT_TRUE(shortened || address == QStringList({u("Herrn"), name, street, town}).join(u(" "))) << address.toStdString();
+    }
 }
 
 TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryOver)
@@ -321,9 +406,10 @@ TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
     EXPECT_TRUE(text->x.value() == 23 && text->y.value() + 14 * 25.4 / 72 <= 107.0 && text->y.value() >= 92.0) << text->y.value();
     // The reference ends at the paper's edge at the latest.
     expectPlaced(first, {{'L', 20, 107, "Vielen Dank für Ihren Auftrag."}, {'L', 135, 78, "Datum: 02.05.2024"},
-                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}});
+                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}, {'L', 135, 83, "Leistungsdatum: 15.03.2024"}});
     expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}});
-    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 2 == allTexts(first).size() // no reminder, no reference
+    // No reminder, no reference; the sentence of the delivery date takes two lines, the date one.
+    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 1 == allTexts(first).size()
                 && invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
 
     // A long reminder wraps and pushes the intro lines down.
@@ -367,7 +453,7 @@ TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
     const Page& p = texts.page(0);
     // Left of the totals' labels, the VAT breakdown below it, all above the rule at 256.
     const double labels = std::min(textEndingAt(p, 170, 240)->x.value(), textEndingAt(p, 170, 249)->x.value());
-    EXPECT_EQ(joinedBetween(p, 20, 236, 256, labels - 0.1, &lines), closing + u(" ") + layoutHead().vatSummary);
+    EXPECT_EQ(joinedBetween(p, 20, 236, 256, labels - 0.1, &lines), closing + u(" 19 % MwSt. auf 13075,32 EUR: 2484,31 EUR"));
     // A caption that ends in a blank gets no second one; large figures keep their columns apart.
     expectPlaced(p, {{'L', 21, 273, "Steuernummer 123/456"}, {'L', 60, 273, "Musterbank"}, {'R', 196, 130, "13075,32 EUR"}});
     const TextItem *rate = p.findText(u("19%")), *unitPrice = p.findText(u("1089,61 EUR")), *total = p.findText(u("13075,32 EUR"));
@@ -586,6 +672,7 @@ TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
 
 TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)
 {
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET Leistungsdatum = '04.12.2026' WHERE ID = ?"), {invoice}));
     PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
     EXPECT_EQ(job.head.number + u(" ") + job.nextInvoiceNumber + u(" ") + job.head.gross + numbers(invoice), u("1000 1001 172,50|1000"));
@@ -593,7 +680,7 @@ TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOn
     ASSERT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
     EXPECT_EQ(numbers(invoice) + db.field(u("Rechnungen"), invoice, u("a6")).toString() + db.field(u("Rechnungen"), invoice, u("a14")).toString(),
               u("1000|1001172,50150,00"));
-    expectPlaced(printJobDocuments(job, env()).at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'R', 197, 260, "172,50 EUR"}});
+    expectPlaced(printJobDocuments(job, env()).at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'L', 135, 83, "Leistungsdatum: 04.12.2026"}, {'R', 197, 260, "172,50 EUR"}});
 
     // A failed print keeps the stored number; the reprint uses it.
     printers.failPrinting = true;
@@ -605,7 +692,7 @@ TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOn
     // A quote gets no number and leaves the next number unchanged.
     const qint64 quote = addDocument(u("Angebot"));
     const PrintJob offer = prepareAndStore(quote);
-    EXPECT_EQ(numbers(quote) + allTexts(printJobDocuments(offer, env()).at(0).page(0), 70).join(u("")), u("|1002Angebot Nr. "));
+    EXPECT_EQ(numbers(quote) + allTexts(printJobDocuments(offer, env()).at(0).page(0), 70).join(u("")), u("|1002Angebot"));
     const qint64 odd = db.addDocument(u("2024/7"), u("01.03.2024"));
     test::expectRows("file name", {{printDocumentName(db.db(), invoice, PrintedDocument::DeliveryNote), "Lieferschein 1000"},
                                    {printDocumentName(db.db(), quote, PrintedDocument::Invoice), "Angebot"},
