@@ -236,8 +236,8 @@ double DocumentPrinter::printDate(PrintCursor& p, const QString& date, bool remi
     const bool set = !isBlank(m_head.deliveryDate);
     if (m_quote || (m_kind == Kind::DeliveryNote && !set))
         return p.CurrentY.value();
-    const QString delivery = set || reminder
-        ? QStringLiteral("Leistungsdatum: ") + (set ? m_head.deliveryDate.trimmed() : m_head.date)
+    const QString delivery = set || (reminder && !isBlank(m_head.date))
+        ? QStringLiteral("Leistungsdatum: ") + (set ? m_head.deliveryDate.trimmed() : m_head.date.trimmed())
         : QStringLiteral("Leistungsdatum entspricht Rechnungsdatum");
     return printWrapped(p, x, y + 5.0, delivery, kFrameRightX);
 }
