@@ -50,6 +50,7 @@ Head headFromFields(const FieldText& field)
     h.gross = field(QStringLiteral("a6"));
     h.vatSummary = field(QStringLiteral("a26"));
     h.skonto = field(QStringLiteral("b2"));
+    h.deliveryDate = field(QStringLiteral("Leistungsdatum"));
     return h;
 }
 

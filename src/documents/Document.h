@@ -40,6 +40,7 @@ struct Head {
     QString gross;      // `a6`
     QString vatSummary; // `a26`
     QString skonto;     // `b2`
+    QString deliveryDate; // `Leistungsdatum`, "dd.mm.yyyy"; empty: the document date
 
     bool operator==(const Head&) const = default;
 };

@@ -1,14 +1,13 @@
 #include "export/EInvoiceBuilder.h"
 
 #include "data/Identifiers.h"
-
 #include "data/Numbers.h"
+#include "documents/VatBreakdown.h"
 
 #include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <map>
 #include <optional>
 
 namespace quittora::einvoice {
@@ -225,22 +224,21 @@ Result build(const Source& s, Profile profile)
     // Per rate: the paper's VAT on the sum of the rate's lines; with gross
     // prices the VAT share is taken out and the net rest is spread over the
     // lines so every sum of the e-invoice adds up to the printed figures.
-    std::map<Decimal, QList<int>> byRate;
-    for (int i = 0; i < parsed.size(); ++i)
-        byRate[parsed[i].rate].append(i);
+    QList<documents::RatedAmount> rated;
+    for (const ParsedLine& p : parsed)
+        rated.append({p.amount, p.rate});
     QList<Decimal> netOf(parsed.size());
-    for (auto& [rate, members] : byRate) {
-        Decimal sum;
-        for (int i : members)
-            sum += parsed[i].amount;
+    for (const documents::RateShare& share : documents::vatByRate(rated, s.basis)) {
+        const QList<int>& members = share.members;
+        const Decimal rate = share.rate;
         VatBreakdown v;
         v.rate = rate;
         v.category = smallBusiness ? QLatin1Char('E') : (rate.isZero() ? QLatin1Char('Z') : QLatin1Char('S'));
         if (smallBusiness)
             v.exemptionReason = kSmallBusinessReason;
+        v.basis = share.net;
+        v.amount = share.vat;
         if (s.basis == PriceBasis::Gross) {
-            v.amount = Decimal::mulDiv(sum, rate, kHundred + rate, 2).value_or(Decimal());
-            v.basis = sum - v.amount;
             Decimal spread;
             int largest = members.first();
             for (int i : members) {
@@ -251,8 +249,6 @@ Result build(const Source& s, Profile profile)
             }
             netOf[largest] += v.basis - spread;
         } else {
-            v.basis = sum;
-            v.amount = Decimal::mulDiv(sum, rate, kHundred, 2).value_or(Decimal());
             for (int i : members)
                 netOf[i] = parsed[i].amount;
         }

@@ -5,6 +5,7 @@
 #include "print/Letterhead.h"
 #include "print/PrintCursor.h"
 #include "print/PrintedAmount.h"
+#include "documents/VatBreakdown.h"
 
 #include <QRegularExpression>
 
@@ -27,15 +28,28 @@ constexpr double kUnitPriceColumnX = 163.0;
 // The right end of the frame's rules.
 constexpr double kFrameRightX = 200.0;
 // The first intro line, and the reminder text above it, which keeps clear of
-// the date: below "Datum:" at 78 mm with the letterhead, below the date alone
-// at 87 mm without.
+// the dates (from 78 mm with the letterhead, from 87 mm without).
 constexpr double kIntroY = 107.0;
 constexpr double kReminderX = 23.0;
-constexpr double kReminderTopWithLetterheadY = 83.0;
-constexpr double kReminderTopY = 92.0;
 constexpr double kReminderGap = 1.5;
 // Where the reference line of a reminder begins when it fits.
 constexpr double kReferenceX = 170.0;
+// The address window (DIN 5008): 85 mm wide from x 20; its lines start at
+// 23 and keep their places when they fit. A line too long for it is broken,
+// and the last line stays clear of the reminder text below the window.
+constexpr double kAddressX = 23.0;
+constexpr double kAddressRightX = 105.0;
+constexpr double kAddressFirstY = 53.0;
+constexpr double kAddressTownY = 73.0;
+constexpr double kAddressLastInvoiceY = 78.0;
+constexpr double kAddressLastDeliveryNoteY = 83.0;
+constexpr double kAddressPitch = 5.0;
+// The room for the VAT between the rules at 235 and 256: the closing text,
+// and below it one row per rate in the size of the cash-discount sentence,
+// so that three rates fit below a closing text of two lines.
+constexpr double kVatRoomTop = 236.0;
+constexpr double kVatRoomBottom = 255.5;
+constexpr double kVatRowSize = 8.0;
 // Space kept between a text and the figures beside it.
 constexpr double kColumnGap = 2.0;
 
@@ -115,6 +129,7 @@ public:
         , m_letterhead(company.printLetterhead())
         , m_twoRates(documents::twoRatesSet(company))
         , m_quote(head.kind.left(2) == QStringLiteral("An"))
+        , m_vat(documents::vatBreakdown(lines, env.basis, env.decimalSeparator))
     {
     }
 
@@ -139,12 +154,20 @@ private:
     {
         return m_kind == Kind::Invoice ? kInvoiceDescriptionX : kDeliveryDescriptionX;
     }
+    // "Angebot Nr. " with nothing after it reads as if the number had been
+    // left out: a document without number is titled by its kind alone.
+    QString title() const
+    {
+        return isBlank(m_head.number) ? m_head.kind : m_head.kind + QStringLiteral(" Nr. ") + m_head.number;
+    }
 
     void firstPageFrame(PrintCursor& p) const;
     void tableHead(PrintCursor& p, double y) const;
-    void printDate(PrintCursor& p, const QString& date) const;
+    double printDate(PrintCursor& p, const QString& date, bool reminder = false) const;
+    void printAddress(PrintCursor& p) const;
+    QStringList vatRows() const;
     void referenceLine(PrintCursor& p) const;
-    double printReminderText(PrintCursor& p, const QString& Mahntext) const;
+    double printReminderText(PrintCursor& p, const QString& Mahntext, double dateBottom) const;
     double descriptionEnd(PrintCursor& p, const DocumentLine& line) const;
     struct FigureEnds {
         double rate = 151;
@@ -166,6 +189,7 @@ private:
     bool m_letterhead;
     bool m_twoRates;
     bool m_quote;
+    documents::VatBreakdown m_vat;
     int m_page = 1;
     Decimal m_carryOver;
 };
@@ -199,12 +223,85 @@ void DocumentPrinter::firstPageFrame(PrintCursor& p) const
         Kopf_drucken(p, m_company, m_env.titleColour, m_env.decimalSeparator);
 }
 
-void DocumentPrinter::printDate(PrintCursor& p, const QString& date) const
+// The document date and, below it, the delivery date: an invoice says it
+// either way, a delivery note only when one is set, a quote never. A
+// reminder is dated today, so there the invoice's own date is named. Returns
+// the y below the block.
+double DocumentPrinter::printDate(PrintCursor& p, const QString& date, bool reminder) const
 {
-    if (m_letterhead)
-        p.PrintAt(135_mm, 78_mm, QStringLiteral("Datum: ") + date);
-    else
-        p.PrintAt(150_mm, 87_mm, date);
+    setFont(p, 10.5, false);
+    const double x = m_letterhead ? 135.0 : 150.0;
+    const double y = m_letterhead ? 78.0 : 87.0;
+    p.PrintAt(mm(x), mm(y), m_letterhead ? QStringLiteral("Datum: ") + date : date);
+    const bool set = !isBlank(m_head.deliveryDate);
+    if (m_quote || (m_kind == Kind::DeliveryNote && !set))
+        return p.CurrentY.value();
+    const QString delivery = set || (reminder && !isBlank(m_head.date))
+        ? QStringLiteral("Leistungsdatum: ") + (set ? m_head.deliveryDate.trimmed() : m_head.date.trimmed())
+        : QStringLiteral("Leistungsdatum entspricht Rechnungsdatum");
+    return printWrapped(p, x, y + 5.0, delivery, kFrameRightX);
+}
+
+// The address lines at their places in the window; one too long for it is
+// broken onto the next line, the lines below move down, and the town keeps
+// its place while there is room above it. When even that is too much, the
+// line broken most is shortened with "…". The delivery note prints name and
+// town in bold and always keeps the blank line above the town.
+void DocumentPrinter::printAddress(PrintCursor& p) const
+{
+    const bool note = m_kind == Kind::DeliveryNote;
+    struct AddressLine {
+        QString text;
+        bool bold = false;
+        QStringList pieces;
+    };
+    QList<AddressLine> lines;
+    lines.append({m_head.name, note, {}});
+    if (!isBlank(m_head.addition))
+        lines.append({m_head.addition, false, {}});
+    lines.append({m_head.street, false, {}});
+    lines.append({m_head.town, note, {}});
+    const Millimetres width = mm(kAddressRightX - kAddressX);
+    for (AddressLine& line : lines) {
+        QString text = line.text;
+        static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+        text.replace(lineBreaks, QStringLiteral(" "));
+        setFont(p, 10.5, line.bold);
+        line.pieces = p.WrapText(text, width);
+    }
+    // Where the town (the last line) starts, given the rows above it.
+    const auto townY = [&] {
+        qsizetype above = 0;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            above += lines[i].pieces.size();
+        const double next = kAddressFirstY + kAddressPitch * double(1 + above);
+        return std::max(kAddressTownY, next + (note ? kAddressPitch : 0.0));
+    };
+    const double last = note ? kAddressLastDeliveryNoteY : kAddressLastInvoiceY;
+    while (townY() + kAddressPitch * double(lines.last().pieces.size() - 1) > last + 1e-9) {
+        AddressLine* most = &lines.first();
+        for (AddressLine& line : lines)
+            most = line.pieces.size() > most->pieces.size() ? &line : most;
+        if (most->pieces.size() < 2)
+            break;
+        setFont(p, 10.5, most->bold);
+        const QString rest = most->pieces.takeLast();
+        most->pieces.last() = p.ElidedText(most->pieces.last() + QLatin1Char(' ') + rest, width);
+    }
+
+    setFont(p, 10.5, false);
+    p.PrintAt(mm(kAddressX), mm(kAddressFirstY), p.ElidedText(m_head.salutation, width));
+    double y = kAddressFirstY + kAddressPitch;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i + 1 == lines.size())
+            y = townY();
+        setFont(p, 10.5, lines[i].bold);
+        for (const QString& piece : lines[i].pieces) {
+            p.PrintAt(mm(kAddressX), mm(y), piece);
+            y += kAddressPitch;
+        }
+    }
+    p.FontBold = false;
 }
 
 void DocumentPrinter::referenceLine(PrintCursor& p) const
@@ -359,9 +456,8 @@ void DocumentPrinter::pageBreak(PrintCursor& p)
     rule(p, 27);
     ++m_page;
     setFont(p, 10.5, true);
-    const QString title = m_kind == Kind::Invoice ? m_head.kind : QStringLiteral("Auftrag");
-    p.PrintAt(20_mm, 15_mm, title + QStringLiteral(" Nr. ") + m_head.number + QStringLiteral("   Seite ")
-                                + QString::number(m_page));
+    const QString heading = m_kind == Kind::Invoice ? title() : QStringLiteral("Auftrag Nr. ") + m_head.number;
+    p.PrintAt(20_mm, 15_mm, heading + QStringLiteral("   Seite ") + QString::number(m_page));
     if (m_kind == Kind::Invoice) {
         p.PrintAt(138_mm, 15_mm, QStringLiteral("Übertrag "));
         p.FontBold = false;
@@ -370,48 +466,78 @@ void DocumentPrinter::pageBreak(PrintCursor& p)
     p.FontBold = false;
 }
 
-// The closing text at (20, 242) and, in two-rate mode, the VAT breakdown at
-// (20, 249), between the rules at 235 and 256. The closing text wraps inside
-// the room it has: up to the totals' right edge, or in two-rate mode up to
-// the labels of the totals beside it. A closing text of several lines pushes
-// the breakdown below it, and where the room below 242 is too small it starts
-// higher, at most up to just below the rule at 235.
+// What the VAT room says: per rate that has lines, its net amount, the rate
+// and its VAT, the highest rate first, and what lines without a rate add;
+// a small business (both rates of the settings 0) that charges no VAT
+// states why instead.
+QStringList DocumentPrinter::vatRows() const
+{
+    const bool smallBusiness =
+        leadingNumber(m_company.vatRate1()).isZero() && leadingNumber(m_company.vatRate2()).isZero();
+    if (smallBusiness && !m_vat.chargesVat())
+        return {QStringLiteral("Gemäß § 19 UStG wird keine Umsatzsteuer berechnet.")};
+    QStringList rows;
+    for (auto it = m_vat.rates.crbegin(); it != m_vat.rates.crend(); ++it)
+        rows << plainNumberText(it->rate, m_env.decimalSeparator) + QStringLiteral(" % MwSt. auf ") + amount(it->net)
+                    + QStringLiteral(": ") + amount(it->vat);
+    if (m_vat.hasLinesWithoutRate)
+        rows << QStringLiteral("ohne MwSt.-Satz: ") + amount(m_vat.withoutRate);
+    return rows;
+}
+
+// The closing text at (20, 242) and the VAT rows below it, between the rules
+// at 235 and 256. The closing text wraps inside the room it has: up to the
+// totals' right edge, or in two-rate mode up to the labels of the totals
+// beside it. The rows stand at 249 where they fit; where the closing text
+// and the rows need more room they start higher, up to just below the rule
+// at 235, and a closing text that would still push the rows across the rule
+// at 256 is set smaller, down to the size of the rows.
 void DocumentPrinter::printClosingBlock(PrintCursor& p)
 {
     setFont(p, 10.5, false);
     double right = kTextRightX;
     if (m_twoRates)
         right = 170.0 - std::max(p.TextWidth(QStringLiteral("Netto")), p.TextWidth(vatLabel())).value() - 3.0;
-    QStringList lines = p.WrapText(setting(m_company, m_quote ? "Memo6" : "Memo3"), mm(right - 20.0));
-    while (lines.size() > 1 && lines.last().trimmed().isEmpty())
-        lines.removeLast();
+    const QStringList rows = vatRows();
+    setFont(p, kVatRowSize, false);
+    const double rowHeight = p.TextHeight().value();
+    const double rowsHeight = double(rows.size()) * rowHeight;
 
-    const double lineHeight = p.TextHeight().value();
-    double y = 242.0;
-    if (lines.size() > 1) {
-        const double rows = double(lines.size() + (m_twoRates ? 1 : 0));
-        constexpr double kBottom = 255.5; // clear of the rule at 256
-        constexpr double kTop = 236.0;    // clear of the rule at 235
-        if (y + rows * lineHeight > kBottom)
-            y = std::max(kTop, kBottom - rows * lineHeight);
+    QStringList lines;
+    double lineHeight = 0;
+    for (const double size : {10.5, 9.5, 9.0, 8.5, kVatRowSize}) {
+        setFont(p, size, false);
+        lines = p.WrapText(setting(m_company, m_quote ? "Memo6" : "Memo3"), mm(right - 20.0));
+        while (lines.size() > 1 && lines.last().trimmed().isEmpty())
+            lines.removeLast();
+        lineHeight = p.TextHeight().value();
+        if (double(lines.size()) * lineHeight + rowsHeight <= kVatRoomBottom - kVatRoomTop)
+            break;
     }
+    const double closingHeight = double(lines.size()) * lineHeight;
+    double y = 242.0;
+    if (y + closingHeight + rowsHeight > kVatRoomBottom)
+        y = std::max(kVatRoomTop, kVatRoomBottom - closingHeight - rowsHeight);
     for (qsizetype i = 0; i < lines.size(); ++i)
         p.PrintAt(20_mm, mm(y + double(i) * lineHeight), lines.at(i));
-    if (m_twoRates)
-        p.PrintAt(20_mm, mm(std::max(249.0, y + double(lines.size()) * lineHeight)), m_head.vatSummary);
+    const double rowsY = std::max(y + closingHeight, std::min(249.0, kVatRoomBottom - rowsHeight));
+    setFont(p, kVatRowSize, false);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        p.PrintAt(20_mm, mm(rowsY + double(i) * rowHeight), rows.at(i));
 }
 
 // The reminder text stands above the intro lines. At its nominal place,
 // y 110, it would print across both of them, so its last line ends just
 // above the first intro line; a long text wraps and grows upwards into the
-// free space below the date. Returns where the intro lines may begin: one
-// too long even for that space pushes them down rather than print over them.
-double DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext) const
+// free space below the date and the delivery date (dateBottom). Returns
+// where the intro lines may begin: one too long even for that space pushes
+// them down rather than print over them.
+double DocumentPrinter::printReminderText(PrintCursor& p, const QString& Mahntext, double dateBottom) const
 {
     setFont(p, 14, false);
     const QStringList lines = p.WrapText(Mahntext, mm(kTextRightX - kReminderX));
     const double lineHeight = p.TextHeight().value();
-    const double top = m_letterhead ? kReminderTopWithLetterheadY : kReminderTopY;
+    const double top = dateBottom + kReminderGap;
     const double y = std::max(top, kIntroY - kReminderGap - double(lines.size()) * lineHeight);
     p.CurrentX = mm(kReminderX);
     p.CurrentY = mm(y);
@@ -426,9 +552,11 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
     const bool reminder = !Mahntext.isEmpty();
     firstPageFrame(p);
 
-    const double introY = reminder ? printReminderText(p, Mahntext) : kIntroY;
+    const QDate today = m_env.today.isValid() ? m_env.today : QDate::currentDate();
+    const double dateBottom = printDate(p, reminder ? dateText(today) : m_head.date, reminder);
+    const double introY = reminder ? printReminderText(p, Mahntext, dateBottom) : kIntroY;
     setFont(p, 12, false);
-    p.PrintAt(135_mm, 70_mm, m_head.kind + QStringLiteral(" Nr. ") + m_head.number);
+    p.PrintAt(135_mm, 70_mm, title());
 
     setFont(p, 10.5, false);
     // A first intro line that wraps pushes the second down.
@@ -437,27 +565,20 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
     printWrapped(p, 20, std::max(introY + 5.0, afterFirst), setting(m_company, m_quote ? "Memo5" : "Memo2"),
                  kTextRightX);
 
-    p.PrintAt(23_mm, 53_mm, m_head.salutation);
-    p.PrintAt(23_mm, 58_mm, m_head.name);
-    if (!isBlank(m_head.addition)) {
-        p.PrintAt(23_mm, 63_mm, m_head.addition);
-        p.PrintAt(23_mm, 68_mm, m_head.street);
-    } else {
-        p.PrintAt(23_mm, 63_mm, m_head.street);
-    }
-    p.PrintAt(23_mm, 73_mm, m_head.town);
-
-    const QDate today = m_env.today.isValid() ? m_env.today : QDate::currentDate();
-    printDate(p, reminder ? dateText(today) : m_head.date);
+    printAddress(p);
     if (reminder)
         referenceLine(p);
 
     printItems(p);
 
+    // A quote is no invoice: a total labelled as the amount of an invoice
+    // with VAT shown can make its sender owe that VAT, and no cash discount
+    // is due on it.
     setFont(p, 8, false);
-    p.PrintAt(15_mm, 260_mm, m_head.skonto);
+    if (!m_quote)
+        p.PrintAt(15_mm, 260_mm, m_head.skonto);
     setFont(p, 10.5, true);
-    p.PrintRight(QStringLiteral("Rechnungsbetrag"), 170_mm, 260_mm);
+    p.PrintRight(m_quote ? QStringLiteral("Angebotssumme") : QStringLiteral("Rechnungsbetrag"), 170_mm, 260_mm);
     p.FontBold = false;
     if (m_twoRates) {
         p.PrintRight(amount(m_head.net), 198_mm, 240_mm);
@@ -490,24 +611,7 @@ void DocumentPrinter::printDeliveryNote(PrintCursor& p, const QString& Mahntext)
     setFont(p, 10.5, false);
     printWrapped(p, 20, 112, setting(m_company, "Memo7"), kTextRightX);
 
-    // Name and town stand out in bold; street and town are always one line
-    // apart.
-    p.PrintAt(23_mm, 53_mm, m_head.salutation);
-    p.FontBold = true;
-    p.PrintAt(23_mm, 58_mm, m_head.name);
-    p.FontBold = false;
-    double townY = 73;
-    if (!isBlank(m_head.addition)) {
-        p.PrintAt(23_mm, 63_mm, m_head.addition);
-        p.PrintAt(23_mm, 68_mm, m_head.street);
-        townY = 78;
-    } else {
-        p.PrintAt(23_mm, 63_mm, m_head.street);
-    }
-    p.FontBold = true;
-    p.PrintAt(23_mm, mm(townY), m_head.town);
-    p.FontBold = false;
-
+    printAddress(p);
     printDate(p, m_head.date);
     if (!Mahntext.isEmpty())
         referenceLine(p);

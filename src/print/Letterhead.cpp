@@ -2,7 +2,6 @@
 
 #include "data/CompanySettings.h"
 #include "data/Numbers.h"
-#include "platform/SettingsStore.h"
 #include "print/PrintCursor.h"
 
 #include <QImageReader>
@@ -33,26 +32,6 @@ std::optional<Millimetres> millimetres(const QString& text, QChar decimalSeparat
 }
 
 } // namespace
-
-QColor colourFromBgrNumber(const QString& text)
-{
-    bool ok = false;
-    const qlonglong v = text.trimmed().toLongLong(&ok);
-    if (!ok || v < 0 || v > 0xFFFFFF)
-        return QColor(Qt::black);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-QString bgrNumberText(const QColor& colour)
-{
-    const QColor c = colour.toRgb();
-    return QString::number(c.red() + c.green() * 256 + c.blue() * 65536);
-}
-
-QColor titleColour(const SettingsStore& store)
-{
-    return colourFromBgrNumber(store.value(QStringLiteral("Schriftfarbe Titel"), QStringLiteral("0")));
-}
 
 void Kopf_drucken(PrintCursor& p, const CompanySettings& company, const QColor& titleColour,
                   QChar decimalSeparator)

@@ -8,15 +8,6 @@ namespace quittora {
 
 class CompanySettings;
 class PrintCursor;
-class SettingsStore;
-
-// A colour number as the settings keep it: blue·65536 + green·256 + red
-// ("255" is red, "16777215" white). Text that is no such number gives black.
-QColor colourFromBgrNumber(const QString& text);
-QString bgrNumberText(const QColor& colour);
-
-// The title colour chosen in the settings ("Schriftfarbe Titel").
-QColor titleColour(const SettingsStore& store);
 
 // The sender's letterhead on the current page: title, the address and
 // contact block at the top right, the underlined sender line above the

@@ -31,12 +31,7 @@ QString fitted(const PrintCursor& p, QString text, Millimetres room)
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (p.TextWidth(text) <= room)
-        return text;
-    const QString ellipsis(QChar(0x2026));
-    while (!text.isEmpty() && p.TextWidth(text + ellipsis) > room)
-        text.chop(1);
-    return text.trimmed() + ellipsis;
+    return p.ElidedText(text, room);
 }
 
 } // namespace

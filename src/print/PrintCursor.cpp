@@ -118,6 +118,17 @@ Millimetres PrintCursor::TextWidth(const QString& text) const
     return widest;
 }
 
+QString PrintCursor::ElidedText(const QString& text, Millimetres width) const
+{
+    if (TextWidth(text) <= width)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    QString kept = text;
+    while (!kept.isEmpty() && TextWidth(kept + ellipsis) > width)
+        kept.chop(1);
+    return kept.trimmed() + ellipsis;
+}
+
 QStringList PrintCursor::WrapText(const QString& text, Millimetres width) const
 {
     const TextStyle st = style();

@@ -82,6 +82,9 @@ public:
     // width on its own is broken between characters. An empty paragraph stays
     // an empty line. Always at least one entry.
     QStringList WrapText(const QString& text, Millimetres width) const;
+    // The text on one line no wider than width in the current font: as it
+    // is when it fits, else cut and ended with "…".
+    QString ElidedText(const QString& text, Millimetres width) const;
     // Number of the current page of the current document, from 1.
     int Page() const;
 

@@ -219,7 +219,7 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
     QProcess text;
     text.start(s("pdftotext"), {s("-layout"), pdf, s("-")});
     ASSERT_TRUE(text.waitForFinished(60000));
-    EXPECT_TRUE(text.readAllStandardOutput().contains("MwSt.16% 1,60"));
+    EXPECT_TRUE(text.readAllStandardOutput().contains("16 % MwSt. auf 10,00 EUR: 1,60 EUR"));
     EXPECT_TRUE(test::fileBytes(eml).replace("=\r\n", "").contains("MwSt.16% 1,60 "));
 
     const test::CliRun foreign = test::runCli({s("xrechnung"), out, s("--document"), QString::number(invoice), s("--out"),

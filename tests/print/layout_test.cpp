@@ -1,7 +1,7 @@
 #include "print/DocumentLayouts.h"
 
 #include "data/CompanySettings.h"
-#include "platform/SettingsStore.h"
+#include "data/Numbers.h"
 #include "print/DocumentPrint.h"
 #include "print/FakePrinters.h"
 #include "print/Letterhead.h"
@@ -25,10 +25,12 @@
 #include <QDate>
 #include <QList>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 using namespace quittora;
@@ -69,8 +71,7 @@ DocumentHead layoutHead(const QString& kind = QStringLiteral("Rechnung"), const 
     DocumentHead h;
     std::tie(h.kind, h.number, h.date, h.salutation, h.name, h.street, h.town) = std::tuple(
         kind, number, u("15.03.2024"), u("Herrn"), u("Max Mustermann"), u("Musterweg 5"), u("54321 Beispielort"));
-    std::tie(h.net, h.vatTotal, h.gross, h.vatSummary) =
-        std::tuple(u("150,00"), u("22,50"), u("172,50"), u("MwSt.19% 19,00   MwSt.7% 3,50"));
+    std::tie(h.net, h.vatTotal, h.gross, h.skonto) = std::tuple(u("150,00"), u("22,50"), u("172,50"), u("Skonto bis 25.03.2024"));
     return h;
 }
 
@@ -122,19 +123,19 @@ QString longText(int words)
 
 // The texts starting at x whose top lies in [top, bottom), top to bottom, joined;
 // each must end left of maxRight.
-QString joinedBetween(const Page& page, double x, double top, double bottom, double maxRight, int* count)
+QString joinedBetween(const Page& page, double x, double top, double bottom, double maxRight, int* count = nullptr)
 {
-    std::vector<const TextItem*> found, all = page.texts();
-    std::copy_if(all.begin(), all.end(), std::back_inserter(found), [&](const TextItem* t) {
-        return t->y.value() >= top - 1e-6 && t->y.value() < bottom - 1e-6 && near(t->x.value(), x);
-    });
-    std::stable_sort(found.begin(), found.end(), [](auto* a, auto* b) { return a->y.value() < b->y.value(); });
+    std::multimap<double, const TextItem*> found; // by y; the same y in the order placed
+    for (const TextItem* t : page.texts())
+        if (t->y.value() >= top - 1e-6 && t->y.value() < bottom - 1e-6 && near(t->x.value(), x))
+            found.emplace(t->y.value(), t);
     QStringList parts;
-    for (const TextItem* t : found) {
+    for (const auto& [y, t] : found) {
         parts << t->text;
         EXPECT_LE((t->x + t->width).value(), maxRight + 1e-6) << t->text.toStdString();
     }
-    *count = int(found.size());
+    if (count)
+        *count = int(found.size());
     return parts.join(QLatin1Char(' '));
 }
 
@@ -176,10 +177,7 @@ protected:
     }
     PrintEnvironment env() const { return printEnvironment(t.ctx); }
     // The document's number and the next number, "|"-joined.
-    QString numbers(qint64 id) const
-    {
-        return db.field(u("Rechnungen"), id, u("a7")).toString() + u("|") + db.setting(u("Rechnungsnummer")).toString();
-    }
+    QString numbers(qint64 id) const { return db.field(u("Rechnungen"), id, u("a7")).toString() + u("|") + db.setting(u("Rechnungsnummer")).toString(); }
     // prepare + store, as the print button does before the print dialog.
     PrintJob prepareAndStore(qint64 id)
     {
@@ -212,8 +210,7 @@ protected:
 
 TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
 {
-    const PageModel doc = laidOut(threeItems());
-    const Page& page = doc.page(0);
+    const Page page = laidOut(threeItems()).page(0);
     // Address window: without an extra line, street and town are a line apart.
     // Items 5 mm apart from 130 on; right-aligned columns end at their x.
     expectPlaced(page, {
@@ -224,17 +221,18 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
         {'L', 55, 130, "Wandfarbe weiß"}, {'R', 151, 130, "19%"}, {'R', 172, 130, "50,00 EUR"},
         {'R', 196, 130, "100,00 EUR"}, {'R', 151, 135, "7%"}, {'L', 32, 135, "psch."},
         {'L', 55, 140, "Ausführung nach Absprache"}, {'R', 170, 240, "Netto"}, {'R', 198, 240, "150,00 EUR"},
-        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"}, {'L', 20, 249, "MwSt.19% 19,00   MwSt.7% 3,50"},
+        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"},
         {'L', 20, 242, "Zahlbar innerhalb von 14 Tagen."}, {'R', 170, 260, "Rechnungsbetrag"}, {'R', 197, 260, "172,50 EUR"},
+        {'L', 15, 260, "Skonto bis 25.03.2024"},
         {'L', 21, 273, "Steuernummer 123/456"}, {'L', 21, 276, "USt-IdNr. DE123"}, {'L', 60, 273, "Bank: Musterbank"},
         {'L', 60, 276, "IBAN DE00 1234 BIC MUST"},
     });
     EXPECT_EQ(allTexts(page, 122).join(u("|")) + QString::number(allTexts(page, 140).size()), // a text line: only its description
               u("Menge|Art / Einh|Bezeichnung / Leistung|MwSt.|E-Preis|G-Preis1"));
-    EXPECT_TRUE(textAt(page, 19, 122)->style.bold && textEndingAt(page, 197, 260)->style.bold);
-    EXPECT_TRUE(hasLine(page, 0, 105, 8, 105)); // fold mark
+    EXPECT_TRUE(textAt(page, 19, 122)->style.bold && textEndingAt(page, 197, 260)->style.bold && hasLine(page, 0, 105, 8, 105)); // fold mark
     for (const double y : {121.0, 126.0, 235.0, 256.0, 269.0, 270.0})
         EXPECT_TRUE(hasRule(page, y)) << y;
+    EXPECT_EQ(joinedBetween(page, 135, 83, 95, 200), u("Leistungsdatum entspricht Rechnungsdatum")); // none of its own
     for (const TextItem* t : page.texts()) // no reminder on a normal print, and page 1 has no page number
         EXPECT_FALSE(t->text.contains(u(" vom ")) || t->text.contains(u("Seite"))) << t->text.toStdString();
 
@@ -244,16 +242,75 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
                  {{'R', 170, 249, "enthaltene MwSt."}, {'L', 23, 63, "Abteilung Einkauf"}, {'L', 23, 68, "Musterweg 5"}},
                  "gross, extra address line");
     expectPlaced(laidOut(threeItems(), 1, layoutCompany(), layoutHead(u("Angebot"), {})).page(0),
-                 {{'L', 135, 70, "Angebot Nr. "}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."},
-                  {'L', 20, 112, "Wir bieten Ihnen an:"}, {'L', 20, 242, "Angebot 30 Tage gültig."}}, "quote");
+                 {{'L', 135, 70, "Angebot"}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."}, {'L', 20, 112, "Wir bieten Ihnen an:"},
+                  {'L', 20, 242, "Angebot 30 Tage gültig."}, {'L', 135, 83, ""}, {'R', 170, 260, "Angebotssumme"}, {'L', 15, 260, ""}}, "quote");
     // One VAT rate: no rate column, no net and VAT lines.
     const Page single = laidOut(threeItems(), 1, layoutCompany({{"frei9", u("0")}})).page(0);
-    EXPECT_TRUE(allTexts(single, 240).isEmpty() && allTexts(single, 249).isEmpty());
-    expectPlaced(single, {{'R', 151, 130, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
+    expectPlaced(single, {{'R', 151, 130, ""}, {'R', 170, 240, ""}, {'R', 198, 249, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
     // Without letterhead the date stands alone and the footer still prints.
-    const Page plain = laidOut(threeItems(), 1, layoutCompany({{"Vordruck", 0}})).page(0);
-    EXPECT_FALSE(allTexts(plain).contains(u("Muster GmbH")));
-    expectPlaced(plain, {{'L', 150, 87, "15.03.2024"}, {'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
+    head.deliveryDate = u("04.12.2026");
+    const Page plain = laidOut(threeItems(), 1, layoutCompany({{"Vordruck", 0}}), head).page(0);
+    expectPlaced(plain, {{'L', 20, 15, ""}, {'L', 150, 87, "15.03.2024"}, {'L', 150, 92, "Leistungsdatum: 04.12.2026"}, {'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
+}
+
+TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTotals)
+{
+    const auto at = [](const char* amount, const char* rate) { return item(u("1"), u("Posten"), u(amount), u(amount), u(rate)); };
+    const PriceBasis N = PriceBasis::Net, G = PriceBasis::Gross;
+    const struct { const char *rate1, *rate2; PriceBasis basis; QList<DocumentLine> lines; const char* rows; } table[] = {
+        {"19", "7", N, {at("100,00", "19"), at("50,00", "7")}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR|7 % MwSt. auf 50,00 EUR: 3,50 EUR"},
+        {"19", "7", N, {at("100,00", "19"), item({}, u("Text"), {}, {}, {}, {})}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR"},
+        {"19", "7", N, {at("100,00", "19"), at("100,00", "16"), at("100,00", "7")},
+         "19 % MwSt. auf 100,00 EUR: 19,00 EUR|16 % MwSt. auf 100,00 EUR: 16,00 EUR|7 % MwSt. auf 100,00 EUR: 7,00 EUR"},
+        {"19", "7", G, {at("2951,51", "19"), at("10,70", "7")}, "19 % MwSt. auf 2480,26 EUR: 471,25 EUR|7 % MwSt. auf 10,00 EUR: 0,70 EUR"},
+        {"19", "7", N, {at("0,335", "19"), at("0,335", "7")}, "19 % MwSt. auf 0,34 EUR: 0,06 EUR|7 % MwSt. auf 0,33 EUR: 0,02 EUR"},
+        {"19", "0", N, {at("100,00", "19"), at("20,00", "0")}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR|0 % MwSt. auf 20,00 EUR: 0,00 EUR"},
+        {"19", "7", G, {at("11,90", "19"), at("5,00", "")}, "19 % MwSt. auf 10,00 EUR: 1,90 EUR|ohne MwSt.-Satz: 5,00 EUR"},
+        {"0", "0", N, {at("100,00", "0")}, "Gemäß § 19 UStG wird keine Umsatzsteuer berechnet."},
+    };
+    const QString closing = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf unser unten genanntes "
+                              "Konto. Wir bedanken uns für die gute Zusammenarbeit."); // three lines beside the totals
+    static const QRegularExpression figures(u("(?:auf|Satz:) (\\S+) EUR(?:: (\\S+) EUR)?"));
+    const auto text = [](Decimal d) { return amountText(d, QLatin1Char(',')); };
+    for (const auto& row : table) {
+        const CompanySettings company = layoutCompany({{"MWSt", u(row.rate1)}, {"frei9", u(row.rate2)}, {"Memo3", closing}});
+        const PrintJob job = prepareInvoicePrint(layoutHead(), row.lines, {}, company, layoutEnvironment(row.basis), CopyCount::One);
+        const Page page = printJobDocuments(job, layoutEnvironment(row.basis)).at(0).page(0);
+        // The closing text and the rows, left of the totals' labels, each line below the one before, all above the rule at 256.
+        const TextItem* label = textEndingAt(page, 170, 249);
+        EXPECT_EQ(joinedBetween(page, 20, 236, 256, label ? label->x.value() - 1 : 197), closing + u(" ") + u(row.rows).replace(u("|"), u(" ")));
+        double free = 235; // where the next line may start; a line above it overlaps
+        for (const TextItem* t : page.texts())
+            if (t->x.value() == 20 && t->y.value() > 235 && t->y.value() < 256)
+                free = t->y.value() >= free - 1e-6 ? t->y.value() + t->style.sizePt * 25.4 / 72 : 999;
+        EXPECT_LE(free, 256) << row.rows;
+        Decimal net, vat;
+        for (auto it = figures.globalMatch(u(row.rows)); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            std::tie(net, vat) = std::tuple(net + *localeNumber(m.captured(1), QLatin1Char(',')), vat + localeNumber(m.captured(2), QLatin1Char(',')).value_or(Decimal()));
+        }
+        EXPECT_TRUE(u(row.rows).startsWith(u("Gemäß")) // else the rows add up to net, VAT and amount due
+                    || text(net) + text(vat) + text(net + vat) == job.head.net + job.head.vatTotal + job.head.gross) << row.rows;
+    }
+}
+
+TEST(InvoiceLayout, LongAddressLinesStayInTheWindowOfInvoiceAndDeliveryNote)
+{
+    // They break inside the window (85 mm from x 20) and the town keeps its place while it can; the last
+    // resort shortens with "…". Both documents print a delivery date that is set below their date.
+    const QString name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH"), town = layoutHead().town;
+    const QString street = u("Industriestraße im Gewerbegebiet Nord-West 123a, Halle 7, Tor 3, Anlieferung");
+    for (const auto& [note, extra, townY] : {std::tuple{false, u(""), 78.0}, {false, u("Einkauf"), 78.0}, {true, u(""), 83.0}, {true, u("Einkauf"), 83.0}}) {
+        DocumentHead h = layoutHead();
+        std::tie(h.name, h.addition, h.street, h.deliveryDate) = std::tuple(name, extra, street, u("04.12.2026"));
+        const Page page = (note ? deliveryNoteDocuments(h, threeItems(), layoutCompany(), layoutEnvironment(), 1)
+                                : invoiceDocuments(h, threeItems(), layoutCompany(), layoutEnvironment(), 1)).at(0).page(0);
+        const QString address = joinedBetween(page, 23, 52, 100, 105); // each line ends left of 105
+        EXPECT_TRUE(address.endsWith(u(" ") + town) && textAt(page, 23, townY)->text == town
+                    && textAt(page, 135, 83)->text == u("Leistungsdatum: 04.12.2026")) << address.toStdString();
+        // Without the extra line everything fits broken; with it a line is shortened.
+        EXPECT_EQ(address.contains(QChar(0x2026)) ? u("…") : address, extra.isEmpty() ? QStringList({u("Herrn"), name, street, town}).join(u(" ")) : u("…"));
+    }
 }
 
 TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryOver)
@@ -273,8 +330,9 @@ TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryO
     expectPlaced(doc.page(2), {{'L', 20, 15, "Rechnung Nr. 1001   Seite 3"}, {'R', 198, 15, "1968,50 EUR"},
                                {'R', 170, 260, "Rechnungsbetrag"}}, "page 3");
 
-    // An item at the last place of a page moves the totals to the next page.
-    expectPlaced(laidOut(numberedItems(21), 2).page(1), {{'L', 55, 30, ""}, {'R', 197, 260, "172,50 EUR"}}, "21 items");
+    // An item at the last place of a page moves the totals to the next page; a quote without number is titled "Angebot".
+    expectPlaced(laidOut(numberedItems(21), 2, layoutCompany(), layoutHead(u("Angebot"), {})).page(1),
+                 {{'L', 55, 30, ""}, {'R', 197, 260, "172,50 EUR"}, {'L', 20, 15, "Angebot   Seite 2"}}, "21 items");
     // The carry-over adds line totals, not unit prices, and skips text lines.
     QList<DocumentLine> lines(20, item(u("1"), u("Text"), {}, {}, {}, {}));
     lines << item(u("2"), u("Kleinteil"), u("0,25"), u("0,50")) << item(u("1"), u("Gutschrift"), u("-10,00"), u("-10,00"));
@@ -316,14 +374,14 @@ TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
     ASSERT_EQ(docs.size(), 2u);
     const Page& first = docs[0].page(0);
     const TextItem* text = first.findText(reminder);
-    ASSERT_NE(text, nullptr);
     // Above the intro lines, clear of the first one at 107 and of the date; dated today.
-    EXPECT_TRUE(text->x.value() == 23 && text->y.value() + 14 * 25.4 / 72 <= 107.0 && text->y.value() >= 92.0) << text->y.value();
+    ASSERT_TRUE(text && text->x.value() == 23 && text->y.value() + 14 * 25.4 / 72 <= 107.0 && text->y.value() >= 92.0) << text->y.value();
     // The reference ends at the paper's edge at the latest.
     expectPlaced(first, {{'L', 20, 107, "Vielen Dank für Ihren Auftrag."}, {'L', 135, 78, "Datum: 02.05.2024"},
-                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}});
+                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}, {'L', 135, 83, "Leistungsdatum: 15.03.2024"}});
     expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}});
-    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 2 == allTexts(first).size() // no reminder, no reference
+    // No reminder, no reference; the sentence of the delivery date takes two lines, the date one.
+    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 1 == allTexts(first).size()
                 && invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
 
     // A long reminder wraps and pushes the intro lines down.
@@ -345,11 +403,9 @@ TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
 
 TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
 {
-    const QString wide = longText(14);
-    const QString word(60, QLatin1Char('W'));
-    const PageModel doc = laidOut({item(u("1"), wide, u("300,00"), u("300,00")), item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
-                                   item({}, wide + u(" ") + word, {}, {}, {}, {})});
-    const Page& page = doc.page(0);
+    const QString wide = longText(14), word(60, QLatin1Char('W'));
+    const Page page = laidOut({item(u("1"), wide, u("300,00"), u("300,00")), item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
+                               item({}, wide + u(" ") + word, {}, {}, {}, {})}).page(0);
     const TextItem* spachtel = page.findText(u("Spachtel"));
     ASSERT_NE(spachtel, nullptr);
     // Clear of the rate column (its head at 143), 5 mm apart; the next item below.
@@ -360,14 +416,8 @@ TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
     EXPECT_EQ(joinedBetween(page, 55, spachtel->y.value() + 1, 235, 197, &lines).remove(QLatin1Char(' ')),
               QString(wide + word).remove(QLatin1Char(' ')));
 
-    const QString closing = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf "
-                              "unser unten genanntes Konto. Wir bedanken uns für die gute Zusammenarbeit.");
-    const PageModel texts = laidOut({item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32"))}, 1,
-                                    layoutCompany({{"Memo3", closing}, {"Einst23", u("Steuernummer")}, {"Einst26", QString()}}));
-    const Page& p = texts.page(0);
-    // Left of the totals' labels, the VAT breakdown below it, all above the rule at 256.
-    const double labels = std::min(textEndingAt(p, 170, 240)->x.value(), textEndingAt(p, 170, 249)->x.value());
-    EXPECT_EQ(joinedBetween(p, 20, 236, 256, labels - 0.1, &lines), closing + u(" ") + layoutHead().vatSummary);
+    const Page p = laidOut({item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32"))}, 1,
+                           layoutCompany({{"Einst23", u("Steuernummer")}, {"Einst26", QString()}})).page(0);
     // A caption that ends in a blank gets no second one; large figures keep their columns apart.
     expectPlaced(p, {{'L', 21, 273, "Steuernummer 123/456"}, {'L', 60, 273, "Musterbank"}, {'R', 196, 130, "13075,32 EUR"}});
     const TextItem *rate = p.findText(u("19%")), *unitPrice = p.findText(u("1089,61 EUR")), *total = p.findText(u("13075,32 EUR"));
@@ -384,10 +434,9 @@ TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
 
 TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
 {
-    QList<overview::Row> two = rows(2);
-    two[1].amount = u("offen"); // no number: printed as it stands
-    two[1].name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH");
-    two[1].date = u("Datum\r\nfehlt");
+    QList<overview::Row> two = rows(2); // an amount that is no number is printed as it stands
+    std::tie(two[1].amount, two[1].name, two[1].date) =
+        std::tuple(u("offen"), u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH"), u("Datum\r\nfehlt"));
     const Page page = list(two, 123456).page(0);
     EXPECT_TRUE(hasLine(page, 15, 25, 197, 25) && hasLine(page, 152, 15, 152, 285) && hasLine(page, 182, 15, 182, 285));
     expectPlaced(page, {{'L', 20, 17, "R.-Datum"}, {'L', 45, 17, "R.-Nr. "}, {'L', 62, 17, "R.-Name"}, {'L', 130, 17, "R.-Betrag"},
@@ -404,8 +453,7 @@ TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
     const TextItem* label = page.findText(u("Gesamtsumme"));
     const TextItem* sum = label ? textAt(page, 130, label->y.value()) : nullptr;
     ASSERT_TRUE(sum && sum->text == u("123456,00")) << (sum ? sum->text.toStdString() : "");
-    EXPECT_TRUE(sum->style.bold && !label->style.bold);
-    EXPECT_NEAR((textAt(page, 130, 30)->x + textAt(page, 130, 30)->width).value(), (sum->x + sum->width).value(), 0.01);
+    EXPECT_TRUE(sum->style.bold && !label->style.bold && near((textAt(page, 130, 30)->x + textAt(page, 130, 30)->width).value(), (sum->x + sum->width).value(), 0.01));
 
     const PageModel doc = list(rows(100), 5100);
     ASSERT_GE(doc.pageCount(), 3);
@@ -476,8 +524,7 @@ TEST(PrintCursor, WrapsGreedilyAndKeepsLinesPicturesPagesAndDocuments)
     wide.fill(Qt::blue);
     EXPECT_TRUE(p.PaintPicture(wide, 150_mm, 10_mm, 20_mm)
                 && !p.PaintPicture(QImage(), 0_mm, 0_mm, 20_mm) && !p.PaintPicture(wide, 0_mm, 0_mm, 0_mm));
-    ASSERT_EQ(p.document().page(0).images().size(), 1u);
-    EXPECT_DOUBLE_EQ(p.document().page(0).images()[0]->width.value(), 40.0); // the proportions kept
+    EXPECT_TRUE(p.document().page(0).images().size() == 1u && p.document().page(0).images()[0]->width.value() == 40.0); // proportions kept
     p.NewPage();
     p.PrintAt(20_mm, 20_mm, u("Seite 2"));
     p.EndDoc();
@@ -491,10 +538,7 @@ TEST(PrintCursor, WrapsGreedilyAndKeepsLinesPicturesPagesAndDocuments)
     const auto amount = [](const char* text, char sep) { return printedAmount(u(text), QLatin1Char(sep), u("EUR")); };
     // Not a number in this locale: shown as typed rather than dropped.
     test::expectRows("printed amount", {{amount("12,5", ','), "12,50 EUR"}, {amount("-0,005", ','), "-0,01 EUR"},
-                                        {amount("7.125", '.'), "7.13 EUR"}, {amount("pauschal", ','), "pauschal EUR"},
-                                        {bgrNumberText(QColor(0x12, 0x34, 0x56)), "5649426"},
-                                        {colourFromBgrNumber(u("16711680")).name(), "#0000ff"},
-                                        {colourFromBgrNumber(u("rot")).name(), "#000000"}});
+                                        {amount("7.125", '.'), "7.13 EUR"}, {amount("pauschal", ','), "pauschal EUR"}});
 }
 
 TEST(Kopf_drucken, PrintsTitleAddressContactBlockAndAUsableLogoAtTheirPlaces)
@@ -518,9 +562,8 @@ TEST(Kopf_drucken, PrintsTitleAddressContactBlockAndAUsableLogoAtTheirPlaces)
     EXPECT_TRUE(textAt(page, 20, 25)->style.bold && textAt(page, 23, 49)->style.underline);
     EXPECT_EQ((TextStyle{p.FontName, p.FontSize, p.FontBold, p.FontUnderline, p.ForeColor}),
               (TextStyle{u("Arial"), 7.5, false, false, QColor(Qt::black)}));
-    ASSERT_EQ(page.images().size(), 1u);
-    const auto* image = page.images()[0];
-    EXPECT_EQ((QList<double>{image->x.value(), image->y.value(), image->width.value(), image->height.value()}), (QList<double>{150.5, 10, 40, 20}));
+    const auto* image = page.images().size() == 1u ? page.images()[0] : nullptr;
+    EXPECT_EQ(image ? (QList<double>{image->x.value(), image->y.value(), image->width.value(), image->height.value()}) : QList<double>{}, (QList<double>{150.5, 10, 40, 20}));
 
     // Missing phone and mobile lines are skipped without closing up; a white title is sent in white;
     // a missing or broken logo, or a height that is no number, is left out.
@@ -528,15 +571,12 @@ TEST(Kopf_drucken, PrintsTitleAddressContactBlockAndAUsableLogoAtTheirPlaces)
                                        std::pair{good, QString()}}) {
         PrintCursor q;
         Kopf_drucken(q, layoutCompany({{"Tel", {}}, {"Einst15", {}}, {"Memo10", memo}, {"Einst5", height}}),
-                     colourFromBgrNumber(u("16777215")), QLatin1Char(','));
+                     QColor(Qt::white), QLatin1Char(','));
         const Page& plain = q.document().page(0);
         EXPECT_TRUE(plain.images().empty() && allTexts(plain, 34).isEmpty() && allTexts(plain, 41).isEmpty()
                     && textAt(plain, 20, 15)->style.colour == QColor(Qt::white)) << memo.toStdString();
         expectPlaced(plain, {{'L', 135, 37.5, "Telefax   0123 4568"}, {'L', 135, 46.5, "info@muster.de"}});
     }
-    auto store = makeQtSettingsStore(dir.filePath(u("s.ini")));
-    store->setValue(u("Schriftfarbe Titel"), u("128"));
-    EXPECT_EQ(titleColour(*store), QColor(128, 0, 0));
 }
 
 TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
@@ -557,8 +597,7 @@ TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
     for (const auto& [text, page, edge, x, y] : {std::tuple{"Kontrollwort", 0, 'L', 45.0, 96.5}, {"EUR", 0, 'R', 193.0, 256.5},
                                                  {"Folgeseite", 1, 'L', 15.0, 11.5}}) {
         const PdfWord* w = findWord(found, u(text), page);
-        ASSERT_NE(w, nullptr) << text << error.toStdString();
-        EXPECT_TRUE(near(edge == 'L' ? w->xMin : w->xMax, x, 0.3) && near(w->yMin, y + 0.5, 0.7)) << text << " " << w->xMin << "/" << w->yMin;
+        EXPECT_TRUE(w && near(edge == 'L' ? w->xMin : w->xMax, x, 0.3) && near(w->yMin, y + 0.5, 0.7)) << text << error.toStdString();
     }
     QBuffer buffer; // also into a device
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && renderToPdf(docs, &buffer, MarginValues{}, &error));
@@ -586,6 +625,7 @@ TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
 
 TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)
 {
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET Leistungsdatum = '04.12.2026' WHERE ID = ?"), {invoice}));
     PrintJob job = prepareInvoicePrint(db.db(), invoice, env());
     ASSERT_TRUE(job.ready()) << job.message.toStdString();
     EXPECT_EQ(job.head.number + u(" ") + job.nextInvoiceNumber + u(" ") + job.head.gross + numbers(invoice), u("1000 1001 172,50|1000"));
@@ -593,7 +633,7 @@ TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOn
     ASSERT_TRUE(storePrintChanges(db.db(), job, &error)) << error.toStdString();
     EXPECT_EQ(numbers(invoice) + db.field(u("Rechnungen"), invoice, u("a6")).toString() + db.field(u("Rechnungen"), invoice, u("a14")).toString(),
               u("1000|1001172,50150,00"));
-    expectPlaced(printJobDocuments(job, env()).at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'R', 197, 260, "172,50 EUR"}});
+    expectPlaced(printJobDocuments(job, env()).at(0).page(0), {{'L', 135, 70, "Rechnung Nr. 1000"}, {'L', 135, 83, "Leistungsdatum: 04.12.2026"}, {'R', 197, 260, "172,50 EUR"}});
 
     // A failed print keeps the stored number; the reprint uses it.
     printers.failPrinting = true;
@@ -604,8 +644,7 @@ TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOn
     EXPECT_EQ(prepareAndStore(addDocument(u("Rechnung"))).head.number, u("1001"));
     // A quote gets no number and leaves the next number unchanged.
     const qint64 quote = addDocument(u("Angebot"));
-    const PrintJob offer = prepareAndStore(quote);
-    EXPECT_EQ(numbers(quote) + allTexts(printJobDocuments(offer, env()).at(0).page(0), 70).join(u("")), u("|1002Angebot Nr. "));
+    EXPECT_EQ(allTexts(printJobDocuments(prepareAndStore(quote), env()).at(0).page(0), 70).join(u("")) + numbers(quote), u("Angebot|1002"));
     const qint64 odd = db.addDocument(u("2024/7"), u("01.03.2024"));
     test::expectRows("file name", {{printDocumentName(db.db(), invoice, PrintedDocument::DeliveryNote), "Lieferschein 1000"},
                                    {printDocumentName(db.db(), quote, PrintedDocument::Invoice), "Angebot"},
@@ -637,19 +676,15 @@ TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
 
 TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheSettingsAndTheState)
 {
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
-    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
-    printers.installed = {u("Laser Büro"), u("PDF")};
-    printers.defaultPrinter = u("PDF");
-    t.state.Druckerauswahl = u("Laser*");
-    t.state.xwert = 4.5f, t.state.ywert = 3.0f;
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")) && db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
+    std::tie(printers.installed, printers.defaultPrinter) = std::tuple(QStringList{u("Laser Büro"), u("PDF")}, u("PDF"));
+    t.state.Druckerauswahl = u("Laser*"), t.state.xwert = 4.5f, t.state.ywert = 3.0f;
     ASSERT_TRUE(choosePrinter(printers, t.state));
     const PrintJob job = prepareAndStore(invoice);
     EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
     QString error;
     ASSERT_TRUE(printJob(job, env(), printers, t.state, &error)) << error.toStdString();
-    ASSERT_EQ(printers.jobs.size(), 1u);
-    ASSERT_EQ(printers.jobs[0].documents.size(), 2u); // each copy a document of its own
+    ASSERT_TRUE(printers.jobs.size() == 1u && printers.jobs[0].documents.size() == 2u); // each copy a document of its own
     EXPECT_TRUE(printers.jobs[0].printer == u("Laser Büro") && printers.jobs[0].margins == (MarginValues{4.5f, 3.0f}));
     // The customer's own cash discount is printed and stored.
     ASSERT_TRUE(job.head.skonto.contains(u("2% Skonto"))) << job.head.skonto.toStdString();
@@ -658,8 +693,7 @@ TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheS
 
     t.settings.setValue(settingsrules::titleColourKey(), u("255"));
     t.settings.setValue(settingsrules::receiptConfirmationKey(), u("0"));
-    t.state.Rechnungsbasis = 1;
-    t.clock.setToday(QDate(2024, 6, 30));
+    t.clock.setToday(QDate(2024, 6, 30)), t.state.Rechnungsbasis = 1;
     const PrintEnvironment e = env();
     EXPECT_TRUE(e.titleColour == QColor(255, 0, 0) && !e.receiptConfirmation && e.basis == PriceBasis::Gross
                 && e.today == QDate(2024, 6, 30));
@@ -668,11 +702,10 @@ TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheS
 TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithoutCarryOver)
 {
     PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
-    ASSERT_TRUE(job.ready()) << job.message.toStdString();
     QString error;
-    ASSERT_TRUE(storePrintChanges(db.db(), job, &error) && numbers(invoice) == u("|1000"));
+    ASSERT_TRUE(job.ready() && storePrintChanges(db.db(), job, &error) && numbers(invoice) == u("|1000")) << job.message.toStdString();
     const Page page = printJobDocuments(job, env()).at(0).page(0);
-    expectPlaced(page, {{'L', 135, 70, "Auftrag Nr. "}, {'L', 20, 105, "Lieferschein"},
+    expectPlaced(page, {{'L', 135, 70, "Auftrag Nr. "}, {'L', 20, 105, "Lieferschein"}, {'L', 135, 83, ""},
                         {'L', 20, 112, "Wir danken Ihnen für Ihre Bestellung"}, {'L', 70, 140, "Ausführung nach Absprache"},
                         {'L', 120, 242, "Ware erhalten / in Empfang genommen"}});
     EXPECT_EQ(allTexts(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
@@ -683,17 +716,16 @@ TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithout
     for (const TextItem* text : printJobDocuments(job, without).at(0).page(0).texts()) // only the footer below the items
         EXPECT_TRUE(text->y.value() < 145 || text->y.value() >= 273) << text->text.toStdString();
 
-    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a3 = 'z. Hd. Frau Muster' WHERE ID = ?"), {invoice}));
+    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a3 = 'z. Hd. Frau Muster' WHERE ID = ?"), {invoice}) && db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     for (int i = 4; i <= 21; ++i)
         db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     prepareAndStore(invoice);
     const std::vector<PageModel> docs = printJobDocuments(prepareDeliveryNotePrint(db.db(), invoice, env()), env());
     ASSERT_TRUE(docs.size() == 2u && docs[0].pageCount() == 2);
     expectPlaced(docs[0].page(0), {{'L', 135, 70, "Auftrag Nr. 1000"}, {'L', 23, 63, "z. Hd. Frau Muster"},
                                    {'L', 23, 78, "12345 Musterstadt"}, {'L', 70, 230, "Teil 21"}});
+    expectPlaced(docs[0].page(1), {{'L', 20, 15, "Auftrag Nr. 1000   Seite 2"}, {'L', 19, 23, "Menge"}, {'L', 138, 15, ""}});
     EXPECT_FALSE(allTexts(docs[0].page(0)).contains(u("Übertrag ")));
-    expectPlaced(docs[0].page(1), {{'L', 20, 15, "Auftrag Nr. 1000   Seite 2"}, {'L', 19, 23, "Menge"}});
     // A reminder is for the invoice only (where it is printed: the layouts' test); it is used up all the same.
     t.state.Mahntext = u("Zahlungserinnerung !");
     ASSERT_TRUE(printJob(prepareDeliveryNotePrint(db.db(), invoice, env()), env(), printers, t.state, &error));
@@ -705,19 +737,16 @@ TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithout
 TEST_F(DocumentPrint, PrintButtonsShowTheDialogPrintOnThePickedPrinterOrFileAndSayWhyNot)
 {
     printers.installed = {u("Laser"), u("Tinte")};
-    t.state.Druckerauswahl = u("Laser");
-    t.state.Mahntext = u("Zahlungserinnerung !");
+    t.state.Druckerauswahl = u("Laser"), t.state.Mahntext = u("Zahlungserinnerung !");
     EXPECT_EQ(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog(true, u("Tinte"))).status, PrintRun::Status::Printed);
-    ASSERT_EQ(printers.jobs.size(), 1u);
-    EXPECT_TRUE(printers.jobs[0].printer == u("Tinte") && printers.jobs[0].documents.at(0).page(0).findText(u("Zahlungserinnerung !")));
+    ASSERT_TRUE(printers.jobs.size() == 1u && printers.jobs[0].printer == u("Tinte") && printers.jobs[0].documents.at(0).page(0).findText(u("Zahlungserinnerung !")));
     EXPECT_TRUE(t.state.Mahntext.isEmpty() && numbers(invoice) == u("1000|1001"));
 
     // Cancelled: nothing printed, the number kept, the reminder dropped.
     t.state.Mahntext = u("1. Mahnung");
     const qint64 other = addDocument(u("Rechnung"));
     EXPECT_EQ(runInvoicePrint(db.db(), other, t.ctx, printers, dialog(false)).status, PrintRun::Status::Cancelled);
-    EXPECT_TRUE(printers.jobs.size() == 1u && t.state.Mahntext.isEmpty() && t.prompts.count() == 0);
-    EXPECT_EQ(numbers(other), u("1001|1002"));
+    EXPECT_TRUE(printers.jobs.size() == 1u && t.state.Mahntext.isEmpty() && t.prompts.count() == 0 && numbers(other) == u("1001|1002"));
 
     // The delivery note asks only without a matching printer (its printing into a file: the output controller's test).
     EXPECT_EQ(runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog()).status, PrintRun::Status::Printed);
