@@ -105,6 +105,8 @@ Result build(const Source& s, Profile profile)
                                "Rechnungsvorgaben")
                     .arg(c.currency()));
     inv.buyerReference = s.reference.trimmed();
+    inv.precedingNumber = s.precedingNumber.trimmed();
+    inv.precedingDate = parseDateText(s.precedingDate);
     if (inv.buyerReference.isEmpty() && profile == Profile::XRechnung)
         missing(QStringLiteral("Die Leitweg-ID oder Referenz des Kunden fehlt – Kunden → Leitweg-ID oder "
                                "Rechnung → Referenz"));
@@ -184,7 +186,7 @@ Result build(const Source& s, Profile profile)
     // Lines.
     const auto rate1 = localeNumber(c.vatRate1(), sep);
     const auto rate2 = localeNumber(c.vatRate2(), sep);
-    const bool smallBusiness = rate1 && rate2 && rate1->isZero() && rate2->isZero();
+    bool smallBusiness = rate1 && rate2 && rate1->isZero() && rate2->isZero();
     QList<ParsedLine> parsed;
     int index = 0;
     for (const documents::Line& l : s.lines) {
@@ -215,8 +217,15 @@ Result build(const Source& s, Profile profile)
         }
         p.amount = *amount;
         p.quantity = *quantity;
-        p.rate = smallBusiness ? Decimal() : *rate;
+        p.rate = *rate;
         parsed << p;
+    }
+    // A line at a rate of its own is taxed on paper even when both settings
+    // are 0 (an article from before); the e-invoice states what the paper
+    // asks for, so it is no small-business invoice then.
+    for (const ParsedLine& p : parsed) {
+        if (!p.rate.isZero())
+            smallBusiness = false;
     }
     if (parsed.isEmpty() && r.missing.isEmpty())
         missing(QStringLiteral("Die Rechnung hat keine Zeile mit einem Betrag."));

@@ -17,6 +17,8 @@ struct Source {
     CompanySettings company;
     QString reference;     // `Referenz` of the document (BT-10)
     QString deliveryDate;  // `Leistungsdatum`, "dd.mm.yyyy"; empty: the document date
+    QString precedingNumber; // `Bezugsrechnung`: the invoice a cancellation cancels (BT-25)
+    QString precedingDate;   // `Bezugsdatum`, "dd.mm.yyyy" (BT-26)
     QString buyerCountry;  // the customer's `Land`
     QString buyerVatId;    // the customer's `UStIdNr`
     QString buyerEmail;    // the customer's `a40`, when the document has no `b10`

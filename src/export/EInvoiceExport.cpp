@@ -22,18 +22,21 @@ struct Extra {
     QString country;
     QString vatId;
     QString leitweg;
+    QString precedingNumber;
+    QString precedingDate;
 };
 
 bool loadExtra(const Database& db, qint64 documentId, Extra* extra)
 {
     QSqlQuery q(db.connection());
-    q.prepare(QStringLiteral("SELECT r.Referenz, r.Leistungsdatum, k.Land, k.UStIdNr, k.Leitweg FROM Rechnungen r "
+    q.prepare(QStringLiteral("SELECT r.Referenz, r.Leistungsdatum, k.Land, k.UStIdNr, k.Leitweg, r.Bezugsrechnung, r.Bezugsdatum "
+                             "FROM Rechnungen r "
                              "LEFT JOIN Kunden k ON k.ID = CAST(trim(r.b1) AS INTEGER) WHERE r.ID = ?"));
     q.addBindValue(documentId);
     if (!q.exec() || !q.next())
         return false;
     *extra = {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-              q.value(4).toString()};
+              q.value(4).toString(), q.value(5).toString(), q.value(6).toString()};
     return true;
 }
 
@@ -97,6 +100,8 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::
     // got a Leitweg-ID later, fall back to the customer's.
     source.reference = extra.reference.trimmed().isEmpty() ? extra.leitweg : extra.reference;
     source.deliveryDate = extra.deliveryDate;
+    source.precedingNumber = extra.precedingNumber;
+    source.precedingDate = extra.precedingDate;
     source.buyerCountry = extra.country;
     source.buyerVatId = extra.vatId;
     source.buyerEmail = customer->email;

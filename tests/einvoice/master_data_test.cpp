@@ -227,10 +227,24 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
                                               test::cLocale());
     EXPECT_EQ(foreign.exitCode, 2) << foreign.err.toStdString();
 
+    // Its cancellation is an e-invoice of its own that names the cancelled one.
+    const test::CliRun storno =
+        test::runCli({s("stornieren"), db.path(), s("--document"), QString::number(invoice)}, german);
+    ASSERT_EQ(storno.exitCode, 0) << storno.err.toStdString();
+    const qint64 cancellation = storno.out.trimmed().toLongLong();
+    const QString stornoCii = db.filePath(s("Storno.xml")), stornoUbl = db.filePath(s("Storno-ubl.xml"));
+    ASSERT_EQ(run(cancellation, stornoCii).exitCode, 0);
+    ASSERT_EQ(run(cancellation, stornoUbl, "ubl").exitCode, 0);
+    const QByteArray stornoXml = test::fileBytes(stornoCii);
+    EXPECT_TRUE(stornoXml.contains("<ram:DuePayableAmount>-329.19</ram:DuePayableAmount>")) << stornoXml.constData();
+    EXPECT_TRUE(stornoXml.contains("<ram:InvoiceReferencedDocument>")
+                && stornoXml.contains("<ram:IssuerAssignedID>1000</ram:IssuerAssignedID>"));
+    EXPECT_TRUE(test::fileBytes(stornoUbl).contains("<cbc:ID>1000</cbc:ID>"));
+
     QProcess validator;
-    validator.start(s(QUITTORA_EINVOICE_VALIDATOR), {s("--xrechnung"), out, ubl});
+    validator.start(s(QUITTORA_EINVOICE_VALIDATOR), {s("--xrechnung"), out, ubl, stornoCii, stornoUbl});
     ASSERT_TRUE(validator.waitForFinished(300000));
     const QString said = QString::fromUtf8(validator.readAllStandardOutput() + validator.readAllStandardError());
     EXPECT_EQ(validator.exitCode(), 0) << said.toStdString();
-    EXPECT_EQ(said.count(s("RESULT\tPASS")), 2) << said.toStdString();
+    EXPECT_EQ(said.count(s("RESULT\tPASS")), 4) << said.toStdString();
 }
