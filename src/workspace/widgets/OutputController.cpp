@@ -9,6 +9,7 @@
 #include "export/Overview.h"
 #include "export/widgets/RechnungenWindow.h"
 #include "platform/Clipboard.h"
+#include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -99,7 +100,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     toolbar.email()->setEnabled(true);
     toolbar.revenue()->setEnabled(true);
     for (QAction* a : {menus.rechnungDrucken, menus.lieferscheinDrucken, menus.drucker, menus.rechnungEmail,
-                       menus.umsatz, menus.xrechnung})
+                       menus.umsatz, menus.xrechnung, menus.stornieren, menus.angebotZuRechnung, menus.kopieren})
         a->setEnabled(true);
 
     connect(toolbar.print(), &QToolButton::clicked, this, &OutputController::printInvoice);
@@ -115,6 +116,10 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     connect(menus.rechnungEmail, &QAction::triggered, this, &OutputController::createEmail);
     connect(menus.umsatz, &QAction::triggered, this, &OutputController::openOverview);
     connect(menus.xrechnung, &QAction::triggered, this, &OutputController::saveXRechnung);
+    connect(menus.stornieren, &QAction::triggered, this, [this] { derive(documents::Derivation::Cancellation); });
+    connect(menus.angebotZuRechnung, &QAction::triggered, this,
+            [this] { derive(documents::Derivation::InvoiceFromQuote); });
+    connect(menus.kopieren, &QAction::triggered, this, [this] { derive(documents::Derivation::Copy); });
     // Designed unavailable; pressing it would press "Leerzeile /Textzeile".
     connect(menus.rechnungHtml, &QAction::triggered, window.documentArea().blankLineButton(), &QPushButton::click);
     connect(menus.unbezahlte, &QAction::triggered, this, &OutputController::showUnpaidDocuments);
@@ -167,6 +172,15 @@ void OutputController::loadPrinterState()
 {
     Rand_ermitteln(*m_printers, m_ctx.state);
     loadPrinterSettings(m_ctx.settings, m_ctx.state.decimalSeparator, m_ctx.state);
+}
+
+documents::Environment OutputController::documentEnvironment() const
+{
+    documents::Environment env;
+    env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    env.decimalSeparator = m_ctx.state.decimalSeparator;
+    env.shortDateFormat = m_ctx.locale.shortDateFormat();
+    return env;
 }
 
 bool OutputController::storePending()
@@ -274,10 +288,7 @@ void OutputController::createEmail()
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return;
     }
-    documents::Environment env;
-    env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
-    env.decimalSeparator = m_ctx.state.decimalSeparator;
-    env.shortDateFormat = m_ctx.locale.shortDateFormat();
+    const documents::Environment env = documentEnvironment();
     const email::ExportResult result = email::exportDocument(m_db, id, env, path);
     switch (result.status) {
     case email::ExportResult::Status::Refused:
@@ -309,16 +320,27 @@ void OutputController::createEmail()
     }
 }
 
+void OutputController::derive(documents::Derivation how)
+{
+    Recordset& docs = m_window.sources().documents();
+    if (!storePending() || !docs.hasCurrent())
+        return;
+    const documents::Environment env = documentEnvironment();
+    const documents::Derived made = documents::derive(m_db, docs.currentId(), how, m_ctx.clock.today(), env);
+    if (!made.ok()) {
+        m_ctx.prompts.exclamation(QStringLiteral("Hinweis !"), made.message);
+        return;
+    }
+    reloadDocument(made.id);
+}
+
 void OutputController::saveXRechnung()
 {
     Recordset& docs = m_window.sources().documents();
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
-    documents::Environment env;
-    env.basis = m_ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
-    env.decimalSeparator = m_ctx.state.decimalSeparator;
-    env.shortDateFormat = m_ctx.locale.shortDateFormat();
+    const documents::Environment env = documentEnvironment();
     const QString title = QStringLiteral("E-Rechnung");
     // Said before a file is chosen: what is missing, and where to enter it.
     const einvoice::ExportResult checked = einvoice::check(m_db, id, env, einvoice::Profile::XRechnung);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/DerivedDocument.h"
+
 #include "print/DocumentPrint.h"
 #include "print/Reminder.h"
 
@@ -48,6 +50,9 @@ public:
     void createEmail();        // Command18, menu "Rechnung als E-Mail generieren"
     void openOverview();       // Command21, menu "Umsatz"
     void saveXRechnung();      // menu "E-Rechnung (XRechnung) speichern …"
+    // Menu "Rechnung stornieren", "Angebot in Rechnung übernehmen",
+    // "Rechnung kopieren": the new document becomes the current one.
+    void derive(documents::Derivation how);
 
     void showCustomerDocuments(); // "alle Rechnungen dieses Kunden"
     void showAllDocuments();      // "alle Rechnungen anzeigen"
@@ -56,6 +61,8 @@ public:
 
 private:
     bool storePending();
+    // Price basis, separator and date format as the program runs.
+    documents::Environment documentEnvironment() const;
     void reloadDocument(qint64 id);
     void printCurrent(PrintedDocument document);
     void afterPrint(qint64 id);

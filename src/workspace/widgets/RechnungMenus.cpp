@@ -60,6 +60,10 @@ RechnungMenus buildRechnungMenus(QMenuBar* bar)
     m.rechnungEmail = addItem(rechnung, "Rechnung als E-Mail generieren", "mnuRechnungEmail", Later);
     m.rechnungHtml = addItem(rechnung, "Rechnung in HTML ausgeben", "mnuRechnungHtml", Never);
     m.xrechnung = addItem(rechnung, "E-Rechnung (XRechnung) speichern …", "mnuXRechnung", Later);
+    rechnung->addSeparator();
+    m.stornieren = addItem(rechnung, "Rechnung stornieren", "mnuStornieren", Later);
+    m.angebotZuRechnung = addItem(rechnung, "Angebot in Rechnung übernehmen", "mnuAngebotZuRechnung", Later);
+    m.kopieren = addItem(rechnung, "Rechnung kopieren", "mnuKopieren", Later);
 
     QMenu* lieferschein = addMenu(bar, "Lieferschein", "mnuLieferschein");
     m.lieferscheinDrucken = addItem(lieferschein, "Lieferschein drucken", "mnuLieferscheinDrucken", Later);

@@ -339,6 +339,43 @@ protected:
     qint64 fresh = 0;
 };
 
+TEST_F(Output, CancelCopyAndQuoteToInvoiceShowTheNewDraftOrSayWhyNot)
+{
+    const struct {
+        const char* menu;
+        const char* number; // of the current document first
+        const char* said;   // part of the refusal; nullptr: a new document
+        int lines;          // of the new document
+    } steps[] = {
+        {"mnuStornieren", "", "noch keine Nummer", 0},
+        {"mnuAngebotZuRechnung", "", "Nur ein Angebot", 0},
+        {"mnuKopieren", "", nullptr, 1},
+        {"mnuStornieren", "4711", nullptr, 2},
+    };
+    for (const auto& r : steps) {
+        SCOPED_TRACE(r.menu);
+        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a7 = ? WHERE ID = ?"), {u(r.number), fresh}));
+        goTo(fresh);
+        reread();
+        goTo(fresh);
+        const qint64 documents = rows("Rechnungen");
+        t.prompts.clear();
+        action(r.menu)->trigger();
+        settle();
+        if (r.said) {
+            EXPECT_TRUE(lastText().contains(u(r.said))) << lastText().toStdString();
+            EXPECT_EQ(rows("Rechnungen"), documents);
+            EXPECT_EQ(docs().currentId(), fresh);
+            continue;
+        }
+        EXPECT_EQ(t.prompts.count(), 0);
+        EXPECT_EQ(rows("Rechnungen"), documents + 1);
+        EXPECT_NE(docs().currentId(), fresh);
+        EXPECT_EQ(find<QTableView>("DBGrid5")->model()->rowCount(), r.lines);
+        EXPECT_EQ(shown("Text2"), QString()); // a draft without number
+    }
+}
+
 TEST_F(Output, PrintAssignsTheNumberTypedInTheStatusPanelOnceAndTheDeliveryNoteNone)
 {
     EXPECT_EQ(QPointF(t.state.xwert, t.state.ywert), QPointF(4, 3)); // the margins of the printer, taken at load
