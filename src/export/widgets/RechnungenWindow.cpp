@@ -74,7 +74,7 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     setObjectName(QStringLiteral("Rechnungen"));
     setWindowTitle(QStringLiteral("Umsatz"));
     setModal(true);
-    resize(640, 520);
+    resize(790, 520);
 
     m_data1 = new Recordset(db, QStringLiteral("Rechnungen"), this);
     m_data1->setObjectName(QStringLiteral("Data1"));
@@ -89,13 +89,13 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     m_year->setEditable(true);
     const QDate now = ctx.clock.today();
     m_year->addItems(overview::yearEntries(now.year()));
-    m_date = place<QComboBox>(this, "cboDatum", QRect(310, 10, 150, 24));
+    m_date = place<QComboBox>(this, "cboDatum", QRect(310, 10, 160, 24));
     m_date->setEditable(true);
     // What is typed into a box picks from its list; it never becomes an entry.
     for (QComboBox* box : {m_month, m_year, m_date})
         box->setInsertPolicy(QComboBox::NoInsert);
 
-    auto* options = place<QGroupBox>(this, "Frame1", QRect(10, 40, 450, 36));
+    auto* options = place<QGroupBox>(this, "Frame1", QRect(10, 40, 460, 36));
     m_open = place<QRadioButton>(options, "optOffen", QRect(8, 8, 180, 22));
     m_open->setText(overview::paidStateCaption(overview::PaidState::Open));
     m_open->setChecked(true);
@@ -108,35 +108,38 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
                                 QStringLiteral("Betrag")},
                                this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setGeometry(10, 84, 450, 380);
+    m_grid->setGeometry(10, 84, 460, 380);
     // The four columns fit beside the row heads and the scroll bar, so the
-    // amounts are never hidden behind a horizontal scroll.
-    m_grid->setColumnWidth(0, 56);
-    m_grid->setColumnWidth(1, 178);
-    m_grid->setColumnWidth(2, 82);
-    m_grid->setColumnWidth(3, 84);
+    // amounts are never hidden behind a horizontal scroll; numbers such as
+    // "2026-00001" and amounts up to millions stand in full.
+    m_grid->setColumnWidth(0, 80);
+    m_grid->setColumnWidth(1, 168);
+    m_grid->setColumnWidth(2, 80);
+    m_grid->setColumnWidth(3, 90);
     m_grid->recordsetModel()->setColumnAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     // The name takes what a larger window gives.
     m_grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
-    m_number = boxLabel(this, "lblNummer", QRect(470, 84, 160, 22));
-    m_name = boxLabel(this, "lblName", QRect(470, 110, 160, 22));
-    m_dateLabel = boxLabel(this, "lblDatum", QRect(470, 136, 160, 22));
-    m_amount = boxLabel(this, "lblBetrag", QRect(470, 162, 160, 22));
-    m_paidBox = place<QCheckBox>(this, "chkBezahlt", QRect(470, 188, 160, 22));
+    // The fields beside the list show in full what the list may shorten,
+    // a company name of some 45 characters included.
+    m_number = boxLabel(this, "lblNummer", QRect(480, 84, 300, 22));
+    m_name = boxLabel(this, "lblName", QRect(480, 110, 300, 22));
+    m_dateLabel = boxLabel(this, "lblDatum", QRect(480, 136, 300, 22));
+    m_amount = boxLabel(this, "lblBetrag", QRect(480, 162, 300, 22));
+    m_paidBox = place<QCheckBox>(this, "chkBezahlt", QRect(480, 188, 300, 22));
     m_paidBox->setText(QStringLiteral("  bez.:"));
     m_paidBox->setLayoutDirection(Qt::RightToLeft);
 
-    auto* totalCaption = place<QLabel>(this, nullptr, QRect(470, 220, 160, 20));
+    auto* totalCaption = place<QLabel>(this, nullptr, QRect(480, 220, 300, 20));
     totalCaption->setText(QStringLiteral("Summe:"));
-    m_total = boxLabel(this, "lblSumme", QRect(470, 242, 160, 24));
+    m_total = boxLabel(this, "lblSumme", QRect(480, 242, 300, 24));
     m_total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* heute = place<QPushButton>(this, "cmdHeute", QRect(470, 10, 160, 26));
+    auto* heute = place<QPushButton>(this, "cmdHeute", QRect(480, 10, 300, 26));
     heute->setText(QStringLiteral("Heute"));
-    auto* editor = place<QPushButton>(this, "cmdEditor", QRect(470, 400, 160, 28));
+    auto* editor = place<QPushButton>(this, "cmdEditor", QRect(480, 400, 300, 28));
     editor->setText(QStringLiteral("Ausgabe in Editor"));
-    auto* drucken = place<QPushButton>(this, "cmdDrucken", QRect(470, 436, 160, 28));
+    auto* drucken = place<QPushButton>(this, "cmdDrucken", QRect(480, 436, 300, 28));
     drucken->setText(QStringLiteral("&Drucken"));
 
     m_timer1 = new QTimer(this);
@@ -163,7 +166,7 @@ RechnungenWindow::RechnungenWindow(AppContext& ctx, Database& db, Printers& prin
     new ProportionalScaler(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        placeOn(screen->availableGeometry());
 
     // The entries themselves, not just their text: the arrow keys and the
     // opened list then go on from the month and year shown.
@@ -183,6 +186,11 @@ RechnungenWindow::~RechnungenWindow()
         box->blockSignals(true);
     // The grid's model reads Data1 to its end; it goes first.
     delete m_grid;
+}
+
+void RechnungenWindow::placeOn(const QRect& available)
+{
+    move(available.center() - rect().center());
 }
 
 overview::PaidState RechnungenWindow::paidState() const

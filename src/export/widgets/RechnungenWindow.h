@@ -49,6 +49,9 @@ public:
     // Shown by "&Drucken" when no printer is installed: it still offers
     // printing into a PDF file. Without one the print is refused as before.
     void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
+    // Centres the window in a screen's free area (the primary screen's when
+    // it opens).
+    void placeOn(const QRect& available);
 
 private:
     overview::PaidState paidState() const;

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QImageReader>
@@ -30,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -304,6 +306,19 @@ void SettingsDialog::removeLogo()
     m_title->setFocus();
 }
 
+void SettingsDialog::fitInto(const QRect& available)
+{
+    // Title bar and borders, which the desktop adds around the dialog.
+    constexpr QSize kFrame(16, 40);
+    resize(sizeHint().boundedTo(available.size() - kFrame).expandedTo(minimumSizeHint()));
+    QRect outer(QPoint(), size() + kFrame);
+    const QWidget* over = parentWidget() ? parentWidget()->window() : nullptr;
+    outer.moveCenter(over && over->isVisible() ? over->frameGeometry().center() : available.center());
+    outer.moveLeft(std::max(available.left(), std::min(outer.left(), available.right() + 1 - outer.width())));
+    outer.moveTop(std::max(available.top(), std::min(outer.top(), available.bottom() + 1 - outer.height())));
+    move(outer.topLeft());
+}
+
 bool SettingsDialog::checkVatRates()
 {
     const VatCheck check = settingsrules::checkVatRates(m_vat1->text(), m_vat2->text(), m_ctx.state.decimalSeparator);
@@ -399,6 +414,8 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
 bool openSettingsDialog(AppContext& ctx, Database& db, QWidget* parent, CompanySettings* company)
 {
     SettingsDialog dialog(ctx, db, parent);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.fitInto(screen->availableGeometry());
     if (company) {
         QObject::connect(&dialog, &SettingsDialog::settingsChanged, &dialog, [company, &db] { company->load(db); });
     }

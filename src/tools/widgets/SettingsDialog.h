@@ -56,6 +56,11 @@ public:
     // Opens the colour dialog for the title colour.
     void chooseTitleColour();
 
+    // Sizes the dialog for a screen's free area (openSettingsDialog passes
+    // the screen it opens on): what the pages want, within the area, and
+    // centred over the main window.
+    void fitInto(const QRect& available);
+
     // Shows the logo of `Memo10` fitted into the preview square; an
     // unreadable file leaves the preview empty.
     void showLogoPreview();

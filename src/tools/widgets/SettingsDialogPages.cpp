@@ -3,6 +3,7 @@
 #include "tools/widgets/SettingsDialog.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace quittora {
 
@@ -35,8 +38,10 @@ QPlainTextEdit* textBox(const char* name, int lines)
     auto* e = new QPlainTextEdit;
     e->setObjectName(QLatin1String(name));
     e->setTabChangesFocus(true);
-    const int lineHeight = e->fontMetrics().lineSpacing();
-    e->setFixedHeight(lineHeight * lines + 2 * e->frameWidth() + 8);
+    // Lines are a fraction of a pixel higher than the rounded line spacing;
+    // counted short, the last line hides behind a scroll bar.
+    const int text = int(std::ceil(QFontMetricsF(e->font()).lineSpacing() * lines)) + lines;
+    e->setFixedHeight(text + 2 * int(std::ceil(e->document()->documentMargin())) + 2 * e->frameWidth());
     return e;
 }
 
@@ -79,9 +84,14 @@ QWidget* SettingsDialog::buildCompanyPage()
         {u("Plz / Ort"), m_town},   {u("E-Mail"), m_email},    {u("Internet"), m_internet},
         {u("Telefon"), m_phone},    {u("Fax"), m_fax},         {u("Mobil"), m_mobile},
     };
+    // Wide enough for a company name or an e-mail address of 45 characters,
+    // which the letterhead prints in full (their letters run wider than the
+    // font's average).
+    const int letterheadWidth = m_title->fontMetrics().averageCharWidth() * 54;
     for (int i = 0; i < rows.size(); ++i) {
         head->addWidget(caption(rows[i].first, rows[i].second), i, 0);
         head->addWidget(rows[i].second, i, 1);
+        rows[i].second->setMinimumWidth(letterheadWidth);
     }
     m_letterhead = new QCheckBox(u("folgende Daten als Briefkopf mit ausdrucken"));
     m_letterhead->setObjectName(QStringLiteral("Check1"));
@@ -94,8 +104,9 @@ QWidget* SettingsDialog::buildCompanyPage()
     m_logoLeft = lineEdit("Text23");
     m_logoTop = lineEdit("Text24");
     m_logoHeight = lineEdit("Text25");
+    // Millimetres of three digits: the letterhead fields take the width.
     for (QLineEdit* e : {m_logoLeft, m_logoTop, m_logoHeight})
-        e->setMinimumWidth(60);
+        e->setFixedWidth(60);
     lg->addWidget(caption(u("Druckposition von links ="), m_logoLeft), 0, 0);
     lg->addWidget(m_logoLeft, 0, 1);
     lg->addWidget(caption(u("Druckposition von oben ="), m_logoTop), 1, 0);
@@ -152,6 +163,7 @@ QWidget* SettingsDialog::buildCompanyPage()
     right->addLayout(colour);
     right->addStretch();
     outer->addLayout(right, 0, 1);
+    outer->setColumnStretch(0, 1);
 
     // Footer lines, printed in the order of the fields below.
     auto* footer = frame("Frame6", u("Fußzeilen"));

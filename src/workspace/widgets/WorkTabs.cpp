@@ -74,9 +74,12 @@ QWidget* WorkTabs::buildKunden()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabKunden"));
-    m_grids[1] = makeDesignGrid(page, m_sources.customers(), QStringLiteral("DBGrid2"), QRect(4, 4, 423, 170));
+    // One list row less than the page could hold buys the row that lets the
+    // name and the e-mail address run across the page: company names and
+    // addresses of 40 characters and more are common.
+    m_grids[1] = makeDesignGrid(page, m_sources.customers(), QStringLiteral("DBGrid2"), QRect(4, 4, 423, 146));
 
-    auto* salutation = field<QComboBox>(page, "Text17", QStringLiteral("Anrede"), 4, 62, QRect(68, 180, 150, 22));
+    auto* salutation = field<QComboBox>(page, "Text17", QStringLiteral("Anrede"), 4, 62, QRect(68, 156, 150, 22));
     salutation->setEditable(true);
     salutation->addItems({QString(), QStringLiteral("Herrn"), QStringLiteral("Frau"), QStringLiteral("Firma"),
                           QStringLiteral("Familie")});
@@ -90,11 +93,11 @@ QWidget* WorkTabs::buildKunden()
         int top;
         int width;
     } fields[] = {
-        {"Text18", "Name", "a2", 4, 204, 150},      {"Text19", "Vorname", "a3", 4, 228, 150},
-        {"Text20", "Zusatz", "a8", 4, 252, 150},    {"Text21", "Straße", "a4", 4, 276, 150},
-        {"Text29", "Plz / Ort", "a5", 4, 300, 150}, {"Text30", "Telefon", "a6", 224, 180, 143},
-        {"Text31", "Fax", "a7", 224, 204, 143},     {"Text34", "E-Mail", "a40", 224, 228, 143},
-        {"Text35", "% Skonto", "a9", 224, 252, 50}, {"txtLand", "Land", "Land", 344, 252, 50},
+        {"Text18", "Name", "a2", 4, 180, 359},      {"Text19", "Vorname", "a3", 4, 204, 150},
+        {"Text20", "Zusatz", "a8", 4, 228, 150},    {"Text21", "Straße", "a4", 4, 252, 150},
+        {"Text29", "Plz / Ort", "a5", 4, 276, 150}, {"Text30", "Telefon", "a6", 224, 156, 143},
+        {"Text31", "Fax", "a7", 224, 204, 143},     {"Text34", "E-Mail", "a40", 4, 300, 359},
+        {"Text35", "% Skonto", "a9", 224, 228, 50}, {"txtLand", "Land", "Land", 344, 228, 50},
         {"txtUStIdNr", "USt-IdNr.", "UStIdNr", 4, 326, 150}, {"txtLeitweg", "Leitweg-ID", "Leitweg", 224, 326, 143},
     };
     for (const auto& f : fields) {
@@ -106,18 +109,18 @@ QWidget* WorkTabs::buildKunden()
     page->findChild<QLineEdit*>(QStringLiteral("Text35"))
         ->setToolTip(QStringLiteral("Kundenspezifischer Skontosatz (Zahlungsziel gemäß Einstellungsvorgabe)"));
 
-    QLabel* id = label(page, "ID", QString(), QRect(284, 276, 60, 22));
+    QLabel* id = label(page, "ID", QString(), QRect(284, 252, 60, 22));
     id->setFrameShape(QFrame::StyledPanel);
     id->setFrameShadow(QFrame::Sunken);
     id->setIndent(3);
-    caption(page, QStringLiteral("ID"), QRect(224, 276, 58, 22));
+    caption(page, QStringLiteral("ID"), QRect(224, 252, 58, 22));
     m_customer->bind(id, QStringLiteral("ID"));
 
     // The customer part brings the work of these buttons.
-    QPushButton* copy = button(page, "Command13", QStringLiteral("Kopieren"), QRect(284, 300, 70, 22), false);
+    QPushButton* copy = button(page, "Command13", QStringLiteral("Kopieren"), QRect(284, 276, 70, 22), false);
     copy->setToolTip(QStringLiteral(
         "Adresse in die Zwischenablage übernehmen (zum Einfügen in die Textverarbeitung  oder für Etikettendruck)"));
-    QPushButton* paste = button(page, "Command12", QStringLiteral("Einfügen"), QRect(357, 300, 70, 22), false);
+    QPushButton* paste = button(page, "Command12", QStringLiteral("Einfügen"), QRect(357, 276, 70, 22), false);
     paste->setToolTip(QStringLiteral("Adresse aus Fakturo 5.0 einfügen"));
 
     page->findChild<QLineEdit*>(QStringLiteral("txtLand"))->setMaxLength(2);
