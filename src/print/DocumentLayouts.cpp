@@ -158,7 +158,8 @@ private:
     // left out: a document without number is titled by its kind alone.
     QString title() const
     {
-        return isBlank(m_head.number) ? m_head.kind : m_head.kind + QStringLiteral(" Nr. ") + m_head.number;
+        const QString kind = m_kind == Kind::Invoice ? m_head.kind : QStringLiteral("Auftrag");
+        return isBlank(m_head.number) ? kind : kind + QStringLiteral(" Nr. ") + m_head.number;
     }
 
     void firstPageFrame(PrintCursor& p) const;
@@ -456,8 +457,7 @@ void DocumentPrinter::pageBreak(PrintCursor& p)
     rule(p, 27);
     ++m_page;
     setFont(p, 10.5, true);
-    const QString heading = m_kind == Kind::Invoice ? title() : QStringLiteral("Auftrag Nr. ") + m_head.number;
-    p.PrintAt(20_mm, 15_mm, heading + QStringLiteral("   Seite ") + QString::number(m_page));
+    p.PrintAt(20_mm, 15_mm, title() + QStringLiteral("   Seite ") + QString::number(m_page));
     if (m_kind == Kind::Invoice) {
         p.PrintAt(138_mm, 15_mm, QStringLiteral("Übertrag "));
         p.FontBold = false;
@@ -605,7 +605,7 @@ void DocumentPrinter::printDeliveryNote(PrintCursor& p, const QString& Mahntext)
     firstPageFrame(p);
 
     setFont(p, 12, false);
-    p.PrintAt(135_mm, 70_mm, QStringLiteral("Auftrag Nr. ") + m_head.number);
+    p.PrintAt(135_mm, 70_mm, title());
     setFont(p, 12, true);
     p.PrintAt(20_mm, 105_mm, QStringLiteral("Lieferschein"));
     setFont(p, 10.5, false);

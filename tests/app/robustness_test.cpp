@@ -73,7 +73,8 @@ enum Table { Kunden = 1, Artikel = 2, Rechnungen = 4, Verkauf = 8 };
 // delete commands (saving completes an add) and the line entry.
 int mayChange(const QString& control)
 {
-    if (control == u("Command5"))
+    // Deleting a document takes its lines; a new one from an old one brings them.
+    if (u("Command5 mnuStornieren mnuKopieren mnuAngebotZuRechnung").split(u' ').contains(control))
         return Rechnungen | Verkauf;
     for (const auto& [tables, names] : {std::pair{Kunden, "Command7 Command9 Command15"}, {Artikel, "Command6 Command14 Command16"},
                                         {Rechnungen, "Command4"},

@@ -705,7 +705,7 @@ TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithout
     QString error;
     ASSERT_TRUE(job.ready() && storePrintChanges(db.db(), job, &error) && numbers(invoice) == u("|1000")) << job.message.toStdString();
     const Page page = printJobDocuments(job, env()).at(0).page(0);
-    expectPlaced(page, {{'L', 135, 70, "Auftrag Nr. "}, {'L', 20, 105, "Lieferschein"}, {'L', 135, 83, ""},
+    expectPlaced(page, {{'L', 135, 70, "Auftrag"}, {'L', 20, 105, "Lieferschein"}, {'L', 135, 83, ""},
                         {'L', 20, 112, "Wir danken Ihnen für Ihre Bestellung"}, {'L', 70, 140, "Ausführung nach Absprache"},
                         {'L', 120, 242, "Ware erhalten / in Empfang genommen"}});
     EXPECT_EQ(allTexts(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
