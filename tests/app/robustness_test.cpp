@@ -100,6 +100,7 @@ void typeInto(QLineEdit* e, const QString& text)
 // SmallWithPoint: the small database under a locale whose decimal separator
 // is the point (its amounts were written with the comma).
 enum class Start { NoDocuments, TemplateOnly, Small, LastDocumentDeleted, SmallWithPoint };
+const char* const kStartNames[] = {"NoDocuments", "TemplateOnly", "Small", "LastDocumentDeleted", "SmallWithPoint"};
 
 class Robustness : public ::testing::TestWithParam<Start> {
 protected:
@@ -387,10 +388,6 @@ TEST_P(Robustness, SeededRandomSteps)
 INSTANTIATE_TEST_SUITE_P(States, Robustness,
                          ::testing::Values(Start::NoDocuments, Start::TemplateOnly, Start::Small, Start::LastDocumentDeleted,
                                            Start::SmallWithPoint),
-                         [](const ::testing::TestParamInfo<Start>& info) {
-                             return std::string(
-                                 QStringList{u("NoDocuments"), u("TemplateOnly"), u("Small"), u("LastDocumentDeleted"),
-                                             u("SmallWithPoint")}[int(info.param)].toLatin1());
-                         });
+                         [](const ::testing::TestParamInfo<Start>& info) { return std::string(kStartNames[int(info.param)]); });
 
 } // namespace

@@ -56,24 +56,17 @@ const QFileDevice::Permissions kOpenToAll = QFileDevice::Permissions(0x7777);
 TEST(SystemAdapters, SettingsKeepTextsInTheStartupSectionAndTheLocaleGivesAUsableDateFormat)
 {
     QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("q.ini"));
-    {
-        auto store = makeQtSettingsStore(ini);
-        EXPECT_EQ(store->value(QStringLiteral("Sicherung"), QStringLiteral("D:\\")), QStringLiteral("D:\\"));
-        store->setValue(QStringLiteral("Datenpfad"), QStringLiteral("/x/Quittora.qtb"));
-        store->setValue(QStringLiteral("Fenster"), QStringLiteral("2"));
-        store->remove(QStringLiteral("Fenster"));
-    }
-    EXPECT_FALSE(makeQtSettingsStore(ini)->contains(QStringLiteral("Fenster")));
-    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Startup/Datenpfad")).toString(),
-              QStringLiteral("/x/Quittora.qtb"));
-
+    const QString ini = dir.filePath(QStringLiteral("q.ini")), key = QStringLiteral("Datenpfad");
+    makeQtSettingsStore(ini)->setValue(key, QStringLiteral("/x/Quittora.qtb"));
+    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Startup/Datenpfad")).toString(), QStringLiteral("/x/Quittora.qtb"));
+    makeQtSettingsStore(ini)->remove(key);
+    EXPECT_FALSE(makeQtSettingsStore(ini)->contains(key));
+    EXPECT_EQ(makeQtSettingsStore(ini)->value(key, QStringLiteral("D:\\")), QStringLiteral("D:\\"));
     auto locale = makeSystemLocaleInfo();
     const QChar sep = locale->decimalSeparator();
-    EXPECT_FALSE(sep.isNull() || sep.isSpace() || sep.isDigit());
     const QString format = locale->shortDateFormat();
-    EXPECT_EQ(QDate::fromString(QDate(2024, 3, 9).toString(format), format).dayOfYear(), QDate(2024, 3, 9).dayOfYear())
-        << format.toStdString();
+    EXPECT_FALSE(sep.isNull() || sep.isSpace() || sep.isDigit());
+    EXPECT_EQ(QDate::fromString(QDate(2024, 3, 9).toString(format), format).dayOfYear(), QDate(2024, 3, 9).dayOfYear()) << format.toStdString();
 }
 
 // The private temporary folder is the user's own, owner-only, and always the
