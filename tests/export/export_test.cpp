@@ -277,8 +277,7 @@ TEST(EmailMessage, TheRecipientIsOneCheckedAddressEncodedAndFolded)
         const QByteArray message = email::buildMessage(head, {}, settings, PriceBasis::Net);
         const QByteArray headers = message.left(message.indexOf("\r\n\r\n"));
         for (const QByteArray& line : headers.split('\n'))
-            EXPECT_LE(line.size(), 79) << line.left(100).constData();
-        EXPECT_FALSE(headers.contains("\nBcc") || headers.contains("attacker"));
+            EXPECT_TRUE(line.size() <= 79 && !line.startsWith("Bcc") && !line.contains("attacker")) << line.left(100).constData();
         const QString hint = email::recipientProblem(c.typed);
         EXPECT_TRUE(c.address.isEmpty() ? hint.startsWith(s("Die E-Mail-Adresse „")) && hint.size() < 400 : hint.isEmpty())
             << hint.toStdString();
@@ -309,10 +308,10 @@ print(json.dumps(out))
         const QJsonObject r = results.at(i).toObject();
         EXPECT_EQ(r.value(s("defects")).toInt(), 0);
         ASSERT_EQ(r.value(s("count")).toInt(), c.address.isEmpty() ? 0 : 1);
-        if (c.address.isEmpty())
-            continue;
-        EXPECT_EQ(r.value(s("addresses")).toArray(), (QJsonArray{QJsonArray{c.name, c.address}}));
-        EXPECT_EQ(r.value(s("parsed")).toArray(), QJsonArray{c.address});
+        EXPECT_TRUE(c.address.isEmpty()
+                    || (r.value(s("addresses")).toArray() == QJsonArray{QJsonArray{c.name, c.address}}
+                        && r.value(s("parsed")).toArray() == QJsonArray{c.address}))
+            << QJsonDocument(r).toJson().toStdString();
     }
 }
 
@@ -343,8 +342,7 @@ TEST_F(EmailDatabase, TheDocumentsOwnAddressWinsAndAQuoteKeepsTheNextNumber)
     EXPECT_EQ(field("b10") + s("|") + field("a7") + s("|") + t.setting(s("Rechnungsnummer")).toString(), s("eigen@example.de||1001"));
     // The customer's address is taken for a quote too.
     ASSERT_TRUE(t.exec(s("UPDATE Rechnungen SET b10 = '' WHERE ID = ?"), {document}));
-    ASSERT_EQ(run().status, email::ExportResult::Status::Written);
-    EXPECT_EQ(field("b10"), s("kunde@example.de"));
+    EXPECT_TRUE(run().status == email::ExportResult::Status::Written && field("b10") == s("kunde@example.de"));
 }
 
 TEST_F(EmailDatabase, RefusedWithoutChangeWhenNoNumberCanBeGivenOrTotalsFail)
@@ -354,8 +352,8 @@ TEST_F(EmailDatabase, RefusedWithoutChangeWhenNoNumberCanBeGivenOrTotalsFail)
     EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && !r.message.isEmpty() && field("b10").isEmpty());
     ASSERT_TRUE(t.exec(s("UPDATE Einstellungen SET Rechnungsnummer = '5', MWSt = 'neunzehn'")));
     r = run();
-    EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && r.preparation.outcome == email::Preparation::Outcome::TotalsFailed);
-    EXPECT_TRUE(!QFile::exists(out) && field("a7").isEmpty());
+    EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && r.preparation.outcome == email::Preparation::Outcome::TotalsFailed
+                && !QFile::exists(out) && field("a7").isEmpty());
     EXPECT_EQ(email::exportDocument(t.db(), 999999, documents::Environment{}, out).status,
               email::ExportResult::Status::UnknownDocument);
 }
@@ -478,8 +476,7 @@ TEST_F(CustomerExport, FailuresAreNamedToTheUser)
     ctx.shell.setResult(false);
     const Outcome notOpened = run(Kind::AddressList, true);
     EXPECT_TRUE(notOpened.status == Outcome::Status::NotOpened && QFile::exists(notOpened.path)
-                && TempDatabase::readFile(notOpened.path).isEmpty());
-    ASSERT_EQ(ctx.prompts.count(), 1);
+                && TempDatabase::readFile(notOpened.path).isEmpty() && ctx.prompts.count() == 1);
     EXPECT_TRUE(ctx.prompts.last().text.contains(QDir::toNativeSeparators(notOpened.path)));
 
     ctx.state.tempFolder = ctx.folders.root() + s("/fehlt/");

@@ -40,8 +40,7 @@ TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
     for (const auto& [key, modifiers, month, day] : table) {
         QTest::keyClick(grid(dialog), key, modifiers);
         const QDate expected(2024, month, day);
-        EXPECT_EQ(dialog.currentDate(), expected) << "key " << key;
-        EXPECT_EQ(labelText(dialog, "MonthCaption"), calendar::monthCaption(expected)) << "key " << key;
+        EXPECT_TRUE(dialog.currentDate() == expected && labelText(dialog, "MonthCaption") == calendar::monthCaption(expected)) << "key " << key;
     }
     // The month buttons step on a left click only.
     QTest::mouseClick(child<QWidget>(dialog, "PreviousMonth"), Qt::LeftButton);
@@ -89,8 +88,7 @@ TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAccepte
             QTest::keyClick(grid(*picker), key);
         });
         EXPECT_EQ(GetDate(field, clock), result) << field.toStdString();
-        ASSERT_TRUE(*opened);
-        EXPECT_EQ(openedOn, opensOn) << field.toStdString();
+        EXPECT_TRUE(*opened && openedOn == opensOn) << field.toStdString();
     }
 }
 

@@ -106,8 +106,7 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
     EXPECT_TRUE(dialog->isVisible()) << "Enter in a field does not close";
     EXPECT_EQ(stored("frei8"), s("W-frei8")) << "nothing is stored while the dialog is open";
     ASSERT_TRUE(closeDialog());
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_TRUE(dialog->stored());
+    EXPECT_TRUE(changed.count() == 1 && dialog->stored() && t.prompts.count() == 0);
     CompanySettings fresh;
     ASSERT_TRUE(fresh.load(tdb.db()));
     EXPECT_EQ(QStringList({fresh.text(s("Titel")), fresh.currency(), fresh.vatRate1(), fresh.vatRate2(),
@@ -115,7 +114,6 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
                   .join(QLatin1Char('|')),
               s("Müller & Söhne GmbH|CHF|8,1|7|2|Zahlbar sofort."));
     EXPECT_TRUE(fresh.printLetterhead());
-    EXPECT_EQ(t.prompts.count(), 0);
 }
 
 TEST_F(SettingsDialogTest, AnEmptyOrWrongVatRateBlocksClosingShowsItsPageAndMarksTheField)
@@ -199,9 +197,8 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     EXPECT_TRUE(w<QRadioButton>("Option1")->isChecked() && w<QCheckBox>("Check2")->isChecked());
     EXPECT_EQ(t.state.Rechnungsbasis, 0) << "read into the program state when the dialog loads";
     ASSERT_TRUE(closeDialog());
-    EXPECT_EQ(stored("Memo7"), s("Wir danken Ihnen für Ihre Bestellung"));
-    EXPECT_EQ(stored("Memo8"), s("Ware erhalten / in Empfang genommen"));
-    EXPECT_EQ(registry(), s("0|0|1"));
+    EXPECT_EQ(stored("Memo7") + s("|") + stored("Memo8") + s("|") + registry(),
+              s("Wir danken Ihnen für Ihre Bestellung|Ware erhalten / in Empfang genommen|0|0|1"));
 
     for (const auto& [key, value] : {std::pair{"Schriftfarbe Titel", "255"}, {"Rechnungsbasis", "1"}, {"Empfangsbestätigung", "0"}})
         t.settings.setValue(s(key), s(value));
@@ -219,12 +216,10 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     QTest::mouseClick(w<QLabel>("Label25"), Qt::LeftButton);
     const auto asked = t.prompts.shown(FakePrompts::Kind::Colour);
     ASSERT_EQ(asked.size(), 2);
-    EXPECT_EQ(asked[0].initialColour, QColor(255, 0, 0));
-    EXPECT_EQ(asked[1].initialColour, QColor(0, 0, 255));
+    EXPECT_TRUE(asked[0].initialColour == QColor(255, 0, 0) && asked[1].initialColour == QColor(0, 0, 255));
     EXPECT_EQ(w<QLabel>("Picture1")->palette().color(QPalette::Window), QColor(0, 0, 255));
     ASSERT_TRUE(closeDialog());
-    EXPECT_EQ(t.state.Rechnungsbasis, 0);
-    EXPECT_EQ(registry(), s("16711680|0|1"));
+    EXPECT_TRUE(t.state.Rechnungsbasis == 0 && registry() == s("16711680|0|1")) << registry().toStdString();
 }
 
 TEST_F(SettingsDialogTest, ALogoIsPreviewedInTheSquareStoredAtClosingRemovableAndANonPictureRefused)
