@@ -29,7 +29,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -140,41 +139,34 @@ TEST_F(Cli, CustomerListsOfAllCustomersByName)
                                              "Herrn;Mustermann;Max;;Musterweg 5;12345 Musterstadt\r\n;Zander;;;;1010 Wien\r\n").toUtf8());
 }
 
+// Selection and total are checked in-process; here the list printed as the
+// file holds it, the total in the locale's writing, and no file for nothing.
 TEST_F(Cli, OverviewPrintsTheListAndTheTotalUnderEitherSeparator)
 {
-    TempDatabase dot(QLatin1Char('.'));
-    for (TempDatabase* t : {&db, &dot}) {
-        const bool comma = t == &db;
-        t->addDocument(s("11"), s("03.05.2024"), s("Rechnung"), false,
-                       {{s("a6"), s(comma ? "100,00" : "100.00")}, {s("a2"), s("Anna Schmidt")}, {s("a5"), s("50667 Köln")}});
-        t->addDocument(s("12"), s("20.05.2024"), s("Rechnung"), false, {{s("a6"), s(comma ? "19,50" : "19.50")}});
-        t->addDocument(s(""), s("21.05.2024"), s("Rechnung"), false, {{s("a6"), s("500")}});
-        t->addDocument(s("13"), s("22.05.2024"), s("Rechnung"), false, {{s("a6"), s("offen")}});
-        t->addDocument(s("14"), s("23.05.2024"), s("Rechnung"), true, {{s("a6"), s("7")}});
-        t->addDocument(s("15"), s("24.05.2024"), s("Angebot"), false, {{s("a6"), s("9")}});
-    }
+    db.addDocument(s("11"), s("03.05.2024"), s("Rechnung"), false, {{s("a6"), s("100,00")}, {s("a2"), s("Anna Schmidt")}, {s("a5"), s("50667 Köln")}});
+    db.addDocument(s("12"), s("20.05.2024"), s("Rechnung"), false, {{s("a6"), s("19,50")}});
+    db.addDocument(s("14"), s("23.05.2024"), s("Rechnung"), true, {{s("a6"), s("7")}});
     const QString plan = path("Plan.txt");
     const QStringList may = args({"--month", "Mai", "--year", "2024"});
-    CliRun r = cli(QStringList{s("overview"), dot.path(), s("--out"), plan} + may);
+    CliRun r = cli(QStringList{s("overview"), db.path(), s("--out"), plan} + may, "de_DE.UTF-8");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QList<overview::Row> rows;
-    ASSERT_TRUE(overview::readRows(dot.db(), *overview::monthFilter(s("Mai"), s("2024"), overview::PaidState::Open), &rows));
-    ASSERT_EQ(rows.size(), 4);
+    ASSERT_TRUE(overview::readRows(db.db(), *overview::monthFilter(s("Mai"), s("2024"), overview::PaidState::Open), &rows));
     const QByteArray expected = overview::planText(s("offene Rechnungen  Mai / 2024"), rows);
     EXPECT_EQ(TempDatabase::readFile(plan), expected);
-    EXPECT_EQ(r.out.toUtf8(), QByteArray(expected).replace("\r\n", "\n") + "Summe: 119.50\n");
-
-    r = cli(QStringList{s("overview"), db.path()} + may, "de_DE.UTF-8");
-    EXPECT_TRUE(r.out.endsWith(s("\nSumme: 119,50\n"))) << r.out.toStdString();
+    EXPECT_EQ(r.out.toUtf8(), QByteArray(expected).replace("\r\n", "\n") + "Summe: 119,50\n");
+    // Under the point the stored "100,00" is no number.
+    EXPECT_TRUE(cli(QStringList{s("overview"), db.path()} + may).out.endsWith(s("\nSumme: 0.00\n")));
     r = cli(QStringList{s("overview"), db.path(), s("--bezahlt")} + may, "de_DE.UTF-8");
     EXPECT_TRUE(r.out.startsWith(s("bezahlte Rechnungen  Mai / 2024\n")) && r.out.contains(s("\n14 "))
                 && r.out.endsWith(s("\nSumme: 7,00\n"))) << r.out.toStdString();
-    // An empty selection prints a zero total and writes no file.
     QFile::remove(plan);
     r = cli({s("overview"), db.path(), s("--month"), s("Juni"), s("--year"), s("2024"), s("--out"), plan}, "de_DE.UTF-8");
     EXPECT_TRUE(r.exitCode == 0 && r.out.endsWith(s("\nSumme: 0,00\n")) && !QFile::exists(plan)) << r.out.toStdString();
 }
 
+// Numbering, address and totals of the e-mail are checked in-process; here
+// what the command adds: the per-user price basis and the default folder.
 TEST_F(Cli, EmlNumbersTheInvoiceAndFollowsThePriceBasisSetting)
 {
     TempDatabase t(QLatin1Char('.'));
@@ -184,58 +176,41 @@ TEST_F(Cli, EmlNumbersTheInvoiceAndFollowsThePriceBasisSetting)
     t.addLine(doc, s("1"), s("Arbeit"), s("100.00"), s("100.00"), s("19"));
     const QString out = t.filePath(s("Rechnung.eml"));
     const QStringList call{s("eml"), t.path(), s("--document"), QString::number(doc), s("--out"), out};
-    const auto field = [&](const char* name) { return t.field(s("Rechnungen"), doc, s(name)).toString(); };
-    const CliRun r = cli(call);
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray file = TempDatabase::readFile(out);
-    EXPECT_TRUE(file.startsWith("To: <kunde@example.de>\r\nSubject: Ihre Rechnung\r\n"));
-    EXPECT_TRUE(QByteArray(file).replace("=\r\n", "").contains("zuz=C3=BCglich MwSt."));
-    EXPECT_EQ(field("a7") + field("a6") + field("b10") + t.setting(s("Rechnungsnummer")).toString(), s("500119.00kunde@example.de501"));
-
+    const auto body = [&] { return TempDatabase::readFile(out).replace("=\r\n", ""); };
+    ASSERT_EQ(cli(call).exitCode, 0);
+    EXPECT_TRUE(body().startsWith("To: <kunde@example.de>\r\n") && body().contains("zuz=C3=BCglich MwSt."));
+    EXPECT_EQ(t.field(s("Rechnungen"), doc, s("a7")).toString() + t.setting(s("Rechnungsnummer")).toString(), s("500501"));
     // Gross prices from the per-user setting, as the program reads them.
     ASSERT_TRUE(QDir().mkpath(home.filePath(s("config/Quittora pro"))));
     ASSERT_TRUE(testfiles::writeBytes(home.filePath(s("config/Quittora pro/Quittora pro.conf")), "[Startup]\nRechnungsbasis=1\n"));
     ASSERT_EQ(cli(call).exitCode, 0);
-    EXPECT_TRUE(TempDatabase::readFile(out).replace("=\r\n", "").contains("enthaltene MwSt."));
-    EXPECT_EQ(field("a6"), s("100.00"));
-
+    EXPECT_TRUE(body().contains("enthaltene MwSt."));
     // Without --out the file goes to the private temporary folder.
     const CliRun temp = cli({s("eml"), t.path(), s("--document"), QString::number(doc)});
     const QString tempFile = home.filePath(s("quittora-tmp/Quittora.eml"));
     EXPECT_TRUE(temp.exitCode == 0 && QFile::exists(tempFile) && temp.out.contains(tempFile)) << temp.err.toStdString();
 }
 
-// The layouts are checked in-process; here the options of the command.
+// Numbering and the layouts are checked in-process; here the options of the command.
 TEST_F(Cli, PdfPrintsInvoiceDeliveryNoteAndReminder)
 {
     const QString id = QString::number(invoice()), pdf = path("rechnung.pdf");
-    QString out;
     const auto print = [&](const QStringList& options) {
         const CliRun r = cli(QStringList{s("pdf"), db.path(), s("--document"), id, s("--out"), pdf} + options, "de_DE.UTF-8");
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        out = r.out;
-        QString error, words;
+        QString error, words = r.out + s("|");
         for (const auto& w : quittora::testing::pdfWords(pdf, &error))
             words += w.text + QLatin1Char(' ');
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         return words;
     };
-    const auto numbers = [&] {
-        return db.field(s("Rechnungen"), id.toLongLong(), s("a7")).toString() + s("|") + db.setting(s("Rechnungsnummer")).toString();
-    };
     QString words = print({s("--lieferschein")});
-    EXPECT_TRUE(words.contains(s("Lieferschein")) && !words.contains(s("EUR"))) << words.toStdString();
-    EXPECT_EQ(numbers(), s("|1000")) << "a delivery note gives no number";
+    EXPECT_TRUE(words.contains(s("Lieferschein")) && !words.contains(s("EUR")) && !words.contains(s("vergeben"))) << words.toStdString();
     words = print({});
-    EXPECT_TRUE(out.contains(s("Rechnungsnummer vergeben: 1000"))) << out.toStdString();
-    EXPECT_EQ(numbers(), s("1000|1001"));
-    for (const char* word : {"Rechnung ", "1000 ", "Wandfarbe ", "123,82 "}) // 119,00 + 4,82
+    for (const char* word : {"Rechnungsnummer vergeben: 1000", "Rechnung ", "Wandfarbe ", "123,82 "}) // 119,00 + 4,82
         EXPECT_TRUE(words.contains(s(word))) << word;
     EXPECT_FALSE(words.contains(s("Zahlungserinnerung")));
-    // A second print keeps the number.
     words = print({s("--mahntext"), s("Zahlungserinnerung ! - Wir bitten um Begleichung dieser Rechnung")});
-    EXPECT_FALSE(out.contains(s("vergeben")));
-    EXPECT_EQ(numbers(), s("1000|1001"));
     for (const QString& word : {s("Zahlungserinnerung"), QDate::currentDate().toString(s("dd.MM.yyyy")), s("15.03.2024")})
         EXPECT_TRUE(words.contains(word)) << word.toStdString();
 }
@@ -256,9 +231,6 @@ TEST_F(Cli, PostalCodeImportBuildsAndRefreshesTheDatabase)
         << run.out.toStdString() << run.err.toStdString();
     plz::PostalCodeLookup refreshed;
     ASSERT_TRUE(refreshed.open(target)) << refreshed.problem().toStdString();
-    EXPECT_TRUE(refreshed.search(s("10115")) && refreshed.current().ort == s("Berlin"));
-    refreshed.setCountry(plz::Country::Oesterreich);
-    EXPECT_EQ(refreshed.recordCount(), 1);
     EXPECT_TRUE(cli({s("--help")}).out.contains(s("plz-import ZIEL.mdb DE.csv AT.csv CH.csv")));
 }
 
@@ -371,13 +343,9 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
         }
     }
     program.reset();
-    EXPECT_EQ(files(), before);
-    EXPECT_TRUE(QDir(folder).isEmpty());
-    EXPECT_EQ(fileHash(foreign), foreignBefore);
-    EXPECT_EQ(fileHash(other), otherBefore);
-    EXPECT_EQ(fileHash(plzTarget), plzBefore);
-    EXPECT_EQ(TempDatabase::readFile(letter), QByteArray("Sehr geehrte Damen und Herren"));
-    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_TRUE(files() == before && QDir(folder).isEmpty() && QFileInfo(empty).size() == 0) << files().join(s(" ")).toStdString();
+    EXPECT_EQ(QList<QByteArray>({fileHash(foreign), fileHash(other), fileHash(plzTarget), TempDatabase::readFile(letter)}),
+              QList<QByteArray>({foreignBefore, otherBefore, plzBefore, "Sehr geehrte Damen und Herren"}));
     EXPECT_FALSE(QFileInfo::exists(plzFiles.filePath(s("plz.mdb"))));
     EXPECT_EQ(db.count(s("Rechnungen")) * 10 + db.count(s("Verkauf")), 12);
 }
@@ -412,79 +380,8 @@ TEST_F(Robustness, ConcurrentRunsNeverGiveOneNumberTwice)
     QSet<QString> numbers;
     for (qint64 id : invoices)
         numbers.insert(db.field(s("Rechnungen"), id, s("a7")).toString());
-    EXPECT_FALSE(numbers.contains(QString()));
-    EXPECT_EQ(numbers.size(), invoices.size()) << "a number was given twice";
+    EXPECT_TRUE(!numbers.contains(QString()) && numbers.size() == invoices.size()) << "a number was given twice or not at all";
     EXPECT_EQ(db.setting(s("Rechnungsnummer")).toString(), QString::number(1000 + invoices.size()));
-}
-
-// Each command that writes a file, on a RAM disk (in a mount namespace of its
-// own) with less free space than Qt's write buffer holds: that is how the
-// disk ran full unnoticed, the failed flush at commit() not reported. It
-// fails with the true reason, does not say it wrote, and leaves no file; on a
-// roomy disk the same call writes it.
-TEST_F(Robustness, EveryOutputCommandRefusesWithoutAFileWhenTheDiskRunsFull)
-{
-    if (QStandardPaths::findExecutable(s("unshare")).isEmpty())
-        GTEST_SKIP() << "unshare (util-linux) is not installed";
-    const QString disk = home.filePath(s("platte"));
-    ASSERT_TRUE(QDir().mkpath(disk));
-    const char* const script = "mount -t tmpfs -o size=\"$DISK_SIZE\" tmpfs \"$DISK\" || exit 97\n"
-                               "head -c \"$FILL\" /dev/zero > \"$DISK/fill\" || exit 97\n"
-                               "\"$0\" \"$@\"\nrc=$?\nrm \"$DISK/fill\"\necho '@@files@@'\nls -A \"$DISK\"\nexit $rc\n";
-    // What the run said, and the files on the disk afterwards.
-    const auto onDisk = [&](int sizeKiB, int freeKiB, const QStringList& args) {
-        QProcessEnvironment e = env();
-        e.insert(s("DISK"), disk);
-        e.insert(s("DISK_SIZE"), QString::number(sizeKiB) + s("k"));
-        e.insert(s("FILL"), QString::number((sizeKiB - freeKiB) * 1024));
-        QProcess p;
-        p.setProcessEnvironment(e);
-        p.start(s("unshare"), QStringList{s("-m"), s("sh"), s("-c"), s(script), s(QUITTORA_CLI)} + args);
-        const bool finished = p.waitForFinished(60000);
-        const QStringList parts = QString::fromUtf8(p.readAllStandardOutput()).split(s("@@files@@\n"));
-        const CliRun r{finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, parts.first(),
-                       QString::fromUtf8(p.readAllStandardError())};
-        return std::pair(r, parts.value(1).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-    };
-    const CliRun probe = onDisk(16, 16, {s("--version")}).first;
-    if (probe.exitCode == 97 || probe.exitCode == -1 || probe.err.contains(s("unshare:")))
-        GTEST_SKIP() << "a RAM disk cannot be mounted here (needs root): " << probe.err.toStdString();
-
-    // Outputs between 4 and 16 KiB (the PDF, with its fonts, is larger); the
-    // database stays outside the small disk.
-    ASSERT_TRUE(db.exec(s("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
-                          "INSERT INTO Kunden (a1, a2, a3, a4, a5) SELECT 'Frau', 'Kundin Nummer ' || i, 'Anna', "
-                          "'Lange Straße ' || i, '12345 Musterstadt' FROM n")));
-    ASSERT_TRUE(db.exec(s("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150) "
-                          "INSERT INTO Rechnungen (a7, a8, a156, opt1, a6, a2, a5) SELECT 1000 + i, '15.03.2024', "
-                          "'Rechnung', 0, '10,00', 'Kundin Nummer ' || i, '12345 Musterstadt' FROM n")));
-    const QString id = QString::number(db.addDocument(s("7"), s("01.03.2024")));
-    for (int i = 0; i < 10; ++i)
-        db.addLine(id.toLongLong(), s("1"), s("Position %1 ").arg(i) + QString(60, QLatin1Char('x')), s("1,00"), s("1,00"));
-    const struct {
-        QStringList args; // without the output file
-        const char *outputName, *success;
-    } commands[] = {
-        {{s("eml"), db.path(), s("--document"), id, s("--out")}, "Rechnung.eml", "E-Mail-Datei geschrieben"},
-        {{s("pdf"), db.path(), s("--document"), id, s("--out")}, "Rechnung.pdf", "PDF-Datei geschrieben"},
-        {{s("customers-csv"), db.path()}, "Kunden.csv", "Kunden geschrieben"},
-        {{s("customers-txt"), db.path()}, "Kunden.txt", "Kunden geschrieben"},
-        {{s("overview"), db.path(), s("--month"), s("März"), s("--year"), s("2024"), s("--out")}, "Plan.txt", "Summe:"},
-    };
-    for (const auto& c : commands) {
-        SCOPED_TRACE(c.outputName);
-        const QStringList args = c.args + QStringList{disk + QLatin1Char('/') + s(c.outputName)};
-        const auto [roomy, written] = onDisk(1024, 1024, args);
-        EXPECT_TRUE(roomy.exitCode == 0 && roomy.out.contains(s(c.success))) << roomy.out.toStdString() << roomy.err.toStdString();
-        EXPECT_EQ(written, QStringList{s(c.outputName)});
-        const auto [full, left] = onDisk(16, 4, args);
-        EXPECT_NE(full.exitCode, 0) << full.out.toStdString();
-        EXPECT_TRUE(full.err.contains(s("Der Datenträger ist voll.")) && !test::looksEnglish(full.err)) << full.err.toStdString();
-        EXPECT_EQ(left, QStringList());
-        if (c.args.first() != s("overview")) { // the overview prints its list before writing it
-            EXPECT_FALSE(full.out.contains(s(c.success))) << full.out.toStdString();
-        }
-    }
 }
 
 // Backup and generate killed (kill -9) while their temporary file
@@ -542,8 +439,7 @@ TEST_F(Robustness, RunsKilledHalfwayLeaveNothingAfterTheNextRun)
         EXPECT_EQ(info(c.result).section(QLatin1Char('\n'), 0, generate ? 0 : -1),
                   generate ? s("Rechnungen: 200") : info(source));
     }
-    EXPECT_EQ(entries(usb), QStringList{s("Quittora.qtb")});
-    EXPECT_EQ(entries(big), QStringList{s("gross.qtb")});
+    EXPECT_EQ(entries(usb) + entries(big), (QStringList{s("Quittora.qtb"), s("gross.qtb")}));
 }
 
 // Every writer of an output file, in this process, whose files may grow to
@@ -589,15 +485,13 @@ TEST(OutputFaults, AWriteThatFailsHalfwayLeavesNoFileAndSaysWhy)
             const bool written = w.write(path, &error);
             ::setrlimit(RLIMIT_FSIZE, &old);
             std::signal(SIGXFSZ, oldSignal);
-            EXPECT_FALSE(written);
-            EXPECT_TRUE(error.contains(s("Die Datei ist zu groß für den Datenträger.")) && !test::looksEnglish(error))
+            EXPECT_TRUE(!written && error.contains(s("Die Datei ist zu groß für den Datenträger.")) && !test::looksEnglish(error))
                 << error.toStdString();
             const bool kept = older && w.keepsOlderFile;
-            EXPECT_EQ(entries(dir.path()), kept ? QStringList{s("ausgabe")} : QStringList());
-            EXPECT_EQ(testfiles::bytesOf(path), kept ? QByteArray("alt") : QByteArray());
+            EXPECT_TRUE(entries(dir.path()) == (kept ? QStringList{s("ausgabe")} : QStringList())
+                        && testfiles::bytesOf(path) == (kept ? QByteArray("alt") : QByteArray()));
             ASSERT_TRUE(w.write(path, &error)) << error.toStdString(); // without the limit
-            EXPECT_GT(QFileInfo(path).size(), 4096);
-            EXPECT_EQ(entries(dir.path()), QStringList{s("ausgabe")});
+            EXPECT_TRUE(QFileInfo(path).size() > 4096 && entries(dir.path()) == QStringList{s("ausgabe")});
         }
     }
 }

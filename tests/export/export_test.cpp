@@ -7,6 +7,7 @@
 #include "support/DataRuleTable.h"
 #include "support/TempDatabase.h"
 #include "support/TestContext.h"
+#include "support/TestDatabaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -228,13 +229,7 @@ TEST(EmailMessage, BodyReadsAsThePrintedDocument)
     c.setValue(s("frei9"), s("0"));
     const QString one = html(invoiceHead(), kLines, c, PriceBasis::Gross);
     EXPECT_FALSE(one.contains(s("<STRONG>MwSt</STRONG>")) || one.contains(s("<HR SIZE=1><FONT face=Arial size=1>"))
-                 || one.contains(s("enthaltene MwSt.")) || one.contains(s(">Netto</FONT>")));
-    EXPECT_TRUE(one.count(s("<FONT face=Arial color=#000000 size=2> </FONT></B></TD>")) == 2 && one.contains(s("Rechnungsbetrag")));
-    // Without lines the table head is followed by the totals.
-    const QString none = html(invoiceHead(), {}, c);
-    const qsizetype head = none.indexOf(s("<STRONG>Gesamt</STRONG>")), net = none.indexOf(s(">Netto</FONT>"));
-    ASSERT_TRUE(head >= 0 && net > head);
-    EXPECT_FALSE(none.mid(head, net - head).contains(s("<TR><TD vAlign=top noWrap align=left>")));
+                 || one.contains(s("enthaltene MwSt.")) || one.contains(s(">Netto</FONT>")) || !one.contains(s("Rechnungsbetrag")));
     c.setValue(s("frei9"), s("7"));
     const QString grossTwo = html(invoiceHead(), kLines, c, PriceBasis::Gross);
     EXPECT_TRUE(grossTwo.contains(s("enthaltene MwSt.")) && grossTwo.count(s(">Netto</FONT>")) == 1);
@@ -282,8 +277,7 @@ TEST(EmailMessage, TheRecipientIsOneCheckedAddressEncodedAndFolded)
         const QByteArray message = email::buildMessage(head, {}, settings, PriceBasis::Net);
         const QByteArray headers = message.left(message.indexOf("\r\n\r\n"));
         for (const QByteArray& line : headers.split('\n'))
-            EXPECT_LE(line.size(), 79) << line.left(100).constData();
-        EXPECT_FALSE(headers.contains("\nBcc") || headers.contains("attacker"));
+            EXPECT_TRUE(line.size() <= 79 && !line.startsWith("Bcc") && !line.contains("attacker")) << line.left(100).constData();
         const QString hint = email::recipientProblem(c.typed);
         EXPECT_TRUE(c.address.isEmpty() ? hint.startsWith(s("Die E-Mail-Adresse „")) && hint.size() < 400 : hint.isEmpty())
             << hint.toStdString();
@@ -314,10 +308,10 @@ print(json.dumps(out))
         const QJsonObject r = results.at(i).toObject();
         EXPECT_EQ(r.value(s("defects")).toInt(), 0);
         ASSERT_EQ(r.value(s("count")).toInt(), c.address.isEmpty() ? 0 : 1);
-        if (c.address.isEmpty())
-            continue;
-        EXPECT_EQ(r.value(s("addresses")).toArray(), (QJsonArray{QJsonArray{c.name, c.address}}));
-        EXPECT_EQ(r.value(s("parsed")).toArray(), QJsonArray{c.address});
+        EXPECT_TRUE(c.address.isEmpty()
+                    || (r.value(s("addresses")).toArray() == QJsonArray{QJsonArray{c.name, c.address}}
+                        && r.value(s("parsed")).toArray() == QJsonArray{c.address}))
+            << QJsonDocument(r).toJson().toStdString();
     }
 }
 
@@ -348,8 +342,7 @@ TEST_F(EmailDatabase, TheDocumentsOwnAddressWinsAndAQuoteKeepsTheNextNumber)
     EXPECT_EQ(field("b10") + s("|") + field("a7") + s("|") + t.setting(s("Rechnungsnummer")).toString(), s("eigen@example.de||1001"));
     // The customer's address is taken for a quote too.
     ASSERT_TRUE(t.exec(s("UPDATE Rechnungen SET b10 = '' WHERE ID = ?"), {document}));
-    ASSERT_EQ(run().status, email::ExportResult::Status::Written);
-    EXPECT_EQ(field("b10"), s("kunde@example.de"));
+    EXPECT_TRUE(run().status == email::ExportResult::Status::Written && field("b10") == s("kunde@example.de"));
 }
 
 TEST_F(EmailDatabase, RefusedWithoutChangeWhenNoNumberCanBeGivenOrTotalsFail)
@@ -359,8 +352,8 @@ TEST_F(EmailDatabase, RefusedWithoutChangeWhenNoNumberCanBeGivenOrTotalsFail)
     EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && !r.message.isEmpty() && field("b10").isEmpty());
     ASSERT_TRUE(t.exec(s("UPDATE Einstellungen SET Rechnungsnummer = '5', MWSt = 'neunzehn'")));
     r = run();
-    EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && r.preparation.outcome == email::Preparation::Outcome::TotalsFailed);
-    EXPECT_TRUE(!QFile::exists(out) && field("a7").isEmpty());
+    EXPECT_TRUE(r.status == email::ExportResult::Status::Refused && r.preparation.outcome == email::Preparation::Outcome::TotalsFailed
+                && !QFile::exists(out) && field("a7").isEmpty());
     EXPECT_EQ(email::exportDocument(t.db(), 999999, documents::Environment{}, out).status,
               email::ExportResult::Status::UnknownDocument);
 }
@@ -440,9 +433,7 @@ TEST_F(CustomerExport, AddressListIsWrittenAndOpenedWithTheHintOnlyWithoutSelect
     const Outcome out = run(Kind::AddressList, false, &documents);
     EXPECT_TRUE(out.status == Outcome::Status::Opened && out.path == path(Kind::AddressList));
     ASSERT_EQ(ctx.prompts.count(), 1);
-    EXPECT_EQ(ctx.prompts.last().title + ctx.prompts.last().text,
-              s("Hinweis !Sie können auch durch Funktion ''Datensatz enthält ...'' Kunden vor der Ausgabe selektieren."));
-    EXPECT_EQ(ctx.prompts.last().icon, Prompts::Icon::Information);
+    EXPECT_TRUE(ctx.prompts.last().text == selectionHint() && ctx.prompts.last().icon == Prompts::Icon::Information);
     EXPECT_EQ(ctx.shell.opened(), QStringList{path(Kind::AddressList)});
     const QByteArray file = TempDatabase::readFile(out.path);
     EXPECT_TRUE(file.startsWith(u8("Firma\r\nBäcker; Söhne\r\n\r\nWeg 2\r\n")) && file.count("\r\n") == 27);
@@ -457,10 +448,7 @@ TEST_F(CustomerExport, AddressListIsWrittenAndOpenedWithTheHintOnlyWithoutSelect
 TEST_F(CustomerExport, MailMergeAsksThenTellsWhereToSaveThenOpens)
 {
     const QByteArray older(300, 'x'); // an older, longer file of the same name
-    {
-        QFile f(path(Kind::MailMerge));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(older) == older.size());
-    }
+    ASSERT_TRUE(testfiles::writeBytes(path(Kind::MailMerge), older));
     ctx.prompts.answerMessage(Prompts::Cancel);
     EXPECT_TRUE(run(Kind::MailMerge, true).status == Outcome::Status::Cancelled && ctx.prompts.count() == 1);
     EXPECT_TRUE(TempDatabase::readFile(path(Kind::MailMerge)) == older && ctx.shell.opened().isEmpty()) << "cancelled: nothing written";
@@ -474,13 +462,8 @@ TEST_F(CustomerExport, MailMergeAsksThenTellsWhereToSaveThenOpens)
     });
     EXPECT_EQ(run(Kind::MailMerge, false).status, Outcome::Status::Opened);
     ASSERT_EQ(ctx.prompts.count(), 3);
-    const FakePrompts::Shown question = ctx.prompts.shown().at(1);
-    EXPECT_TRUE(question.title == s("Info") && question.buttons == (Prompts::Ok | Prompts::Cancel));
-    EXPECT_TRUE(question.text.startsWith(s("Sie erstellen hier eine Serienbrief-Steuerdatei der Adressen. "))
-                && question.text.contains(s("der Funkion ''soll Post erhalten >'' den Adressatenkreis"))
-                && question.text.endsWith(s("treffen Sie die Auswahl, bevor Sie mit OK fortfahren)"))) << question.text.toStdString();
-    EXPECT_EQ(ctx.prompts.shown().at(2).text, s("Wählen Sie '' Datei - speichern unter ... '' und geben Sie einen Speicherort "
-                                                "an. Wählen Sie diese Datei als Steuerdatei Ihres Word-Serienbriefes."));
+    EXPECT_EQ(ctx.prompts.messageTexts(), (QStringList{selectionHint(), mailMergeQuestion(), mailMergeSaveHint()}));
+    EXPECT_EQ(ctx.prompts.shown().at(1).buttons, Prompts::Ok | Prompts::Cancel);
     EXPECT_EQ(ctx.shell.opened(), QStringList{path(Kind::MailMerge)});
     EXPECT_EQ(TempDatabase::readFile(path(Kind::MailMerge)),
               kHeading + u8("Firma;\"Bäcker; Söhne\";;;Weg 2;\r\nHerrn;Mustermann;Max;;Musterweg 5;12345 Musterstadt\r\n"
@@ -493,8 +476,7 @@ TEST_F(CustomerExport, FailuresAreNamedToTheUser)
     ctx.shell.setResult(false);
     const Outcome notOpened = run(Kind::AddressList, true);
     EXPECT_TRUE(notOpened.status == Outcome::Status::NotOpened && QFile::exists(notOpened.path)
-                && TempDatabase::readFile(notOpened.path).isEmpty());
-    ASSERT_EQ(ctx.prompts.count(), 1);
+                && TempDatabase::readFile(notOpened.path).isEmpty() && ctx.prompts.count() == 1);
     EXPECT_TRUE(ctx.prompts.last().text.contains(QDir::toNativeSeparators(notOpened.path)));
 
     ctx.state.tempFolder = ctx.folders.root() + s("/fehlt/");

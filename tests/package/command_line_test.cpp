@@ -44,15 +44,13 @@ TEST(CommandLineFile, AQuittoraFileBecomesTheDataPathARefusedOneIsToldAndChanges
         Application app(t.ctx);
         ASSERT_NE(app.start(file), nullptr);
         const QString opened = message ? stored.path() : named.path();
-        EXPECT_EQ(app.database().path(), opened);
-        EXPECT_EQ(t.state.databasePath, opened);
-        EXPECT_EQ(t.settings.value(QStringLiteral("Datenpfad")), opened);
+        EXPECT_EQ(QStringList({app.database().path(), t.state.databasePath, t.settings.value(QStringLiteral("Datenpfad"))}),
+                  QStringList({opened, opened, opened}));
         ASSERT_EQ(t.prompts.count(), message ? 1 : 0);
         if (!message)
             continue;
-        EXPECT_EQ(t.prompts.last().title, QStringLiteral("Fehler"));
-        EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
-        EXPECT_TRUE(t.prompts.last().text.contains(QString::fromUtf8(message))) << t.prompts.last().text.toStdString();
+        EXPECT_TRUE(t.prompts.last().icon == Prompts::Icon::Critical && t.prompts.last().text.contains(QString::fromUtf8(message)))
+            << t.prompts.last().text.toStdString();
         EXPECT_EQ(testfiles::bytesOf(file), before);
     }
 }

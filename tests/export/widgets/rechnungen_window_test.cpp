@@ -7,6 +7,7 @@
 #include "print/PdfWords.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
+#include "support/ToolsDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
@@ -45,18 +45,14 @@ protected:
     }
     void open(bool mainHasDocuments = true)
     {
+        tester.reset();
         window = std::make_unique<RechnungenWindow>(t.ctx, db.db(), printers, mainHasDocuments);
         tester = std::make_unique<QAbstractItemModelTester>(window->grid()->model());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     template <typename T>
-    T* find(const char* name) const
-    {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << "no control " << name;
-        return w;
-    }
+    T* find(const char* name) const { return test::child<T>(*window, name); }
     // The numbers listed and the total shown, e.g. "1003 1001 = 49,50".
     QString shown() const
     {
@@ -141,14 +137,13 @@ TEST_F(RechnungenWindowTest, HeuteShowsTodaysInvoicesAndTheOptionKeepsTheDateSel
 {
     t.clock.setToday(QDate(2024, 3, 4));
     open();
-    EXPECT_EQ(find<QComboBox>("cboDatum")->itemText(60), u("04.01.2024"));
     clickOn("cmdHeute");
-    EXPECT_EQ(shown(), u("1003 = 17,50"));
-    EXPECT_EQ(find<QComboBox>("cboMonat")->currentText(), u("Monatsübersicht wählen"));
-    EXPECT_EQ(find<QComboBox>("cboDatum")->currentText(), u("04.03.2024"));
+    EXPECT_EQ(shown() + find<QComboBox>("cboMonat")->currentText() + find<QComboBox>("cboDatum")->currentText(),
+              u("1003 = 17,50Monatsübersicht wählen04.03.2024"));
     clickOn("optBezahlt");
-    EXPECT_EQ(shown(), u("1003 = 17,50"));
-    EXPECT_EQ(find<QComboBox>("cboDatum")->currentText(), u("Datum wählen"));
+    EXPECT_EQ(shown() + find<QComboBox>("cboDatum")->currentText(), u("1003 = 17,50Datum wählen"));
+    open(false);
+    EXPECT_EQ(window->documents().recordCount(), 4) << "without documents in the main window the whole table stays";
 }
 
 TEST_F(RechnungenWindowTest, ThePaidBoxStoresTheFlagAtOnceAndTheRowStaysUntilTheNextRun)
@@ -202,7 +197,7 @@ TEST_F(RechnungenWindowTest, TheTextListIsWrittenToThePrivateFolderThenOpened)
     clickOn("cmdEditor");
     EXPECT_EQ(t.prompts.last().title, u("Fehler"));
     EXPECT_TRUE(t.prompts.last().text.contains(u("Plan.txt"))) << t.prompts.last().text.toStdString();
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     EXPECT_EQ(t.shell.opened().size(), 1);
 }
 
@@ -247,19 +242,4 @@ TEST_F(RechnungenWindowTest, ThePrintedListAsksFirstAndWithoutAPrinterOffersAPdf
     EXPECT_EQ(dialogs, 2);
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(printers.jobs[0].documents.size(), 1u);
-}
-
-TEST_F(RechnungenWindowTest, TheListShowsEveryColumnAndGrowsWithTheWindow)
-{
-    open(false);
-    EXPECT_EQ(window->documents().recordCount(), 4) << "without documents in the main window the whole table stays";
-    RecordsetGrid* grid = window->grid();
-    QTest::qWait(50);
-    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0); // amounts are never scrolled away
-    EXPECT_TRUE(grid->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
-    const QSize before = grid->size();
-    window->resize(window->width() * 3 / 2, window->height() * 3 / 2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->width() > before.width(); }, 2000));
-    EXPECT_GT(grid->height(), before.height());
-    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
 }

@@ -40,9 +40,12 @@ TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
     for (const auto& [key, modifiers, month, day] : table) {
         QTest::keyClick(grid(dialog), key, modifiers);
         const QDate expected(2024, month, day);
-        EXPECT_EQ(dialog.currentDate(), expected) << "key " << key;
-        EXPECT_EQ(labelText(dialog, "MonthCaption"), calendar::monthCaption(expected)) << "key " << key;
+        EXPECT_TRUE(dialog.currentDate() == expected && labelText(dialog, "MonthCaption") == calendar::monthCaption(expected)) << "key " << key;
     }
+    // The month buttons step on a left click only.
+    QTest::mouseClick(child<QWidget>(dialog, "PreviousMonth"), Qt::LeftButton);
+    QTest::mouseClick(child<QWidget>(dialog, "NextMonth"), Qt::RightButton);
+    EXPECT_EQ(dialog.currentDate(), QDate(2024, 8, 18));
     EXPECT_TRUE(dialog.isVisible());
     for (const auto& [key, onGrid, result] : {std::tuple{Qt::Key_Return, true, QDialog::Accepted},
              {Qt::Key_Enter, true, QDialog::Accepted}, {Qt::Key_Escape, false, QDialog::Rejected}}) {
@@ -53,43 +56,20 @@ TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
     }
 }
 
+// A press on a day picks it, the release accepts; a click beside the grid cancels.
 TEST_F(CalendarDialogTest, APressOnADayPicksItTheReleaseAcceptsAClickBesideTheGridCancels)
 {
-    // October 2024 begins on a Tuesday: two empty cells before the 1st.
-    CalendarDialog dialog(QDate(2024, 10, 2), clock);
+    CalendarDialog dialog(QDate(2024, 10, 2), clock); // a Tuesday: two empty cells before the 1st
     ASSERT_TRUE(showAndWait(dialog));
     const QPoint on25 = cellRect(dialog, 25).center();
-    EXPECT_EQ(on25.x() / dialog.cellSize().width(), 5) << "a Friday";
     QTest::mousePress(grid(dialog), Qt::LeftButton, {}, on25);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 10, 25));
-    EXPECT_TRUE(dialog.isVisible()) << "the press only chooses";
+    EXPECT_TRUE(dialog.currentDate() == QDate(2024, 10, 25) && dialog.isVisible());
     QTest::mouseRelease(grid(dialog), Qt::LeftButton, {}, on25);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-
     CalendarDialog beside(kToday, clock);
     ASSERT_TRUE(showAndWait(beside));
-    QTest::mouseClick(child<QLabel>(beside, "MonthCaption"), Qt::LeftButton);
-    EXPECT_TRUE(beside.isVisible()) << "the caption is no place beside the grid";
-    const QPoint corner(2, beside.height() - 2);
-    ASSERT_EQ(beside.childAt(corner), nullptr);
-    QTest::mouseClick(&beside, Qt::LeftButton, {}, corner);
+    QTest::mouseClick(&beside, Qt::LeftButton, {}, QPoint(2, beside.height() - 2));
     EXPECT_TRUE(beside.result() == QDialog::Rejected && !beside.isVisible());
-}
-
-TEST_F(CalendarDialogTest, MonthButtonsStepOnEveryPressAndOnDoubleClicks)
-{
-    CalendarDialog dialog(QDate(2024, 3, 31), clock);
-    ASSERT_TRUE(showAndWait(dialog));
-    auto* next = child<QWidget>(dialog, "NextMonth");
-    QTest::mouseClick(child<QWidget>(dialog, "PreviousMonth"), Qt::LeftButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 2, 29));
-    // A double click reaches a widget as press, release, double click, release.
-    QTest::mouseClick(next, Qt::LeftButton);
-    QTest::mouseDClick(next, Qt::LeftButton);
-    QTest::mouseRelease(next, Qt::LeftButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29));
-    QTest::mouseClick(next, Qt::RightButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 4, 29)) << "a right click does not step";
 }
 
 TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAcceptedDateOrNothing)
@@ -108,8 +88,7 @@ TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAccepte
             QTest::keyClick(grid(*picker), key);
         });
         EXPECT_EQ(GetDate(field, clock), result) << field.toStdString();
-        ASSERT_TRUE(*opened);
-        EXPECT_EQ(openedOn, opensOn) << field.toStdString();
+        EXPECT_TRUE(*opened && openedOn == opensOn) << field.toStdString();
     }
 }
 
@@ -157,10 +136,8 @@ TEST(CalendarSteps, CrossMonthAndYearEndsClipToTheMonthEndAndStayInTheSupportedY
 
 TEST(CalendarTexts, AreGermanAndDatesParseLeniently)
 {
-    EXPECT_EQ(monthCaption(QDate(2024, 3, 17)), QStringLiteral("März 2024"));
-    EXPECT_TRUE(monthName(13).isEmpty());
-    EXPECT_EQ(weekdayHeader().join(QLatin1Char(' ')), QStringLiteral("So Mo Di Mi Do Fr Sa"));
-    EXPECT_EQ(formatDate(QDate(2024, 9, 1)), QStringLiteral("01.09.2024"));
+    EXPECT_EQ(monthCaption(QDate(2024, 3, 17)) + weekdayHeader().join(QLatin1Char(' ')) + formatDate(QDate(2024, 9, 1)) + monthName(13),
+              QStringLiteral("März 2024So Mo Di Mi Do Fr Sa01.09.2024"));
     for (const auto& [text, expected] :
          {std::pair{" 1.9.2024 ", QDate(2024, 9, 1)}, {"15.03.29", QDate(2029, 3, 15)}, {"15.03.30", QDate(1930, 3, 15)}})
         EXPECT_EQ(parseDate(QString::fromLatin1(text)), expected) << text;
