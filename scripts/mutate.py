@@ -227,15 +227,24 @@ class Runner:
 
     def build_targets(self, log_name, timeout=None):
         """Builds the tests' targets; returns (ok, first error line)."""
-        cmd = ["cmake", "--build", str(self.build), "-j", str(self.args.jobs), "--target", *BUILD_TARGETS]
+        # One target a call: make given several goals at once builds their
+        # shared dependencies (quittora-cli) twice in parallel and can leave a
+        # broken object behind.
         log_path = self.log_dir / log_name
+        rc = 0
+        deadline = None if timeout is None else time.monotonic() + timeout
         with open(log_path, "w", encoding="utf-8", errors="replace") as out:
-            try:
-                p = subprocess.Popen(cmd, env=self.env, stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
-                rc = p.wait(timeout=timeout)
-            except subprocess.TimeoutExpired:
-                kill_group(p)
-                return False, "Zeitlimit des Builds überschritten"
+            for target in BUILD_TARGETS:
+                cmd = ["cmake", "--build", str(self.build), "-j", str(self.args.jobs), "--target", target]
+                left = None if deadline is None else max(1.0, deadline - time.monotonic())
+                try:
+                    p = subprocess.Popen(cmd, env=self.env, stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
+                    rc = p.wait(timeout=left)
+                except subprocess.TimeoutExpired:
+                    kill_group(p)
+                    return False, "Zeitlimit des Builds überschritten"
+                if rc != 0:
+                    break
         if rc == 0:
             return True, ""
         text = log_path.read_text(encoding="utf-8", errors="replace")

@@ -96,6 +96,10 @@ TEST(EInvoice, EveryDocumentOfTheMatrixPassesTheOfficialRulesWithThePapersFigure
         {"gross-prices", document({line("3", "Stk.", s("Pinsel"), "4,99", "14,97", "19"), line("1", "kg", s("Spachtel"), "9,99", "9,99", "19"),
                                    line("7", "l", s("Lack"), "3,33", "23,31", "7")}, PriceBasis::Gross)},
         {"small-business", document({line("5", "Std.", s("Beratung"), "60,00", "300,00", "0")}, PriceBasis::Net, small)},
+        // An old article still at 19 % is taxed on paper: the e-invoice says the same.
+        {"small-business-line-at-own-rate", document({line("5", "Std.", s("Beratung"), "60,00", "300,00", "0"),
+                                                      line("1", "Stk.", s("Altbestand"), "100,00", "100,00", "19")},
+                                                     PriceBasis::Net, small)},
         {"sixty-lines-hostile-texts", document(sixty)},
         {"tax-number-only-no-skonto", document({line("1", "m", s("Leiste"), "12,00", "12,00", "19")}, PriceBasis::Net, taxNumberOnly)},
         {"customer-in-austria", austria},
