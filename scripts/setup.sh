@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
   libqt6svg6
   libsqlite3-dev sqlite3
+  libqrencode-dev zbar-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   poppler-utils python3

@@ -64,6 +64,7 @@ PrintEnvironment systemPrintEnvironment()
     env.basis = registry.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
     env.titleColour = registry.titleColour;
     env.receiptConfirmation = registry.receiptConfirmation;
+    env.giroCode = registry.giroCode;
     env.today = makeSystemClock()->today();
     return env;
 }

@@ -1,7 +1,10 @@
 #include "print/DocumentLayouts.h"
 
+#include "print/GiroCode.h"
+
 #include "data/CompanySettings.h"
 #include "data/Numbers.h"
+#include "print/GiroCode.h"
 #include "print/Letterhead.h"
 #include "print/PrintCursor.h"
 #include "print/PrintedAmount.h"
@@ -44,6 +47,9 @@ constexpr double kAddressTownY = 73.0;
 constexpr double kAddressLastInvoiceY = 78.0;
 constexpr double kAddressLastDeliveryNoteY = 83.0;
 constexpr double kAddressPitch = 5.0;
+constexpr double kGiroCodeX = 109.0;
+constexpr double kGiroCodeY = 52.0;
+constexpr double kGiroCodeSize = 22.0; // the code with its quiet zone; the modules take about 18 mm
 // The room for the VAT between the rules at 235 and 256: the closing text,
 // and below it one row per rate in the size of the cash-discount sentence,
 // so that three rates fit below a closing text of two lines.
@@ -166,6 +172,7 @@ private:
     void tableHead(PrintCursor& p, double y) const;
     double printDate(PrintCursor& p, const QString& date, bool reminder = false) const;
     void printAddress(PrintCursor& p) const;
+    void printGiroCode(PrintCursor& p) const;
     QStringList vatRows() const;
     void referenceLine(PrintCursor& p) const;
     double printReminderText(PrintCursor& p, const QString& Mahntext, double dateBottom) const;
@@ -228,6 +235,23 @@ void DocumentPrinter::firstPageFrame(PrintCursor& p) const
 // either way, a delivery note only when one is set, a quote never. A
 // reminder is dated today, so there the invoice's own date is named. Returns
 // the y below the block.
+// Between the address window (up to x 105) and the date column (from x 135),
+// below the sender line: a place no other text of page 1 takes, reminders
+// included (their text stays below the date).
+void DocumentPrinter::printGiroCode(PrintCursor& p) const
+{
+    if (!m_env.giroCode)
+        return;
+    const auto code = giroCodeFor(m_head, m_company, m_env.decimalSeparator);
+    if (!code)
+        return;
+    const QImage image = giroCodeImage(code->payload());
+    if (!p.PaintPicture(image, mm(kGiroCodeX), mm(kGiroCodeY), mm(kGiroCodeSize)))
+        return;
+    setFont(p, 6, false);
+    p.PrintAt(mm(kGiroCodeX + 1.5), mm(kGiroCodeY + kGiroCodeSize), QStringLiteral("Zahlen per GiroCode"));
+}
+
 double DocumentPrinter::printDate(PrintCursor& p, const QString& date, bool reminder) const
 {
     setFont(p, 10.5, false);
@@ -568,6 +592,7 @@ void DocumentPrinter::printInvoice(PrintCursor& p, const QString& Mahntext)
     printAddress(p);
     if (reminder)
         referenceLine(p);
+    printGiroCode(p);
 
     printItems(p);
 

@@ -31,6 +31,7 @@ struct PrintEnvironment {
     PriceBasis basis = PriceBasis::Net;   // `Rechnungsbasis`: "zuzüglich" or "enthaltene MwSt."
     QColor titleColour = QColor(0, 0, 0); // "Schriftfarbe Titel" of the letterhead
     bool receiptConfirmation = true;      // "Empfangsbestätigung" block on delivery notes
+    bool giroCode = true;                 // the GiroCode on page 1 of an invoice
     QDate today;                          // the date a reminder is printed with
 };
 

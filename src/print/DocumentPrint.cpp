@@ -148,6 +148,7 @@ PrintEnvironment printEnvironment(const AppContext& ctx)
     env.basis = ctx.state.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
     env.titleColour = registry.titleColour;
     env.receiptConfirmation = registry.receiptConfirmation;
+    env.giroCode = registry.giroCode;
     env.today = ctx.clock.today();
     return env;
 }

@@ -39,6 +39,7 @@ VatProblem checkRate(const QString& rate, QChar decimalSeparator)
 QString titleColourKey() { return QStringLiteral("Schriftfarbe Titel"); }
 QString rechnungsbasisKey() { return QStringLiteral("Rechnungsbasis"); }
 QString receiptConfirmationKey() { return QStringLiteral("Empfangsbestätigung"); }
+QString giroCodeKey() { return QStringLiteral("GiroCode"); }
 
 RegistryValues readRegistryValues(const SettingsStore& store)
 {
@@ -46,6 +47,7 @@ RegistryValues readRegistryValues(const SettingsStore& store)
     v.titleColour = colourFromNumber(store.value(titleColourKey(), QStringLiteral("0")));
     v.Rechnungsbasis = store.value(rechnungsbasisKey(), QStringLiteral("0")).trimmed() == QLatin1String("1") ? 1 : 0;
     v.receiptConfirmation = store.value(receiptConfirmationKey(), QStringLiteral("1")).trimmed() != QLatin1String("0");
+    v.giroCode = store.value(giroCodeKey(), QStringLiteral("1")).trimmed() != QLatin1String("0");
     return v;
 }
 
@@ -54,6 +56,7 @@ void writeRegistryValues(SettingsStore& store, const RegistryValues& values)
     store.setValue(titleColourKey(), colourNumber(values.titleColour));
     store.setValue(rechnungsbasisKey(), values.Rechnungsbasis == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     store.setValue(receiptConfirmationKey(), values.receiptConfirmation ? QStringLiteral("1") : QStringLiteral("0"));
+    store.setValue(giroCodeKey(), values.giroCode ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void loadRechnungsbasis(const SettingsStore& store, ProgramState& state)

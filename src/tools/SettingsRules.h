@@ -22,11 +22,13 @@ namespace quittora::settingsrules {
 QString titleColourKey();          // "Schriftfarbe Titel"
 QString rechnungsbasisKey();       // "Rechnungsbasis"
 QString receiptConfirmationKey();  // "Empfangsbestätigung"
+QString giroCodeKey();             // "GiroCode"
 
 struct RegistryValues {
     QColor titleColour = QColor(0, 0, 0); // printed title; white means "no title"
     int Rechnungsbasis = 0;               // 0 net prices (VAT added), 1 gross prices
     bool receiptConfirmation = true;      // receipt block on delivery notes
+    bool giroCode = true;                 // GiroCode on printed invoices
     bool operator==(const RegistryValues&) const = default;
 };
 

@@ -4,6 +4,7 @@
 #include "data/Numbers.h"
 #include "print/DocumentPrint.h"
 #include "print/FakePrinters.h"
+#include "print/GiroCode.h"
 #include "print/Letterhead.h"
 #include "print/OverviewList.h"
 #include "print/PageQueries.h"
@@ -25,6 +26,7 @@
 #include <QDate>
 #include <QList>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
@@ -621,6 +623,66 @@ TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
     painter.end();
     const auto dark = [&](double x, double y) { return qGray(sheet.pixel(int(x * 10), int(y * 10))) < 128; };
     EXPECT_TRUE(dark(146.5, 4.5) && dark(185.5, 23.5) && !dark(186.5, 14) && !dark(166, 24.5) && !dark(145.5, 14));
+}
+
+// The GiroCode of page 1 as a banking app reads it: rendered at printer
+// resolution, decoded by zbarimg, field by field.
+TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
+{
+    const CompanySettings bank = layoutCompany({{"IBAN", u("DE89 3704 0044 0532 0130 00")}, {"BIC", u("COBADEFFXXX")},
+                                                {"Kontoinhaber", u("Muster GmbH")}});
+    const auto headWith = [](const char* kind, const char* number, const char* gross) {
+        DocumentHead h = layoutHead(u(kind), u(number));
+        h.gross = u(gross);
+        return h;
+    };
+    const struct {
+        const char* label;
+        DocumentHead head;
+        CompanySettings settings;
+        const char* amount; // nullptr: no code
+    } rows[] = {
+        {"one cent", headWith("Rechnung", "1001", "0,01"), bank, "EUR0.01"},
+        {"thousands", headWith("Rechnung", "1001", "1234,56"), bank, "EUR1234.56"},
+        {"Skonto: the amount due, not the discounted one", headWith("Rechnung", "1001", "172,50"), bank, "EUR172.50"},
+        {"quote", headWith("Angebot", "", "172,50"), bank, nullptr},
+        {"no number yet", headWith("Rechnung", "", "172,50"), bank, nullptr},
+        {"nothing due", headWith("Rechnung", "1001", "0,00"), bank, nullptr},
+        {"cancellation", headWith("Rechnung", "1001", "-172,50"), bank, nullptr},
+        {"no IBAN", headWith("Rechnung", "1001", "172,50"), layoutCompany(), nullptr},
+        {"IBAN with a wrong check", headWith("Rechnung", "1001", "172,50"), layoutCompany({{"IBAN", u("DE89370400440532013001")}}), nullptr},
+        {"Swiss francs", headWith("Rechnung", "1001", "172,50"), layoutCompany({{"IBAN", u("DE89370400440532013000")}, {"frei8", u("CHF")}}), nullptr},
+    };
+    QTemporaryDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        const auto code = giroCodeFor(r.head, r.settings, QLatin1Char(','));
+        const Page page = laidOut(threeItems(), 1, r.settings, r.head).page(0);
+        EXPECT_EQ(page.images().size(), r.amount ? 1u : 0u); // the letterhead here has no logo
+        ASSERT_EQ(code.has_value(), r.amount != nullptr);
+        if (!r.amount)
+            continue;
+        QImage sheet(2100, 1000, QImage::Format_RGB32); // the upper part of the page, 10 dots a millimetre
+        sheet.setDotsPerMeterX(10000);
+        sheet.setDotsPerMeterY(10000);
+        sheet.fill(Qt::white);
+        QPainter painter(&sheet);
+        renderPage(painter, laidOut(threeItems(), 1, r.settings, r.head), 0, MarginValues{});
+        painter.end();
+        const QString png = dir.filePath(u("code.png"));
+        ASSERT_TRUE(sheet.save(png));
+        QProcess zbar;
+        zbar.start(u("zbarimg"), {u("--raw"), u("-q"), u("-Sbinary"), png});
+        ASSERT_TRUE(zbar.waitForFinished(30000));
+        EXPECT_EQ(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
+                  u("BCD\n002\n1\nSCT\nCOBADEFFXXX\nMuster GmbH\nDE89370400440532013000\n") + u(r.amount)
+                      + u("\n\n\nRechnung 1001"));
+    }
+    // Nothing reaches into the address window or the date column.
+    const Page page = laidOut(threeItems(), 1, bank, headWith("Rechnung", "1001", "172,50")).page(0);
+    ASSERT_EQ(page.images().size(), 1u);
+    const ImageItem* qr = page.images().front();
+    EXPECT_TRUE(qr->x.value() >= 105 && (qr->x + qr->width).value() <= 135 && qr->y.value() >= 50) << qr->x.value();
 }
 
 TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)

@@ -214,6 +214,7 @@ void SettingsDialog::loadRegistryValues()
     m_ctx.state.Rechnungsbasis = v.Rechnungsbasis;
     (v.Rechnungsbasis == 1 ? m_gross : m_net)->setChecked(true);
     m_receipt->setChecked(v.receiptConfirmation);
+    m_giroCode->setChecked(v.giroCode);
 }
 
 void SettingsDialog::applyBackgroundColour()
@@ -380,6 +381,7 @@ bool SettingsDialog::storeAtClosing()
     v.titleColour = m_titleColour;
     v.Rechnungsbasis = m_net->isChecked() ? 0 : 1;
     v.receiptConfirmation = m_receipt->isChecked();
+    v.giroCode = m_giroCode->isChecked();
     writeRegistryValues(m_ctx.settings, v);
     m_ctx.state.Rechnungsbasis = v.Rechnungsbasis;
     m_stored = true;

@@ -152,6 +152,7 @@ private:
     QLineEdit* m_deliveryAbove = nullptr;   // Text37 Memo7
     QPlainTextEdit* m_deliveryBelow = nullptr; // Text38 Memo8
     QCheckBox* m_receipt = nullptr;     // Check2 Empfangsbestätigung
+    QCheckBox* m_giroCode = nullptr;    // chkGiroCode: the GiroCode on printed invoices
 
     QPushButton* m_close = nullptr;     // Command3
 };

@@ -290,6 +290,10 @@ QWidget* SettingsDialog::buildEInvoicePage()
         g->addWidget(rows[i].second, i, 1);
     }
     g->setColumnStretch(1, 1);
+    m_giroCode = new QCheckBox(u("GiroCode (QR-Code zum Bezahlen) auf Rechnungen drucken"));
+    m_giroCode->setObjectName(QStringLiteral("chkGiroCode"));
+    m_giroCode->setToolTip(u("mit IBAN, Betrag und Rechnungsnummer, wenn eine IBAN eingetragen ist"));
+    g->addWidget(m_giroCode, int(rows.size()), 0, 1, 2);
     outer->addWidget(box);
     auto* note = caption(u("Eine E-Rechnung braucht die USt-IdNr. oder die Steuernummer, einen Ansprechpartner mit "
                            "Telefon und E-Mail (Seite „Ihre Firmendaten“) und das Konto für die Überweisung. "
