@@ -51,8 +51,10 @@ protected:
     void setStored(const char* field, const QVariant& value) { tdb.exec(QStringLiteral("UPDATE Einstellungen SET \"%1\" = ?").arg(QLatin1String(field)), {value}); }
     QString registry() const
     {
-        const char* keys[] = {"Schriftfarbe Titel", "Rechnungsbasis", "Empfangsbestätigung"};
-        return QStringList{t.settings.value(s(keys[0])), t.settings.value(s(keys[1])), t.settings.value(s(keys[2]))}.join(u'|');
+        QStringList values;
+        for (const char* key : {"Schriftfarbe Titel", "Rechnungsbasis", "Empfangsbestätigung", "GiroCode"})
+            values << t.settings.value(s(key));
+        return values.join(u'|');
     }
     void click(const char* button) { QTest::mouseClick(w<QPushButton>(button), Qt::LeftButton); }
 
@@ -198,12 +200,14 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     EXPECT_EQ(t.state.Rechnungsbasis, 0) << "read into the program state when the dialog loads";
     ASSERT_TRUE(closeDialog());
     EXPECT_EQ(stored("Memo7") + s("|") + stored("Memo8") + s("|") + registry(),
-              s("Wir danken Ihnen für Ihre Bestellung|Ware erhalten / in Empfang genommen|0|0|1"));
+              s("Wir danken Ihnen für Ihre Bestellung|Ware erhalten / in Empfang genommen|0|0|1|1"));
 
-    for (const auto& [key, value] : {std::pair{"Schriftfarbe Titel", "255"}, {"Rechnungsbasis", "1"}, {"Empfangsbestätigung", "0"}})
+    for (const auto& [key, value] : {std::pair{"Schriftfarbe Titel", "255"}, {"Rechnungsbasis", "1"}, {"Empfangsbestätigung", "0"},
+                                      {"GiroCode", "0"}})
         t.settings.setValue(s(key), s(value));
     open();
-    EXPECT_TRUE(w<QRadioButton>("Option2")->isChecked() && !w<QCheckBox>("Check2")->isChecked());
+    EXPECT_TRUE(w<QRadioButton>("Option2")->isChecked() && !w<QCheckBox>("Check2")->isChecked()
+                && !w<QCheckBox>("chkGiroCode")->isChecked());
     tabs()->setCurrentIndex(1);
     tick(w<QRadioButton>("Option1"));
     tabs()->setCurrentIndex(2);
@@ -219,7 +223,7 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     EXPECT_TRUE(asked[0].initialColour == QColor(255, 0, 0) && asked[1].initialColour == QColor(0, 0, 255));
     EXPECT_EQ(w<QLabel>("Picture1")->palette().color(QPalette::Window), QColor(0, 0, 255));
     ASSERT_TRUE(closeDialog());
-    EXPECT_TRUE(t.state.Rechnungsbasis == 0 && registry() == s("16711680|0|1")) << registry().toStdString();
+    EXPECT_TRUE(t.state.Rechnungsbasis == 0 && registry() == s("16711680|0|1|0")) << registry().toStdString();
 }
 
 TEST_F(SettingsDialogTest, ALogoIsPreviewedInTheSquareStoredAtClosingRemovableAndANonPictureRefused)
