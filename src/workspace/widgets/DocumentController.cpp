@@ -112,6 +112,18 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
     // A locked invoice keeps no edit that the database would refuse on the
     // next move: said once, dropped, the user is not held on the record.
     connect(&m_sources.documents(), &Recordset::aboutToLeave, this, &DocumentController::dropLockedEdits);
+    // Should a write reach the database's lock all the same (it has been
+    // said by the window), what was typed goes: kept, it would refuse every
+    // move off the invoice.
+    connect(&m_sources.documents(), &Recordset::writeFailed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            Recordset& docs = m_sources.documents();
+            if (docs.isDirty() && !docs.isAdding() && currentDocumentLocked(m_sources)) {
+                docs.cancelUpdate();
+                m_window.documentArea().headBinding().showCurrent();
+            }
+        });
+    });
 
     // A click on the date waits whether it becomes a double click.
     m_dateClick->setSingleShot(true);

@@ -180,6 +180,21 @@ TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIs
     EXPECT_EQ(invoiceRows(), before);
 }
 
+TEST_F(LockedInvoice, AWriteTheDatabaseRefusesIsSaidOnceAndDroppedSoTheUserMovesOn)
+{
+    const QString name = stored(sample.doc4, "a2");
+    const int shownBefore = t.prompts.count();
+    docs().setValue(u("a2"), u("Jemand anders")); // past every check of the window
+    EXPECT_FALSE(docs().update());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(docs().isDirty());
+    ASSERT_EQ(t.prompts.count(), shownBefore + 1);
+    EXPECT_TRUE(lastText().contains(schema::lockedMessage(u("1003")))) << lastText().toStdString();
+    goTo(sample.doc1);
+    EXPECT_EQ(t.prompts.count(), shownBefore + 1);
+    EXPECT_EQ(stored(sample.doc4, "a2"), name);
+}
+
 TEST_F(LockedInvoice, AQuoteAndAnUnnumberedDraftStayEditable)
 {
     const qint64 draft = db.addDocument({}, u("05.03.2024"), u("Rechnung"));
