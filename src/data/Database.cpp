@@ -483,6 +483,12 @@ bool Database::open(const QString& path, QString* message)
                     why = readFailure(path, rc);
                 if (why.isEmpty() && version < schema::kUserVersion)
                     why = upgradeLayout(db, handle, path, version);
+                // Without its lock an issued invoice could be changed: no
+                // connection goes without it.
+                QString lockError;
+                if (why.isEmpty() && !schema::installLockTriggers(db, &lockError))
+                    why = QString::fromUtf8("Die Datenbankdatei „%1“ kann nicht geöffnet werden (%2).")
+                              .arg(shown(path), lockError);
                 if (why.isEmpty()) {
                     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
                     // Room for the document table and the search indexes of a

@@ -34,6 +34,10 @@ constexpr AddedField kAddedFields[] = {
     // A cancellation names the invoice it cancels: number and date as that
     // invoice carried them.
     {"Rechnungen", "Bezugsrechnung", 3},  {"Rechnungen", "Bezugsdatum", 3},
+    // Issued invoices stay as issued (see lockStatements()). An upgraded
+    // file starts with it off: its behaviour changes only when the user
+    // decides so.
+    {"Einstellungen", "Festschreiben", 3},
 };
 
 QStringList withAddedFields(const char* table, QStringList layout1)
@@ -212,7 +216,8 @@ bool isBooleanField(const QString& table, const QString& field)
     return (table.compare(QLatin1String("Rechnungen"), Qt::CaseInsensitive) == 0
             && field.compare(QLatin1String("opt1"), Qt::CaseInsensitive) == 0)
         || (table.compare(QLatin1String("Einstellungen"), Qt::CaseInsensitive) == 0
-            && field.compare(QLatin1String("Vordruck"), Qt::CaseInsensitive) == 0);
+            && (field.compare(QLatin1String("Vordruck"), Qt::CaseInsensitive) == 0
+                || field.compare(QLatin1String("Festschreiben"), Qt::CaseInsensitive) == 0));
 }
 
 QStringList indexStatements()
@@ -270,6 +275,82 @@ bool ensureIndexes(const QSqlDatabase& db, QString* error)
         }
         return true;
     });
+}
+
+namespace {
+
+// The condition "the document row r is locked" in SQL; the same rule as
+// isLockable(), with the setting of the one Einstellungen record.
+QString lockedRow(const QString& r)
+{
+    return QStringLiteral("(substr(coalesce(%1.a156, ''), 1, 2) <> 'An' AND trim(coalesce(%1.a7, '')) <> '' "
+                          "AND (SELECT Festschreiben FROM main.Einstellungen ORDER BY ID LIMIT 1) = -1)")
+        .arg(r);
+}
+
+// "Some field of the row changed", over the table's fields but those given.
+QString anyChanged(const QString& table, const QStringList& except)
+{
+    QStringList changed;
+    for (const QString& f : fieldsOfLayout(table, kUserVersion)) {
+        if (!except.contains(f))
+            changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(f);
+    }
+    return QLatin1Char('(') + changed.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+// The document a line belongs to: `a1` holds its ID as text.
+QString documentOf(const QString& line)
+{
+    return QStringLiteral("(r.ID = CAST(%1.a1 AS INTEGER) AND CAST(r.ID AS TEXT) = CAST(%1.a1 AS TEXT))").arg(line);
+}
+
+} // namespace
+
+QStringList lockStatements()
+{
+    const QString refuse = QStringLiteral(" BEGIN SELECT Festgeschrieben(r.a7) FROM main.Rechnungen r WHERE r.ID = OLD.ID AND ")
+                           + lockedRow(QStringLiteral("r")) + QStringLiteral("; END");
+    const QString refuseLine = QStringLiteral(" BEGIN SELECT Festgeschrieben(r.a7) FROM main.Rechnungen r WHERE (%1) AND ")
+                               + lockedRow(QStringLiteral("r")) + QStringLiteral("; END");
+    const QString verkaufChanged = anyChanged(QStringLiteral("Verkauf"), {});
+    return {
+        // The paid flag is the one thing that changes after issue.
+        QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS Festschreiben_Rechnung_aendern BEFORE UPDATE ON main.Rechnungen "
+                       "WHEN ")
+            + anyChanged(QStringLiteral("Rechnungen"), {QStringLiteral("opt1")}) + refuse,
+        QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS Festschreiben_Rechnung_loeschen BEFORE DELETE ON main.Rechnungen")
+            + refuse,
+        QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS Festschreiben_Position_neu BEFORE INSERT ON main.Verkauf")
+            + refuseLine.arg(documentOf(QStringLiteral("NEW"))),
+        QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS Festschreiben_Position_aendern BEFORE UPDATE ON main.Verkauf WHEN ")
+            + verkaufChanged
+            + refuseLine.arg(documentOf(QStringLiteral("OLD")) + QStringLiteral(" OR ") + documentOf(QStringLiteral("NEW"))),
+        QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS Festschreiben_Position_loeschen BEFORE DELETE ON main.Verkauf")
+            + refuseLine.arg(documentOf(QStringLiteral("OLD"))),
+    };
+}
+
+bool installLockTriggers(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery q(db);
+    for (const QString& s : lockStatements()) {
+        if (!run(q, s, error))
+            return false;
+    }
+    return true;
+}
+
+QString lockedMessage(const QString& number)
+{
+    return QString::fromUtf8("Die Rechnung %1 ist festgeschrieben und wird nicht mehr geändert. "
+                             "Eine Korrektur geht über „Rechnung stornieren“.")
+        .arg(number.trimmed());
+}
+
+bool isLockable(const QString& kind, const QString& number)
+{
+    return !kind.startsWith(QLatin1String("An")) && !number.trimmed().isEmpty();
 }
 
 bool createSchema(const QSqlDatabase& db, QString* error)
@@ -348,6 +429,7 @@ bool insertTemplateData(const QSqlDatabase& db, QChar decimalSeparator, QString*
         // No cash discount unless the user sets a percent.
         {QStringLiteral("Einst18"), s("10")},
         {QStringLiteral("Einst19"), s("0")},
+        {QStringLiteral("Festschreiben"), QVariant(-1)},
     };
     const QList<QPair<QString, QVariant>> customer = {
         {QStringLiteral("a1"), s("Herrn")},

@@ -2,6 +2,7 @@
 
 #include "data/JetLike.h"
 #include "data/Numbers.h"
+#include "data/Schema.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -161,6 +162,15 @@ void sortKeyFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     resultText(ctx, germanSortKey(textOf(argv[0])));
 }
 
+// Festgeschrieben(number): the lock triggers' refusal (see
+// schema::lockStatements()); fails the statement with the German message,
+// which names the invoice.
+void lockedFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const QByteArray message = schema::lockedMessage(textOf(argv[0])).toUtf8();
+    sqlite3_result_error(ctx, message.constData(), static_cast<int>(message.size()));
+}
+
 } // namespace
 
 QString germanSortKey(const QString& text)
@@ -216,7 +226,10 @@ bool registerSqlFunctions(const QSqlDatabase& db)
             != SQLITE_OK)
             return false;
     }
-    return true;
+    // Not deterministic: it must run for every row the triggers refuse.
+    return sqlite3_create_function_v2(sqlite, "Festgeschrieben", 1, SQLITE_UTF8, nullptr, lockedFunction, nullptr,
+                                      nullptr, nullptr)
+        == SQLITE_OK;
 }
 
 } // namespace quittora

@@ -1,16 +1,30 @@
 #include "documents/Preparation.h"
 
 #include "data/CompanySettings.h"
+#include "data/Schema.h"
 #include "documents/DocumentChanges.h"
 #include "documents/InvoiceNumber.h"
 
 namespace quittora::documents {
+
+bool isLocked(const Head& head, const CompanySettings& settings)
+{
+    return settings.value(QStringLiteral("Festschreiben")).toInt() != 0 && schema::isLockable(head.kind, head.number);
+}
 
 Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& customer,
                     const CompanySettings& settings, const Environment& env)
 {
     Preparation p;
     p.head = head;
+    if (isLocked(head, settings)) {
+        // As issued: the totals as stored, not as today's rates would
+        // give them. The customer's address serves this mail only.
+        p.locked = true;
+        if (p.head.email.isEmpty())
+            p.head.email = customer.email;
+        return p;
+    }
 
     TotalsInput in = totalsInputFromSettings(settings, env.basis, env.decimalSeparator, env.shortDateFormat);
     for (const Line& l : lines)

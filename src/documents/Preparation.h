@@ -34,9 +34,17 @@ struct Preparation {
     // one expected until then).
     bool numberWanted = false;
     QChar decimalSeparator = QLatin1Char(',');
+    // An issued invoice under the lock (isLocked()): its stored totals and
+    // head as they are, nothing to store.
+    bool locked = false;
 
     bool ready() const { return outcome == Outcome::Ready; }
 };
+
+// Whether the document is an issued invoice that the settings lock
+// (`Festschreiben`): printing, mailing and the e-invoice then reproduce it
+// from what is stored, and nothing of it is written.
+bool isLocked(const Head& head, const CompanySettings& settings);
 
 // Totals (berechnen), the next invoice number for an invoice without one,
 // the customer's address when the document has none.

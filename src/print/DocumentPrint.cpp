@@ -11,6 +11,7 @@
 #include "tools/SettingsRules.h"
 #include "documents/DocumentChanges.h"
 #include "documents/InvoiceNumber.h"
+#include "documents/Preparation.h"
 
 
 #include <optional>
@@ -158,15 +159,22 @@ PrintJob prepareInvoicePrint(const DocumentHead& head, const QList<DocumentLine>
                              const PrintEnvironment& env, CopyCount copyCount)
 {
     PrintJob job = startJob(PrintedDocument::Invoice, head, lines, company);
+    // An issued invoice under the lock is printed again exactly as issued:
+    // its stored totals, its number, nothing written.
+    const bool locked = documents::isLocked(head, company);
 
     // Printed totals must be the document's own: a document whose totals
     // cannot be computed is not printed with stale ones.
-    const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
-    if (!totals.ok())
-        return refused(job, PrintJob::Outcome::TotalsFailed, totalsErrorTitle(), totals.message);
-    setHeadTotals(job.head, totals.totals);
+    if (!locked) {
+        const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
+        if (!totals.ok())
+            return refused(job, PrintJob::Outcome::TotalsFailed, totalsErrorTitle(), totals.message);
+        setHeadTotals(job.head, totals.totals);
+    }
 
     if (!takeCopies(job, copyCount, env.decimalSeparator))
+        return job;
+    if (locked)
         return job;
 
     const InvoiceNumberAssignment number =
@@ -201,6 +209,8 @@ PrintJob prepareDeliveryNotePrint(const DocumentHead& head, const QList<Document
 {
     PrintJob job = startJob(PrintedDocument::DeliveryNote, head, lines, company);
     if (!takeCopies(job, copyCount, env.decimalSeparator))
+        return job;
+    if (documents::isLocked(head, company))
         return job;
     const TotalsResult totals = berechnen(totalsInput(head, lines, customer, company, env));
     if (totals.ok()) {

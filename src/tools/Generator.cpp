@@ -447,6 +447,15 @@ private:
             return false;
         if (!insertCustomers(error) || !insertArticles(error))
             return false;
+        // The generated invoices are issued ones; their lines are written
+        // after their heads, which a locked invoice refuses. The lock comes
+        // back as the template has it once all are written.
+        if (!exec(q, QStringLiteral("SELECT Festschreiben FROM Einstellungen ORDER BY ID LIMIT 1"), error))
+            return false;
+        m_lock = q.next() ? q.value(0).toInt() : 0;
+        q.finish();
+        if (!exec(q, QStringLiteral("UPDATE Einstellungen SET Festschreiben = 0"), error))
+            return false;
         r->customers = static_cast<qint64>(m_customers.size());
         r->articles = static_cast<qint64>(m_articles.size());
         return insertDocuments(settings, r, error);
@@ -637,9 +646,10 @@ private:
         }
 
         QSqlQuery q(m_db.connection());
-        if (!prepare(q, QStringLiteral("UPDATE Einstellungen SET Rechnungsnummer = ?"), error))
+        if (!prepare(q, QStringLiteral("UPDATE Einstellungen SET Rechnungsnummer = ?, Festschreiben = ?"), error))
             return false;
         q.addBindValue(QString::number(nextNumber));
+        q.addBindValue(m_lock);
         return run(q, error);
     }
 
@@ -647,6 +657,7 @@ private:
     const Options& m_o;
     std::vector<CustomerData> m_customers;
     std::vector<ArticleData> m_articles;
+    int m_lock = 0; // the template's Festschreiben
 };
 
 QString shown(const QString& path)

@@ -184,6 +184,7 @@ void SettingsDialog::bindFields()
     b.bind(m_invoiceBelow, QStringLiteral("Memo3"));
     b.bind(m_skontoDays, QStringLiteral("Einst18"));
     b.bind(m_skontoPercent, QStringLiteral("Einst19"));
+    b.bind(m_lock, QStringLiteral("Festschreiben"));
 
     b.bind(m_quoteText1, QStringLiteral("Memo4"));
     b.bind(m_quoteText2, QStringLiteral("Memo5"));

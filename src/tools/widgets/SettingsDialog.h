@@ -145,6 +145,7 @@ private:
     QLineEdit* m_skontoPercent = nullptr; // Text33 Einst19
     QRadioButton* m_net = nullptr;      // Option1
     QRadioButton* m_gross = nullptr;    // Option2
+    QCheckBox* m_lock = nullptr;        // chkFestschreiben Festschreiben
     // "Angebot / Lieferschein"
     QLineEdit* m_quoteText1 = nullptr;  // Text34 Memo4
     QLineEdit* m_quoteText2 = nullptr;  // Text35 Memo5

@@ -254,6 +254,10 @@ QWidget* SettingsDialog::buildInvoicePage()
     bl->addWidget(m_gross);
     outer->addWidget(basis);
 
+    m_lock = new QCheckBox(u("Rechnungen nach dem Ausstellen festschreiben (GoBD)"));
+    m_lock->setObjectName(QStringLiteral("chkFestschreiben"));
+    outer->addWidget(m_lock);
+
     auto* note = caption(u("Sollten Sie ein Kleinunternehmer im Sinne des Gesetzes sein, dann stellen Sie Rechnungen "
                            "ohne MwSt. aus. In diesem Fall wählen Sie bitte die zweite Option (incl. MwSt.) und setzen "
                            "Sie beide MwSt.-Sätze auf 0. Es erfolgt dann beim Druck keine MwSt.-Ausgabe"));

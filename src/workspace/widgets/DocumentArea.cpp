@@ -1,6 +1,7 @@
 #include "workspace/widgets/DocumentArea.h"
 
 #include "data/Recordset.h"
+#include "data/Schema.h"
 #include "data/widgets/FieldBinding.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "workspace/DataSources.h"
@@ -69,6 +70,8 @@ DocumentArea::DocumentArea(QWidget* surface, DataSources& sources, QObject* pare
     buildTotals();
 
     connect(&sources.documents(), &Recordset::currentChanged, this, &DocumentArea::headAvailability);
+    // Switching the lock in the settings opens or closes the head at once.
+    connect(&sources.settings(), &Recordset::currentChanged, this, &DocumentArea::headAvailability);
     headAvailability();
 }
 
@@ -114,6 +117,7 @@ void DocumentArea::buildHead()
         QLineEdit* e = edit(p, a.name, QRect(12, y, 270, 22));
         e->setPlaceholderText(QString::fromUtf8(a.hint));
         m_head->bind(e, QString::fromLatin1(a.field));
+        m_lockedEditors << e;
         y += 22;
     }
     m_panel->findChild<QLineEdit*>(QStringLiteral("Text8"))->setFont(sized(p, p->font().pointSizeF(), true));
@@ -128,12 +132,14 @@ void DocumentArea::buildHead()
     delivery->setPlaceholderText(QStringLiteral("Leistungsdatum"));
     delivery->setToolTip(QStringLiteral("Leistungsdatum TT.MM.JJJJ; leer: wie das Rechnungsdatum"));
     m_head->bind(delivery, QStringLiteral("Leistungsdatum"));
+    m_lockedEditors << reference << delivery;
 
     auto* combo3 = make<QComboBox>(p, "Combo3", QRect(378, 96, 148, 21));
     combo3->addItems({QStringLiteral("Rechnung"), QStringLiteral("Angebot")});
     combo3->setCurrentIndex(-1);
     caption(p, QStringLiteral("Art"), QRect(300, 96, 76, 21), combo3);
     m_head->bind(combo3, QStringLiteral("a156"));
+    m_lockedEditors << combo3;
 
     QLineEdit* number = edit(p, "Text2", QRect(378, 118, 148, 21));
     number->setReadOnly(true); // numbers are given when an invoice is first printed
@@ -150,6 +156,7 @@ void DocumentArea::buildHead()
     caption(p, QStringLiteral("Kunden-Nr."), QRect(300, 162, 76, 21), customer);
     m_head->bind(customer, QStringLiteral("b1"));
     m_headEditors << customer;
+    m_lockedEditors << customer;
 
     QLabel* mail = valueLabel(p, "Label30", QRect(378, 184, 148, 21));
     caption(p, QStringLiteral("E-Mail"), QRect(300, 184, 76, 21));
@@ -270,12 +277,31 @@ void DocumentArea::headAvailability()
 {
     // Without a document there is no record to keep what would be typed.
     const bool has = m_sources.documents().hasCurrent() || m_sources.documents().isAdding();
+    const bool locked = currentDocumentLocked(m_sources);
+    for (QWidget* w : std::as_const(m_lockedEditors)) {
+        const bool open = (has || !m_headEditors.contains(w)) && !locked;
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            e->setReadOnly(!open);
+        else
+            w->setEnabled(open);
+    }
     for (QWidget* w : std::as_const(m_headEditors)) {
+        if (m_lockedEditors.contains(w))
+            continue;
         if (auto* e = qobject_cast<QLineEdit*>(w))
             e->setReadOnly(!has);
         else
             w->setEnabled(has);
     }
+}
+
+bool currentDocumentLocked(const DataSources& sources)
+{
+    const Recordset& docs = sources.documents();
+    const Recordset& settings = sources.settings();
+    return docs.hasCurrent() && !docs.isAdding() && settings.hasCurrent()
+        && settings.value(QStringLiteral("Festschreiben")).toInt() != 0
+        && schema::isLockable(docs.text(QStringLiteral("a156")), docs.text(QStringLiteral("a7")));
 }
 
 void DocumentArea::setLetterhead(const QList<QPair<QString, QString>>& texts)

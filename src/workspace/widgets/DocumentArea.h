@@ -34,6 +34,10 @@ class RecordsetGrid;
 //            Label38, Label50, Label5, Label39 (a2, a3, n1, a4, a5, a19, ID)
 //   preview  Label13, Label15, Label19, Label21, Label16, Label22, Label26,
 //            Label27, Label28, Label34, Label35, Label36, Label18
+// Whether the current document is an issued invoice that the settings lock
+// (`Festschreiben`): its head, kind and lines then stay as they are.
+bool currentDocumentLocked(const DataSources& sources);
+
 class DocumentArea : public QObject {
     Q_OBJECT
 public:
@@ -55,7 +59,12 @@ private:
     void buildHead();
     void buildLineEntry();
     void buildTotals();
+public:
+    // Read-only head while there is no document or it is locked; called
+    // again when the settings change.
     void headAvailability();
+
+private:
 
     DataSources& m_sources;
     QFrame* m_panel;
@@ -65,6 +74,8 @@ private:
     QComboBox* m_combo5 = nullptr;
     QPushButton* m_command17 = nullptr;
     QList<QWidget*> m_headEditors;
+    // What the lock after issue keeps from typing (all but the paid box).
+    QList<QWidget*> m_lockedEditors;
 };
 
 } // namespace quittora

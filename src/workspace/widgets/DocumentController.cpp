@@ -1,6 +1,9 @@
 #include "workspace/widgets/DocumentController.h"
 
+#include "data/CompanySettings.h"
+#include "data/Database.h"
 #include "data/Recordset.h"
+#include "data/Schema.h"
 #include "export/EmailExport.h"
 #include "data/Numbers.h"
 #include "data/widgets/FieldBinding.h"
@@ -34,6 +37,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabWidget>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTimer>
 
 #include <utility>
@@ -55,6 +60,24 @@ QString deliveryDateProblem(const QString& text)
     return QString::fromUtf8("„%1“ ist kein Leistungsdatum. Bitte geben Sie es als TT.MM.JJJJ ein, zum Beispiel "
                              "04.12.2026, oder lassen Sie das Feld leer, wenn es das Rechnungsdatum ist.")
         .arg(text.trimmed());
+}
+
+const QString kLockedTitle = QStringLiteral("Rechnung festgeschrieben");
+
+// The number of the first of the documents that is locked, or empty.
+QString firstLocked(const Database& db, const QList<qint64>& ids)
+{
+    QSqlQuery q(db.connection());
+    q.prepare(QStringLiteral("SELECT a156, a7 FROM Rechnungen WHERE ID = ?"));
+    CompanySettings settings;
+    if (!settings.load(db) || settings.value(QStringLiteral("Festschreiben")).toInt() == 0)
+        return {};
+    for (const qint64 id : ids) {
+        q.bindValue(0, id);
+        if (q.exec() && q.next() && schema::isLockable(q.value(0).toString(), q.value(1).toString()))
+            return q.value(1).toString().trimmed();
+    }
+    return {};
 }
 
 QString normaliseDeliveryDate(const QString& text)
@@ -84,7 +107,23 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
     m_number = child<QLineEdit>("Text2");
     m_date = child<QLabel>("Text3");
     m_search = m_window.statusPanel().searchBox();
-    m_lines = new LineEntryController(window, ctx, [this] { return berechnen(); }, this);
+    m_lines = new LineEntryController(
+        window, ctx, [this] { return berechnen(); }, [this] { return refuseLocked(); }, this);
+    // A locked invoice keeps no edit that the database would refuse on the
+    // next move: said once, dropped, the user is not held on the record.
+    connect(&m_sources.documents(), &Recordset::aboutToLeave, this, &DocumentController::dropLockedEdits);
+    // Should a write reach the database's lock all the same (it has been
+    // said by the window), what was typed goes: kept, it would refuse every
+    // move off the invoice.
+    connect(&m_sources.documents(), &Recordset::writeFailed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            Recordset& docs = m_sources.documents();
+            if (docs.isDirty() && !docs.isAdding() && currentDocumentLocked(m_sources)) {
+                docs.cancelUpdate();
+                m_window.documentArea().headBinding().showCurrent();
+            }
+        });
+    });
 
     // A click on the date waits whether it becomes a double click.
     m_dateClick->setSingleShot(true);
@@ -133,6 +172,7 @@ DocumentController::DocumentController(RechnungWindow& window, AppContext& ctx, 
 void DocumentController::newDocument()
 {
     Recordset& docs = m_sources.documents();
+    dropLockedEdits();
     // What was typed in the current document is kept before a new one starts.
     if (!docs.update())
         return;
@@ -183,6 +223,8 @@ void DocumentController::takeOverCustomer()
     Recordset& customers = m_sources.customers();
     if (!customers.hasCurrent())
         return; // nobody to take over
+    if (refuseLocked())
+        return;
     if (!docs.text(QStringLiteral("a2")).isEmpty() &&
         !m_ctx.prompts.question(QStringLiteral("Kopf überschreiben ?"),
                                 QStringLiteral("Soll der Kopf in der aktuellen Rechnung überschrieben werden ?")))
@@ -204,7 +246,7 @@ void DocumentController::takeOverCustomer()
 void DocumentController::deleteDocument()
 {
     Recordset& docs = m_sources.documents();
-    if (!docs.hasCurrent())
+    if (!docs.hasCurrent() || refuseLocked())
         return;
     if (!m_ctx.prompts.question(QStringLiteral("Rechnung löschen"),
                                 documentlines::deleteQuestion(docs.text(QStringLiteral("a7")),
@@ -238,6 +280,11 @@ void DocumentController::Rechnungen_delete()
         before.append(docs.idAt(pos));
     if (before.isEmpty())
         return;
+    // One locked invoice among them keeps them all: the deletion is one step.
+    if (const QString number = firstLocked(m_db, before); !number.isEmpty()) {
+        m_ctx.prompts.exclamation(kLockedTitle, schema::lockedMessage(number));
+        return;
+    }
     // Their lines go with them: lines are only ever shown with their head.
     QString error;
     if (!documentlines::deleteDocuments(m_db, before, &error)) {
@@ -300,6 +347,9 @@ bool DocumentController::berechnen()
     Recordset& docs = m_sources.documents();
     if (!docs.hasCurrent())
         return false;
+    // An issued invoice keeps the totals it was issued with.
+    if (currentDocumentLocked(m_sources))
+        return true;
     const CompanySettings& company = m_window.companySettings();
     // The same inputs as printing and the e-mail file take, so the sentence
     // on the window is the one on the paper.
@@ -343,12 +393,49 @@ bool DocumentController::berechnen()
     return stored;
 }
 
+// ---- lock after issue ------------------------------------------------------
+
+bool DocumentController::refuseLocked()
+{
+    if (!currentDocumentLocked(m_sources))
+        return false;
+    m_ctx.prompts.exclamation(kLockedTitle, schema::lockedMessage(m_sources.documents().text(QStringLiteral("a7"))));
+    return true;
+}
+
+void DocumentController::dropLockedEdits()
+{
+    Recordset& docs = m_sources.documents();
+    if (!docs.isDirty() || !currentDocumentLocked(m_sources))
+        return;
+    QSqlQuery q(m_db.connection());
+    q.prepare(QStringLiteral("SELECT * FROM Rechnungen WHERE ID = ?"));
+    q.addBindValue(docs.currentId());
+    if (!q.exec() || !q.next())
+        return; // the write says what is wrong
+    const QSqlRecord stored = q.record();
+    bool refused = false;
+    for (int i = 0; i < stored.count(); ++i) {
+        const QString field = stored.fieldName(i);
+        if (field != QLatin1String("opt1") && docs.value(field).toString() != stored.value(i).toString())
+            refused = true;
+    }
+    if (!refused)
+        return; // the paid flag alone: stored as usual
+    const QVariant paid = docs.value(QStringLiteral("opt1"));
+    docs.cancelUpdate();
+    if (paid.toInt() != docs.value(QStringLiteral("opt1")).toInt())
+        docs.setValue(QStringLiteral("opt1"), paid);
+    m_window.documentArea().headBinding().showCurrent();
+    m_ctx.prompts.exclamation(kLockedTitle, schema::lockedMessage(docs.text(QStringLiteral("a7"))));
+}
+
 // ---- date ------------------------------------------------------------------
 
 void DocumentController::setDocumentDate(const QString& text)
 {
     Recordset& docs = m_sources.documents();
-    if (!docs.hasCurrent())
+    if (!docs.hasCurrent() || refuseLocked())
         return;
     docs.setValue(QStringLiteral("a8"), text);
     docs.update();
@@ -359,7 +446,7 @@ void DocumentController::setDocumentDate(const QString& text)
 void DocumentController::pickDate()
 {
     m_dateClick->stop();
-    if (!m_sources.documents().hasCurrent())
+    if (!m_sources.documents().hasCurrent() || refuseLocked())
         return;
     if (const auto chosen = GetDate(m_date->text(), m_ctx.clock, QString(), &m_window))
         setDocumentDate(calendar::formatDate(*chosen));

@@ -51,6 +51,10 @@ public:
 
     QTimer* changeTimer() const;
 
+    // True, and the lock's message said, when the current document is an
+    // issued invoice under the lock: the caller changes nothing.
+    bool refuseLocked();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -60,6 +64,7 @@ private:
     bool headFieldEntered(QWidget* field, int reason);
     void reloadLines(qint64 lineId = -1);
     void setDocumentDate(const QString& text);
+    void dropLockedEdits();
 
     RechnungWindow& m_window;
     AppContext& m_ctx;

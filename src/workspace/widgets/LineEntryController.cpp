@@ -48,12 +48,13 @@ T* LineEntryController::child(const char* name) const
 }
 
 LineEntryController::LineEntryController(RechnungWindow& window, AppContext& ctx, std::function<bool()> berechnen,
-                                         QObject* parent)
+                                         std::function<bool()> refuseLocked, QObject* parent)
     : QObject(parent)
     , m_window(window)
     , m_ctx(ctx)
     , m_sources(window.sources())
     , m_berechnen(std::move(berechnen))
+    , m_refuseLocked(std::move(refuseLocked))
     , m_timer6(new QTimer(this))
 {
     m_quantity = child<QLineEdit>("Text12");
@@ -210,6 +211,8 @@ void LineEntryController::enterChangeMode()
 
 void LineEntryController::addOrChangeLine()
 {
+    if (m_refuseLocked())
+        return;
     const CompanySettings& company = m_window.companySettings();
     const QString rate = m_rate->currentText();
     // An article stored with a price that is no number is named as such.
@@ -273,7 +276,7 @@ void LineEntryController::addOrChangeLine()
 
 void LineEntryController::blankLine()
 {
-    if (inChangeMode())
+    if (inChangeMode() || m_refuseLocked())
         return;
     clearEntry();
     m_designation->setFocus(Qt::OtherFocusReason);
@@ -288,6 +291,8 @@ void LineEntryController::deleteLine()
         addModeLook();
         return;
     }
+    if (m_refuseLocked())
+        return;
     if (!lines.deleteCurrent())
         return;
     lines.refresh();

@@ -29,8 +29,10 @@ class RechnungWindow;
 class LineEntryController : public QObject {
     Q_OBJECT
 public:
+    // refuseLocked: true, and said to the user, when the current document is
+    // locked and its lines must stay as they are.
     LineEntryController(RechnungWindow& window, AppContext& ctx, std::function<bool()> berechnen,
-                        QObject* parent = nullptr);
+                        std::function<bool()> refuseLocked, QObject* parent = nullptr);
 
     void addOrChangeLine(); // Command3
     void blankLine();       // Command17
@@ -57,6 +59,7 @@ private:
     AppContext& m_ctx;
     DataSources& m_sources;
     std::function<bool()> m_berechnen;
+    std::function<bool()> m_refuseLocked;
     QTimer* m_timer6;
     // The line in change mode and its document: a change is written to that
     // line only, never to whatever line is current after paging on.
