@@ -54,6 +54,15 @@ QString errorText(const QSqlQuery& q)
     return databaseReason(q.lastError());
 }
 
+// A write the lock of an issued invoice refuses is said as that refusal
+// alone: the window drops the edit, so "your input is still there" would be
+// wrong, and the database's wording adds nothing.
+QString refusedWrite(const QString& failure, const QString& why)
+{
+    const QString locked = schema::lockRefusal(why);
+    return locked.isEmpty() ? failure.arg(why) : locked;
+}
+
 // Runs one write as a savepoint: on its own it is a transaction, and inside a
 // caller's transaction it still undoes itself alone when it fails.
 class WriteScope {
@@ -546,7 +555,7 @@ bool Recordset::insertPending()
     }
     if (!ok) {
         scope.rollback();
-        fail(failure.arg(errorText(q)));
+        fail(refusedWrite(failure, errorText(q)));
         return false;
     }
     const qint64 id = q.lastInsertId().toLongLong();
@@ -589,7 +598,7 @@ bool Recordset::updatePending()
     }
     if (!ok) {
         scope.rollback();
-        fail(failure.arg(errorText(q)));
+        fail(refusedWrite(failure, errorText(q)));
         return false;
     }
     if (q.numRowsAffected() != 1) {
@@ -632,7 +641,7 @@ bool Recordset::deleteCurrent()
     }
     if (!ok) {
         scope.rollback();
-        fail(failure.arg(errorText(q)));
+        fail(refusedWrite(failure, errorText(q)));
         return false;
     }
     if (!scope.commit()) {

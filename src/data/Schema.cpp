@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -346,6 +347,13 @@ QString lockedMessage(const QString& number)
     return QString::fromUtf8("Die Rechnung %1 ist festgeschrieben und wird nicht mehr geändert. "
                              "Eine Korrektur geht über „Rechnung stornieren“.")
         .arg(number.trimmed());
+}
+
+QString lockRefusal(const QString& databaseText)
+{
+    static const QRegularExpression message(QString::fromUtf8(
+        "Die Rechnung .* ist festgeschrieben und wird nicht mehr geändert\\. Eine Korrektur geht über „Rechnung stornieren“\\."));
+    return message.match(databaseText).captured(0);
 }
 
 bool isLockable(const QString& kind, const QString& number)

@@ -55,6 +55,9 @@ QStringList lockStatements();
 bool installLockTriggers(const QSqlDatabase& db, QString* error);
 // The refusal, naming the way out.
 QString lockedMessage(const QString& number);
+// The lockedMessage() inside a database error text, or empty when the
+// text is about something else.
+QString lockRefusal(const QString& databaseText);
 // Whether a document of this kind and number is locked while the setting is on.
 bool isLockable(const QString& kind, const QString& number);
 
