@@ -73,4 +73,24 @@ struct NumberClaim {
 bool storeDocumentChanges(const Database& db, qint64 documentId, QHash<QString, QString> documentChanges,
                           qint64 settingsId, NumberClaim* claim, QString* reason);
 
+// Stores what a print job or a mail/e-invoice preparation worked out (both
+// name their fields alike) and, once stored, puts the number the invoice
+// really got into it. False with the database's reason otherwise.
+template <class Prepared>
+bool storePrepared(const Database& db, qint64 documentId, qint64 settingsId, Prepared& p, QString* reason)
+{
+    NumberClaim claim;
+    claim.wanted = p.numberWanted;
+    claim.decimalSeparator = p.decimalSeparator;
+    if (!storeDocumentChanges(db, documentId, p.documentChanges, settingsId, &claim, reason))
+        return false;
+    if (claim.wanted) {
+        p.head.number = claim.number;
+        p.nextInvoiceNumber = claim.nextNumber;
+        p.documentChanges.insert(QStringLiteral("a7"), claim.number);
+        p.numberWanted = false;
+    }
+    return true;
+}
+
 } // namespace quittora

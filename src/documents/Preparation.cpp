@@ -77,18 +77,8 @@ bool storeChanges(const Database& db, qint64 documentId, const CompanySettings& 
         return false;
     }
     QString reason;
-    NumberClaim claim;
-    claim.wanted = preparation.numberWanted;
-    claim.decimalSeparator = preparation.decimalSeparator;
-    if (storeDocumentChanges(db, documentId, preparation.documentChanges, settings.id(), &claim, &reason)) {
-        if (claim.wanted) {
-            preparation.head.number = claim.number;
-            preparation.nextInvoiceNumber = claim.nextNumber;
-            preparation.documentChanges.insert(QStringLiteral("a7"), claim.number);
-            preparation.numberWanted = false;
-        }
+    if (storePrepared(db, documentId, settings.id(), preparation, &reason))
         return true;
-    }
     if (error)
         *error = QStringLiteral("Die Rechnung konnte nicht gespeichert werden:\n%1").arg(reason);
     return false;

@@ -240,18 +240,11 @@ bool storePrintChanges(const Database& db, PrintJob& job, QString* error)
         return false;
     }
     QString reason;
-    NumberClaim claim;
-    claim.wanted = job.numberWanted;
-    claim.decimalSeparator = job.decimalSeparator;
-    if (storeDocumentChanges(db, job.documentId, job.documentChanges, job.company.id(), &claim, &reason)) {
-        if (claim.wanted) {
-            job.head.number = claim.number;
-            job.nextInvoiceNumber = claim.nextNumber;
-            job.documentChanges.insert(QStringLiteral("a7"), claim.number);
-            if (!claim.nextNumber.isEmpty())
-                job.company.setValue(QStringLiteral("Rechnungsnummer"), claim.nextNumber);
-            job.numberWanted = false;
-        }
+    const bool numbering = job.numberWanted;
+    if (storePrepared(db, job.documentId, job.company.id(), job, &reason)) {
+        // The job's copy of the settings prints the next number as stored.
+        if (numbering && !job.nextInvoiceNumber.isEmpty())
+            job.company.setValue(QStringLiteral("Rechnungsnummer"), job.nextInvoiceNumber);
         return true;
     }
     if (error)
