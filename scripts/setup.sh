@@ -10,6 +10,7 @@ PACKAGES=(
   libqt6svg6
   libsqlite3-dev sqlite3
   libqrencode-dev zbar-tools
+  libqpdf-dev qpdf
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   poppler-utils python3

@@ -1,7 +1,10 @@
 #include "cli/CommandSupport.h"
 
 #include "data/Database.h"
+#include "platform/Clock.h"
+#include "platform/LocaleInfo.h"
 #include "platform/SettingsStore.h"
+#include "tools/SettingsRules.h"
 
 namespace quittora::cli {
 
@@ -51,6 +54,23 @@ PriceBasis priceBasis()
     if (value == QLatin1String("1"))
         return PriceBasis::Gross;
     return PriceBasis::Unset;
+}
+
+PrintEnvironment systemPrintEnvironment()
+{
+    // The same per-user settings and locale the program uses.
+    const auto store = makeQtSettingsStore();
+    const auto locale = makeSystemLocaleInfo();
+    const settingsrules::RegistryValues registry = settingsrules::readRegistryValues(*store);
+    PrintEnvironment env;
+    env.decimalSeparator = locale->decimalSeparator();
+    env.shortDateFormat = locale->shortDateFormat();
+    env.basis = registry.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
+    env.titleColour = registry.titleColour;
+    env.receiptConfirmation = registry.receiptConfirmation;
+    env.giroCode = registry.giroCode;
+    env.today = makeSystemClock()->today();
+    return env;
 }
 
 } // namespace quittora::cli

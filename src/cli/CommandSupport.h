@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "documents/Totals.h"
+#include "print/DocumentLayouts.h"
 
 #include <QHash>
 #include <QSet>
@@ -32,6 +33,9 @@ bool openDatabase(Database& db, const QString& file, Io& io);
 
 // The price basis of the per-user setting the settings dialog writes.
 PriceBasis priceBasis();
+
+// What the program prints with: the per-user settings, the locale, today.
+PrintEnvironment systemPrintEnvironment();
 
 } // namespace cli
 

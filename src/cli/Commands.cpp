@@ -24,6 +24,9 @@ const QList<Command>& commands()
         {"xrechnung", "xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n"
                       "                        schreibt eine Rechnung als E-Rechnung (XRechnung 3.0, CII oder UBL)",
          &runXrechnung},
+        {"zugferd", "zugferd DATEI --document ID --out DATEI.pdf\n"
+                    "                        schreibt eine Rechnung als E-Rechnung im PDF (ZUGFeRD, PDF/A-3)",
+         &runZugferd},
         {"stornieren", "stornieren DATEI --document ID\n"
                        "                        legt die Stornorechnung zu einer ausgestellten Rechnung an",
          &runStornieren},

@@ -8,6 +8,7 @@
 #include "export/EmailExport.h"
 #include "export/ExportFile.h"
 #include "export/Overview.h"
+#include "output/InvoiceFiles.h"
 #include "platform/LocaleInfo.h"
 #include "platform/SettingsStore.h"
 #include "platform/SpecialFolders.h"
@@ -25,8 +26,12 @@ namespace {
 const char* const kEmlUsage = "Aufruf: quittora-cli eml DATEI --document ID [--out DATEI.eml]\n";
 const char* const kXrechnungUsage =
     "Aufruf: quittora-cli xrechnung DATEI --document ID --out DATEI.xml [--syntax cii|ubl]\n";
+const char* const kZugferdUsage = "Aufruf: quittora-cli zugferd DATEI --document ID --out DATEI.pdf\n";
 const char* const kOverviewUsage =
     "Aufruf: quittora-cli overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]\n";
+
+// What xrechnung and zugferd say and exit with.
+int reportEInvoice(const einvoice::ExportResult& r, const QString& out, Io& io);
 
 } // namespace
 
@@ -53,14 +58,19 @@ int runEml(const QStringList& args, Io& io)
             return kRefused;
         }
     }
-    const auto locale = makeSystemLocaleInfo();
-    const documents::Environment env{priceBasis(), locale->decimalSeparator(), locale->shortDateFormat()};
-    const email::ExportResult r = email::exportDocument(db, id, env, out);
+    PrintEnvironment env = systemPrintEnvironment();
+    env.basis = priceBasis();
+    const invoicefiles::Mail mail = invoicefiles::saveMail(db, id, env, QDateTime::currentDateTimeUtc(), out);
+    const email::ExportResult& r = mail.result;
     if (r.status != email::ExportResult::Status::Written) {
         io.err << r.message << '\n';
         return kRefused;
     }
     io.out << "E-Mail-Datei geschrieben: " << QDir::toNativeSeparators(out) << '\n';
+    for (const QString& file : mail.attachedFiles)
+        io.out << "Anhang: " << file << '\n';
+    if (!mail.notice.isEmpty())
+        io.err << "Hinweis: " << mail.notice << '\n';
     // The file is usable without a recipient; what is missing is said, the
     // run still succeeded.
     const QString recipient = email::recipientProblem(r.preparation.head.email);
@@ -94,6 +104,33 @@ int runXrechnung(const QStringList& args, Io& io)
     const einvoice::ExportResult r =
         einvoice::exportInvoice(db, id, env, syntaxName == QLatin1String("ubl") ? einvoice::Syntax::Ubl : einvoice::Syntax::Cii,
                                 einvoice::Profile::XRechnung, out);
+    return reportEInvoice(r, out, io);
+}
+
+int runZugferd(const QStringList& args, Io& io)
+{
+    Call call;
+    if (!parse(args, {QStringLiteral("--document"), QStringLiteral("--out")}, {}, &call)
+        || !call.values.contains(QStringLiteral("--document")) || call.values.value(QStringLiteral("--out")).isEmpty()) {
+        io.err << kZugferdUsage;
+        return kUsage;
+    }
+    qint64 id = 0;
+    if (!documentId(call, kZugferdUsage, io, &id))
+        return kUsage;
+    Database db;
+    if (!openDatabase(db, call.file, io))
+        return kRefused;
+    const QString out = call.values.value(QStringLiteral("--out"));
+    PrintEnvironment env = systemPrintEnvironment();
+    env.basis = priceBasis();
+    return reportEInvoice(invoicefiles::saveZugferd(db, id, env, QDateTime::currentDateTimeUtc(), out), out, io);
+}
+
+namespace {
+
+int reportEInvoice(const einvoice::ExportResult& r, const QString& out, Io& io)
+{
     switch (r.status) {
     case einvoice::ExportResult::Status::Written:
         io.out << "E-Rechnung geschrieben: " << QDir::toNativeSeparators(out) << " (Rechnung Nr. " << r.number << ")\n";
@@ -110,6 +147,8 @@ int runXrechnung(const QStringList& args, Io& io)
     io.err << r.message << '\n';
     return kUsage;
 }
+
+} // namespace
 
 int runOverview(const QStringList& args, Io& io)
 {

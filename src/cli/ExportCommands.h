@@ -17,6 +17,9 @@ int runEml(const QStringList& args, Io& io);
 // (nothing written, nothing stored) or why it failed; exit 2 for a file that
 // is no Quittora database.
 int runXrechnung(const QStringList& args, Io& io);
+// zugferd DATEI --document ID --out DATEI.pdf: the invoice as ZUGFeRD PDF
+// (PDF/A-3 with its e-invoice inside); exit codes as xrechnung.
+int runZugferd(const QStringList& args, Io& io);
 
 // overview DATEI --month MONAT --year JAHR [--bezahlt] [--out Plan.txt]
 // Prints the revenue text list of the month ("alle" for the whole year) with

@@ -1,5 +1,7 @@
 #include "cli/PrintCommands.h"
 
+#include "cli/CommandSupport.h"
+
 #include "data/Database.h"
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
@@ -52,28 +54,16 @@ bool parsePrintCall(const QStringList& args, PrintCall* call)
     return !call->file.isEmpty() && !call->document.isEmpty() && !call->out.isEmpty();
 }
 
-PrintEnvironment systemPrintEnvironment()
-{
-    // The same per-user settings and locale the program uses.
-    const auto store = makeQtSettingsStore();
-    const auto locale = makeSystemLocaleInfo();
-    const settingsrules::RegistryValues registry = settingsrules::readRegistryValues(*store);
-    PrintEnvironment env;
-    env.decimalSeparator = locale->decimalSeparator();
-    env.shortDateFormat = locale->shortDateFormat();
-    env.basis = registry.Rechnungsbasis == 1 ? PriceBasis::Gross : PriceBasis::Net;
-    env.titleColour = registry.titleColour;
-    env.receiptConfirmation = registry.receiptConfirmation;
-    env.giroCode = registry.giroCode;
-    env.today = makeSystemClock()->today();
-    return env;
-}
-
 } // namespace
 
 bool needsFonts(const QString& command)
 {
-    return command == QLatin1String("pdf") || command == QLatin1String("print");
+    // The mail carries the invoice as PDF, so it draws pages too.
+    for (const char* drawing : {"pdf", "print", "eml", "zugferd"}) {
+        if (command == QLatin1String(drawing))
+            return true;
+    }
+    return false;
 }
 
 int runPrint(const QStringList& args, Io& io)

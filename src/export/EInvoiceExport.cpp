@@ -47,20 +47,8 @@ QString suggestedFileName(const QString& number)
     return QStringLiteral("Rechnung %1.xml").arg(number.trimmed());
 }
 
-namespace {
-
-// Everything before the first write: read, prepare as for printing, build
-// with the number the invoice is expected to get.
-struct Prepared {
-    ExportResult result; // Incomplete, UnknownDocument or Failed when not ready
-    bool ready = false;
-    CompanySettings settings;
-    documents::Preparation prep;
-    Source source;
-    Result built;
-};
-
-Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::Environment& env, Profile profile)
+Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::Environment& env,
+                        std::optional<Profile> profile)
 {
     Prepared p;
     ExportResult& r = p.result;
@@ -86,6 +74,8 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::
         r.missing << QStringLiteral("Nur eine Rechnung kann als E-Rechnung ausgegeben werden, kein Angebot.");
         return p;
     }
+    p.customer = *customer;
+    p.profile = profile ? *profile : extra.leitweg.trimmed().isEmpty() ? Profile::En16931 : Profile::XRechnung;
     // The same preparation as printing and e-mail: totals, the number to come.
     p.prep = documents::prepare(*head, *lines, *customer, p.settings, env);
     if (!p.prep.ready()) {
@@ -109,7 +99,7 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::
     source.basis = env.basis;
     source.decimalSeparator = env.decimalSeparator;
     source.head = p.prep.head;
-    p.built = build(source, profile);
+    p.built = build(source, p.profile);
     if (!p.built.ok()) {
         r.status = ExportResult::Status::Incomplete;
         r.missing = p.built.missing;
@@ -120,7 +110,20 @@ Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::
     return p;
 }
 
-} // namespace
+bool storePrepared(const Database& db, qint64 documentId, Prepared& p, QString* error)
+{
+    const QString expectedNumber = p.prep.head.number;
+    if (!documents::storeChanges(db, documentId, p.settings, p.prep, error))
+        return false;
+    // Another run took the expected number meanwhile: the e-invoice states
+    // the number the invoice was given.
+    if (p.prep.head.number != expectedNumber) {
+        p.source.head = p.prep.head;
+        p.built = build(p.source, p.profile);
+    }
+    p.result.number = p.prep.head.number;
+    return true;
+}
 
 ExportResult check(const Database& db, qint64 documentId, const documents::Environment& env, Profile profile)
 {
@@ -144,16 +147,8 @@ ExportResult exportInvoice(const Database& db, qint64 documentId, const document
     ExportResult& r = p.result;
     if (!p.ready)
         return r;
-    const QString expectedNumber = p.prep.head.number;
-    if (!documents::storeChanges(db, documentId, p.settings, p.prep, &r.message))
+    if (!storePrepared(db, documentId, p, &r.message))
         return r;
-    // Another run took the expected number meanwhile: the file states the
-    // number the invoice was given.
-    if (p.prep.head.number != expectedNumber) {
-        p.source.head = p.prep.head;
-        p.built = build(p.source, profile);
-    }
-    r.number = p.prep.head.number;
     if (!replaceFile(path, write(p.built.invoice, syntax, profile), &r.message)) {
         if (!p.prep.nextInvoiceNumber.isEmpty())
             r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.").arg(r.number);

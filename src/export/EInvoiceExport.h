@@ -1,9 +1,13 @@
 #pragma once
 
+#include "data/CompanySettings.h"
 #include "export/EInvoice.h"
+#include "export/EInvoiceBuilder.h"
 #include "documents/Preparation.h"
 
 #include <QStringList>
+
+#include <optional>
 
 namespace quittora {
 
@@ -35,6 +39,30 @@ ExportResult check(const Database& db, qint64 documentId, const documents::Envir
 
 ExportResult exportInvoice(const Database& db, qint64 documentId, const documents::Environment& env, Syntax syntax,
                            Profile profile, const QString& path);
+
+// Everything before the first write: read, prepared as for printing, built
+// with the number the invoice is expected to get. For the ZUGFeRD PDF and the
+// invoice mail, which put the e-invoice together with the printed pages.
+struct Prepared {
+    ExportResult result; // Incomplete, UnknownDocument or Failed when not ready
+    bool ready = false;
+    Profile profile = Profile::En16931;
+    CompanySettings settings;
+    documents::Customer customer;
+    documents::Preparation prep;
+    Source source;
+    Result built;
+};
+
+// No profile: the one the invoice's customer asks for, XRechnung for one with
+// a Leitweg-ID (an authority), the plain EN 16931 profile otherwise.
+Prepared prepareInvoice(const Database& db, qint64 documentId, const documents::Environment& env,
+                        std::optional<Profile> profile);
+
+// Stores a ready preparation (an unnumbered invoice takes its number in that
+// transaction) and builds the e-invoice again when the number differs from
+// the one expected. False with a German *error and nothing stored otherwise.
+bool storePrepared(const Database& db, qint64 documentId, Prepared& p, QString* error);
 
 // "Rechnung 1001.xml": the file name the save dialog offers.
 QString suggestedFileName(const QString& number);

@@ -18,7 +18,8 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
     return p;
 }
 
-ExportResult exportDocument(const Database& db, qint64 documentId, const Environment& env, const QString& path)
+ExportResult exportDocument(const Database& db, qint64 documentId, const Environment& env, const QString& path,
+                            const Attachments& attachments)
 {
     ExportResult r;
     CompanySettings settings;
@@ -47,10 +48,17 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
     const QString expectedNumber = r.preparation.head.number;
     if (!documents::storeChanges(db, documentId, settings, r.preparation, &r.message))
         return r;
+    QList<Attachment> files;
+    if (attachments && !attachments(r.preparation.head, *lines, *customer, settings, &files, &r.message)) {
+        if (!r.preparation.nextInvoiceNumber.isEmpty())
+            r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")
+                             .arg(r.preparation.head.number);
+        return r;
+    }
     // Another run took the expected number meanwhile: the message states the
     // number the invoice was given.
-    if (r.preparation.head.number != expectedNumber)
-        r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis);
+    if (r.preparation.head.number != expectedNumber || !files.isEmpty())
+        r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis, files);
     if (!replaceFile(path, r.preparation.messageBytes, &r.message)) {
         if (!r.preparation.nextInvoiceNumber.isEmpty())
             r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quittora {
@@ -47,7 +48,14 @@ struct ExportResult {
     QString message;
     Preparation preparation;
 };
-ExportResult exportDocument(const Database& db, qint64 documentId, const Environment& env, const QString& path);
+// The files the message carries, made from the document as it is stored
+// (numbered, totals up to date) by whoever knows how: the mail itself does
+// not print. False with a German *error: then no file is written.
+using Attachments = std::function<bool(const Head& stored, const QList<Line>& lines, const Customer& customer,
+                                       const CompanySettings& settings, QList<Attachment>* attachments,
+                                       QString* error)>;
+ExportResult exportDocument(const Database& db, qint64 documentId, const Environment& env, const QString& path,
+                            const Attachments& attachments = {});
 
 } // namespace email
 

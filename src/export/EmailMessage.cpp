@@ -16,23 +16,27 @@ namespace quittora::email {
 namespace {
 
 const char* const kBoundary = "----=_NextPart_000_0009_01C4FBB5.C0466DF0";
+// Base64 and quoted-printable never produce "=_", so neither boundary can
+// occur inside a part.
+const char* const kMixedBoundary = "----=_NextPart_000_0008_01C4FBB5.C0466DF0";
 
 // The fixed pieces of the message. They are kept as plain HTML and encoded
 // together with the values when the message is put together, so no piece
 // can end up encoded twice or not at all.
 
 // T1, first half: the message and part headers (plain ASCII, not encoded).
-const char* const kHeaders =
-    "MIME-Version: 1.0\r\n"
+const char* const kAlternativeType =
     "Content-Type: multipart/alternative;\r\n"
-    "\tboundary=\"----=_NextPart_000_0009_01C4FBB5.C0466DF0\"\r\n"
+    "\tboundary=\"----=_NextPart_000_0009_01C4FBB5.C0466DF0\"\r\n";
+const char* const kMessageHeaders =
     "X-Priority: 3\r\n"
     "X-MSMail-Priority: Normal\r\n"
     "X-Unsent: 1\r\n"
     "X-MimeOLE: Produced By Microsoft MimeOLE V6.00.2900.2180\r\n"
     "\r\n"
     "This is a multi-part message in MIME format.\r\n"
-    "\r\n"
+    "\r\n";
+const char* const kHtmlPartHeaders =
     "------=_NextPart_000_0009_01C4FBB5.C0466DF0\r\n"
     "Content-Type: text/html;\r\n"
     "\tcharset=\"utf-8\"\r\n"
@@ -379,6 +383,35 @@ QString shownAddress(const QString& typed)
     return out;
 }
 
+// filename*=UTF-8''Rechnung%20M%C3%BCller.pdf (RFC 2231): every byte
+// outside the unreserved set percent-encoded.
+QByteArray rfc2231(const QString& name)
+{
+    return "UTF-8''" + name.toUtf8().toPercentEncoding("!#$&+^`{}|~");
+}
+
+QByteArray attachmentPart(const Attachment& a)
+{
+    const bool ascii = std::all_of(a.fileName.begin(), a.fileName.end(),
+                                   [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F && c != QLatin1Char('"')
+                                                     && c != QLatin1Char('\\'); });
+    // Older readers know only the RFC 2047 word in name=.
+    const QByteArray shownName = ascii ? "\"" + a.fileName.toLatin1() + "\""
+                                       : "\"=?UTF-8?B?" + a.fileName.toUtf8().toBase64() + "?=\"";
+    QByteArray part;
+    part += "Content-Type: " + a.mimeType + ";\r\n\tname=" + shownName + "\r\n";
+    part += "Content-Transfer-Encoding: base64\r\n";
+    part += "Content-Disposition: attachment;\r\n\t";
+    part += ascii ? "filename=" + shownName : "filename*=" + rfc2231(a.fileName);
+    part += "\r\n\r\n";
+    const QByteArray encoded = a.data.toBase64();
+    for (qsizetype i = 0; i < encoded.size(); i += 76) {
+        part += encoded.mid(i, 76);
+        part += "\r\n";
+    }
+    return part;
+}
+
 } // namespace
 
 QString currencySuffix(const QString& currency)
@@ -457,7 +490,7 @@ QByteArray quotedPrintable(const QByteArray& bytes)
 }
 
 QByteArray buildMessage(const Head& head, const QList<Line>& lines, const CompanySettings& settings,
-                        PriceBasis basis)
+                        PriceBasis basis, const QList<Attachment>& attachments)
 {
     auto set = [&settings](const char* field) { return htmlText(settings.text(QString::fromLatin1(field))); };
     const bool twoRates = documents::twoRatesSet(settings);
@@ -569,11 +602,37 @@ QByteArray buildMessage(const Head& head, const QList<Line>& lines, const Compan
     QByteArray message;
     message += toHeader(parseRecipient(head.email));
     message += "Subject: Ihre Rechnung\r\n";
-    message += kHeaders;
+    message += "MIME-Version: 1.0\r\n";
+    if (attachments.isEmpty()) {
+        message += kAlternativeType;
+        message += kMessageHeaders;
+    } else {
+        message += "Content-Type: multipart/mixed;\r\n\tboundary=\"";
+        message += kMixedBoundary;
+        message += "\"\r\n";
+        message += kMessageHeaders;
+        message += "--";
+        message += kMixedBoundary;
+        message += "\r\n";
+        message += kAlternativeType;
+        message += "\r\n";
+    }
+    message += kHtmlPartHeaders;
     message += quotedPrintable(html.toUtf8());
     message += "\r\n--";
     message += kBoundary;
     message += "--\r\n";
+    for (const Attachment& a : attachments) {
+        message += "\r\n--";
+        message += kMixedBoundary;
+        message += "\r\n";
+        message += attachmentPart(a);
+    }
+    if (!attachments.isEmpty()) {
+        message += "\r\n--";
+        message += kMixedBoundary;
+        message += "--\r\n";
+    }
     return message;
 }
 

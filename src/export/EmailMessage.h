@@ -27,6 +27,14 @@ using documents::Line;
 // else the unit itself without a blank.
 QString currencySuffix(const QString& currency);
 
+// A file the message carries beside its HTML body (the invoice as PDF, its
+// e-invoice XML).
+struct Attachment {
+    QString fileName; // as the recipient sees it, umlauts allowed
+    QByteArray mimeType;
+    QByteArray data;
+};
+
 // The whole message file. The document's values are HTML-escaped (line
 // breaks become <BR>) and the HTML part is quoted-printable encoded as UTF-8,
 // the character set it declares. The recipient header names the document's
@@ -35,8 +43,11 @@ QString currencySuffix(const QString& currency);
 // not plain ASCII, an international domain in its ASCII form, folded at 78
 // characters. Anything else (a list, a line break, an encoded word as local
 // part, a local part that is not ASCII) gives no To: header at all.
+// With attachments the HTML part stays byte for byte the same; it moves into
+// a multipart/mixed message followed by each file in base64, its name given
+// as RFC 2231 parameter (and as RFC 2047 word for older readers).
 QByteArray buildMessage(const Head& head, const QList<Line>& lines, const CompanySettings& settings,
-                        PriceBasis basis);
+                        PriceBasis basis, const QList<Attachment>& attachments = {});
 bool writeMessage(QIODevice& out, const Head& head, const QList<Line>& lines, const CompanySettings& settings,
                   PriceBasis basis);
 

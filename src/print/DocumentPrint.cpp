@@ -262,6 +262,22 @@ std::vector<PageModel> printJobDocuments(const PrintJob& job, const PrintEnviron
     return invoiceDocuments(job.head, job.lines, job.company, env, job.copies, Mahntext);
 }
 
+std::vector<PageModel> preparedInvoicePages(const DocumentHead& head, const QList<DocumentLine>& lines,
+                                            const documents::Customer& customer, const CompanySettings& company,
+                                            const PrintEnvironment& env, QString* error)
+{
+    const PrintJob job = prepareInvoicePrint(head, lines, customer, company, env, CopyCount::One);
+    // A prepared document leaves nothing to store; if it did, the pages
+    // would show figures or a number the database does not hold.
+    if (!job.ready() || !job.documentChanges.isEmpty() || job.numberWanted) {
+        if (error)
+            *error = job.ready() ? QStringLiteral("Die Rechnung ist nicht so gespeichert, wie sie gedruckt würde.")
+                                 : job.message;
+        return {};
+    }
+    return printJobDocuments(job, env);
+}
+
 bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printers, ProgramState& state,
               QString* error)
 {

@@ -138,6 +138,14 @@ bool printJob(const PrintJob& job, const PrintEnvironment& env, Printers& printe
 bool printToPdf(const Database& db, qint64 documentId, PrintedDocument document, const PrintEnvironment& env,
                 const QString& path, PrintJob* job, QString* error, const QString& Mahntext = {});
 
+// The pages of an invoice or quote already prepared and stored by another
+// output (the ZUGFeRD PDF, the mail's attachment): one copy, exactly as the
+// print shows it, nothing left to store. Empty with a German *error when the
+// document cannot be printed as it stands.
+std::vector<PageModel> preparedInvoicePages(const DocumentHead& head, const QList<DocumentLine>& lines,
+                                            const documents::Customer& customer, const CompanySettings& company,
+                                            const PrintEnvironment& env, QString* error);
+
 // --- The whole command ---------------------------------------------------------
 
 // The print dialog: shown for state.currentPrinter; it may make another

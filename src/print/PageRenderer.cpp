@@ -99,9 +99,10 @@ void renderDocuments(QPainter& painter, QPagedPaintDevice& device, const std::ve
     }
 }
 
-bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, MarginValues margins, QString* error)
+namespace {
+
+bool render(QPdfWriter& writer, const std::vector<PageModel>& documents, MarginValues margins, QString* error)
 {
-    QPdfWriter writer(out);
     writer.setCreator(QStringLiteral("Quittora pro"));
     writer.setResolution(kPrintDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
@@ -116,6 +117,34 @@ bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, Margin
     if (!painter.end()) {
         if (error)
             *error = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, MarginValues margins, QString* error)
+{
+    QPdfWriter writer(out);
+    return render(writer, documents, margins, error);
+}
+
+bool renderToArchivalPdf(const std::vector<PageModel>& documents, const ArchivalPdf& archival, QByteArray* pdf,
+                         QString* error)
+{
+    pdf->clear();
+    QBuffer buffer(pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    writer.setTitle(archival.title);
+    if (!archival.xmpMetadata.isEmpty())
+        writer.setDocumentXmpMetadata(archival.xmpMetadata);
+    for (const PdfFileAttachment& a : archival.attachments)
+        writer.addFileAttachment(a.name, a.data, a.mimeType);
+    if (!render(writer, documents, MarginValues{}, error)) {
+        pdf->clear();
         return false;
     }
     return true;

@@ -3,6 +3,8 @@
 #include "print/MarginValues.h"
 #include "print/PageModel.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <vector>
@@ -36,5 +38,23 @@ bool renderToPdf(const std::vector<PageModel>& documents, QIODevice* out, Margin
 // no new file is left and *error says why in German.
 bool renderToPdf(const std::vector<PageModel>& documents, const QString& path, MarginValues margins,
                  QString* error);
+
+// A PDF that is kept for years and read by programs too (an invoice with its
+// e-invoice inside): Qt's PDF/A mode, so every font is embedded and the sRGB
+// output intent is there, with the caller's XMP metadata and attached files.
+// What Qt cannot mark (the PDF/A part and the files' relationship) is the
+// caller's to add.
+struct PdfFileAttachment {
+    QString name;
+    QByteArray data;
+    QString mimeType;
+};
+struct ArchivalPdf {
+    QString title;
+    QByteArray xmpMetadata;
+    QList<PdfFileAttachment> attachments;
+};
+bool renderToArchivalPdf(const std::vector<PageModel>& documents, const ArchivalPdf& archival, QByteArray* pdf,
+                         QString* error);
 
 } // namespace quittora

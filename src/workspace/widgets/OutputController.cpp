@@ -8,6 +8,7 @@
 #include "export/ExportFile.h"
 #include "export/Overview.h"
 #include "export/widgets/RechnungenWindow.h"
+#include "output/InvoiceFiles.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/LocaleInfo.h"
@@ -39,6 +40,8 @@
 #include <QSqlQuery>
 #include <QStyle>
 #include <QToolButton>
+
+#include <utility>
 
 namespace quittora {
 
@@ -100,7 +103,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     toolbar.email()->setEnabled(true);
     toolbar.revenue()->setEnabled(true);
     for (QAction* a : {menus.rechnungDrucken, menus.lieferscheinDrucken, menus.drucker, menus.rechnungEmail,
-                       menus.umsatz, menus.xrechnung, menus.stornieren, menus.angebotZuRechnung, menus.kopieren})
+                       menus.umsatz, menus.xrechnung, menus.zugferd, menus.stornieren, menus.angebotZuRechnung, menus.kopieren})
         a->setEnabled(true);
 
     connect(toolbar.print(), &QToolButton::clicked, this, &OutputController::printInvoice);
@@ -116,6 +119,7 @@ OutputController::OutputController(RechnungWindow& window, AppContext& ctx, Data
     connect(menus.rechnungEmail, &QAction::triggered, this, &OutputController::createEmail);
     connect(menus.umsatz, &QAction::triggered, this, &OutputController::openOverview);
     connect(menus.xrechnung, &QAction::triggered, this, &OutputController::saveXRechnung);
+    connect(menus.zugferd, &QAction::triggered, this, &OutputController::saveZugferd);
     connect(menus.stornieren, &QAction::triggered, this, [this] { derive(documents::Derivation::Cancellation); });
     connect(menus.angebotZuRechnung, &QAction::triggered, this,
             [this] { derive(documents::Derivation::InvoiceFromQuote); });
@@ -288,8 +292,9 @@ void OutputController::createEmail()
         m_ctx.prompts.critical(QStringLiteral("Fehler"), error);
         return;
     }
-    const documents::Environment env = documentEnvironment();
-    const email::ExportResult result = email::exportDocument(m_db, id, env, path);
+    const invoicefiles::Mail mail =
+        invoicefiles::saveMail(m_db, id, printEnvironment(m_ctx), m_ctx.clock.now(), path);
+    const email::ExportResult& result = mail.result;
     switch (result.status) {
     case email::ExportResult::Status::Refused:
         m_ctx.prompts.exclamation(result.preparation.title, result.preparation.message);
@@ -310,6 +315,10 @@ void OutputController::createEmail()
     const QString recipient = email::recipientProblem(result.preparation.head.email);
     if (!recipient.isEmpty())
         m_ctx.prompts.exclamation(QStringLiteral("Hinweis !"), recipient);
+    // Said once per session: a business that mails without e-invoice data
+    // knows after the first mail, and is not stopped at every one.
+    if (!mail.notice.isEmpty() && !std::exchange(m_plainPdfSaid, true))
+        m_ctx.prompts.information(QStringLiteral("Hinweis !"), mail.notice);
     if (!m_ctx.shell.open(path)) {
         // Written all the same: the user can attach or open it by hand.
         m_ctx.prompts.information(QStringLiteral("Hinweis !"),
@@ -336,31 +345,55 @@ void OutputController::derive(documents::Derivation how)
 
 void OutputController::saveXRechnung()
 {
+    const documents::Environment env = documentEnvironment();
+    saveEInvoice(
+        {QStringLiteral("E-Rechnung (XRechnung) speichern"), QStringLiteral("E-Rechnung (*.xml)"),
+         &einvoice::suggestedFileName},
+        [&](qint64 id) { return einvoice::check(m_db, id, env, einvoice::Profile::XRechnung); },
+        [&](qint64 id, const QString& path) {
+            return einvoice::exportInvoice(m_db, id, env, einvoice::Syntax::Cii, einvoice::Profile::XRechnung, path);
+        });
+}
+
+void OutputController::saveZugferd()
+{
+    const PrintEnvironment env = printEnvironment(m_ctx);
+    saveEInvoice({QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"), QStringLiteral("PDF-Dateien (*.pdf)"),
+                  &invoicefiles::zugferdFileName},
+                 [&](qint64 id) { return invoicefiles::checkZugferd(m_db, id, env); },
+                 [&](qint64 id, const QString& path) {
+                     return invoicefiles::saveZugferd(m_db, id, env, m_ctx.clock.now(), path);
+                 });
+}
+
+void OutputController::saveEInvoice(const EInvoiceDialog& dialog,
+                                    const std::function<einvoice::ExportResult(qint64)>& check,
+                                    const std::function<einvoice::ExportResult(qint64, const QString&)>& save)
+{
     Recordset& docs = m_window.sources().documents();
     if (!storePending() || !docs.hasCurrent())
         return;
     const qint64 id = docs.currentId();
-    const documents::Environment env = documentEnvironment();
     const QString title = QStringLiteral("E-Rechnung");
-    // Said before a file is chosen: what is missing, and where to enter it.
-    const einvoice::ExportResult checked = einvoice::check(m_db, id, env, einvoice::Profile::XRechnung);
-    if (checked.status == einvoice::ExportResult::Status::Incomplete) {
+    const auto sayMissing = [&](const einvoice::ExportResult& r) {
         m_ctx.prompts.exclamation(title, QStringLiteral("Die E-Rechnung kann noch nicht gespeichert werden. Es fehlt:\n\n• ")
-                                             + checked.missing.join(QStringLiteral("\n• ")));
+                                             + r.missing.join(QStringLiteral("\n• ")));
+    };
+    // Said before a file is chosen: what is missing, and where to enter it.
+    const einvoice::ExportResult checked = check(id);
+    if (checked.status == einvoice::ExportResult::Status::Incomplete) {
+        sayMissing(checked);
         return;
     }
     if (checked.status != einvoice::ExportResult::Status::Written) {
         m_ctx.prompts.critical(QStringLiteral("Fehler"), checked.message);
         return;
     }
-    const QString start = QDir(m_ctx.folders.documents()).filePath(einvoice::suggestedFileName(checked.number));
-    const std::optional<QString> path =
-        m_ctx.prompts.saveFile(QStringLiteral("E-Rechnung (XRechnung) speichern"), start,
-                               QStringLiteral("E-Rechnung (*.xml)"));
+    const QString start = QDir(m_ctx.folders.documents()).filePath(dialog.fileName(checked.number));
+    const std::optional<QString> path = m_ctx.prompts.saveFile(dialog.caption, start, dialog.filter);
     if (!path || path->isEmpty())
         return;
-    const einvoice::ExportResult result =
-        einvoice::exportInvoice(m_db, id, env, einvoice::Syntax::Cii, einvoice::Profile::XRechnung, *path);
+    const einvoice::ExportResult result = save(id, *path);
     // A number given is shown even when the file could not be written.
     reloadDocument(id);
     switch (result.status) {
@@ -369,8 +402,7 @@ void OutputController::saveXRechnung()
                                              .arg(result.number, QDir::toNativeSeparators(*path)));
         return;
     case einvoice::ExportResult::Status::Incomplete:
-        m_ctx.prompts.exclamation(title, QStringLiteral("Die E-Rechnung kann noch nicht gespeichert werden. Es fehlt:\n\n• ")
-                                             + result.missing.join(QStringLiteral("\n• ")));
+        sayMissing(result);
         return;
     case einvoice::ExportResult::Status::UnknownDocument:
     case einvoice::ExportResult::Status::Failed:

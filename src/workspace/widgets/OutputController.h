@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/DerivedDocument.h"
+#include "export/EInvoiceExport.h"
 
 #include "print/DocumentPrint.h"
 #include "print/Reminder.h"
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -50,6 +52,7 @@ public:
     void createEmail();        // Command18, menu "Rechnung als E-Mail generieren"
     void openOverview();       // Command21, menu "Umsatz"
     void saveXRechnung();      // menu "E-Rechnung (XRechnung) speichern …"
+    void saveZugferd();        // menu "E-Rechnung (ZUGFeRD-PDF) speichern …"
     // Menu "Rechnung stornieren", "Angebot in Rechnung übernehmen",
     // "Rechnung kopieren": the new document becomes the current one.
     void derive(documents::Derivation how);
@@ -66,6 +69,15 @@ private:
     void reloadDocument(qint64 id);
     void printCurrent(PrintedDocument document);
     void afterPrint(qint64 id);
+    // Both e-invoice files: the check said before the file dialog, then the
+    // save itself, and what came of it.
+    struct EInvoiceDialog {
+        QString caption;
+        QString filter;
+        QString (*fileName)(const QString& number);
+    };
+    void saveEInvoice(const EInvoiceDialog& dialog, const std::function<einvoice::ExportResult(qint64)>& check,
+                      const std::function<einvoice::ExportResult(qint64, const QString&)>& save);
 
     RechnungWindow& m_window;
     AppContext& m_ctx;
@@ -77,6 +89,7 @@ private:
     PrintedDocument m_printing = PrintedDocument::Invoice;
     QLabel* m_customerLabel = nullptr;
     QPushButton* m_showAll = nullptr;
+    bool m_plainPdfSaid = false; // the mail's plain-PDF notice was given
 };
 
 } // namespace quittora

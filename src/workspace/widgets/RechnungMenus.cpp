@@ -60,6 +60,7 @@ RechnungMenus buildRechnungMenus(QMenuBar* bar)
     m.rechnungEmail = addItem(rechnung, "Rechnung als E-Mail generieren", "mnuRechnungEmail", Later);
     m.rechnungHtml = addItem(rechnung, "Rechnung in HTML ausgeben", "mnuRechnungHtml", Never);
     m.xrechnung = addItem(rechnung, "E-Rechnung (XRechnung) speichern …", "mnuXRechnung", Later);
+    m.zugferd = addItem(rechnung, "E-Rechnung (ZUGFeRD-PDF) speichern …", "mnuZugferd", Later);
     rechnung->addSeparator();
     m.stornieren = addItem(rechnung, "Rechnung stornieren", "mnuStornieren", Later);
     m.angebotZuRechnung = addItem(rechnung, "Angebot in Rechnung übernehmen", "mnuAngebotZuRechnung", Later);

@@ -27,6 +27,7 @@ struct RechnungMenus {
     QAction* rechnungEmail = nullptr;        // "Rechnung als E-Mail generieren"
     QAction* rechnungHtml = nullptr;         // "Rechnung in HTML ausgeben"
     QAction* xrechnung = nullptr;            // "E-Rechnung (XRechnung) speichern …"
+    QAction* zugferd = nullptr;              // "E-Rechnung (ZUGFeRD-PDF) speichern …"
     QAction* stornieren = nullptr;           // "Rechnung stornieren"
     QAction* angebotZuRechnung = nullptr;    // "Angebot in Rechnung übernehmen"
     QAction* kopieren = nullptr;             // "Rechnung kopieren"

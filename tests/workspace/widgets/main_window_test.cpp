@@ -408,6 +408,12 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     EXPECT_EQ(t.shell.opened(), QStringList{path});
     EXPECT_EQ(t.clipboard.text(), u("hans@example.de"));
     EXPECT_EQ(numbers() + u("|") + docs().text(u("a7")), u("1000|1001|1000"));
+    // No e-invoice data in the settings: the invoice goes as plain PDF, and
+    // the user hears what is missing once, not at every mail.
+    EXPECT_TRUE(test::TempDatabase::readFile(path).contains("filename=\"Rechnung 1000.pdf\""));
+    ASSERT_EQ(t.prompts.count(), 1);
+    EXPECT_TRUE(lastText().startsWith(u("Die Rechnung ist der E-Mail als einfaches PDF beigefügt"))) << lastText().toStdString();
+    EXPECT_TRUE(lastText().contains(u("IBAN fehlt"))) << lastText().toStdString();
 
     // Without an address of its own the invoice takes the customer's and keeps it.
     ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a40 = ? WHERE ID = ?"), {u("baeckerei@example.de"), sample.mueller}));
