@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -204,6 +205,45 @@ TEST(EmailMessage, HeadersStructureAndEscapingCannotBeChangedByTheValues)
         line.replace("=\r", "").replace("\r", "");
         EXPECT_EQ(line.size() % 3, 0) << line.constData();
     }
+}
+
+// The invoice attached: the HTML part byte for byte as without, each file
+// back whole from the standard parser under its name, umlauts included.
+TEST(EmailMessage, AttachmentsLeaveTheHtmlPartAsItIsAndArriveWholeUnderTheirNames)
+{
+    const QByteArray plain = email::buildMessage(invoiceHead(), kLines, companySettings(), PriceBasis::Net);
+    QByteArray binary;
+    for (int i = 0; i < 700; ++i)
+        binary += static_cast<char>(i % 256);
+    const QList<email::Attachment> files{{s("Rechnung Müller & Söhne 77.pdf"), "application/pdf", binary},
+                                         {s("Rechnung 77.xml"), "application/xml", "<x>ä</x>"}};
+    const QByteArray mixed = email::buildMessage(invoiceHead(), kLines, companySettings(), PriceBasis::Net, files);
+    const QByteArray htmlPart = plain.mid(plain.indexOf("------=_NextPart_000_0009"));
+    EXPECT_TRUE(mixed.contains(htmlPart) && mixed.contains("\r\nX-Unsent: 1\r\n")
+                && mixed.startsWith("To: <anna@example.de>\r\nSubject: Ihre Rechnung\r\n"));
+    for (const QByteArray& line : mixed.split('\n'))
+        EXPECT_LE(line.size(), 78) << line.constData();
+    if (QStandardPaths::findExecutable(s("python3")).isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(s("m.eml"));
+    ASSERT_TRUE(testfiles::writeBytes(file, mixed));
+    const QJsonDocument j = parsed(R"(
+import email, email.policy, json, sys, hashlib
+m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)
+parts = [(p.get_content_type(), p.get_filename(), hashlib.sha256(p.get_payload(decode=True) or b'').hexdigest())
+         for p in m.walk()]
+print(json.dumps({'unsent': m['X-Unsent'], 'parts': parts,
+                  'html': m.get_body(('html',)).get_content()}))
+)", {file});
+    const auto sha = [](const QByteArray& b) { return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha256).toHex()); };
+    QStringList parts;
+    for (const QJsonValue& p : j[s("parts")].toArray())
+        parts << p[0].toString() + s("|") + p[1].toString() + s("|") + (p[1].isNull() ? QString() : p[2].toString());
+    EXPECT_EQ(parts, (QStringList{s("multipart/mixed||"), s("multipart/alternative||"), s("text/html||"),
+                                  s("application/pdf|Rechnung Müller & Söhne 77.pdf|") + sha(binary),
+                                  s("application/xml|Rechnung 77.xml|") + sha("<x>ä</x>")}));
+    EXPECT_EQ(j[s("html")].toString().replace(s("\r\n"), s("\n")), decodedHtml(plain).replace(s("\r\n"), s("\n")));
 }
 
 TEST(EmailMessage, BodyReadsAsThePrintedDocument)
