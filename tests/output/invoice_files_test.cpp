@@ -177,6 +177,15 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
         const QByteArray printed = tool(s("pdftotext"), {s("-layout"), plain, s("-")});
         EXPECT_EQ(tool(s("pdftotext"), {s("-layout"), pdf, s("-")}), printed);
         EXPECT_TRUE(printed.contains("Rechnungsbetrag"));
+        // The GiroCode of page 1 scans as the transfer of the amount due;
+        // a cancellation asks for no payment and carries none.
+        ASSERT_EQ(tool(s("pdftoppm"), {s("-r"), s("200"), s("-png"), s("-f"), s("1"), s("-l"), s("1"), s("-singlefile"),
+                                       pdf, file(s("page"))}), QByteArray());
+        int scanned = -1;
+        const QByteArray code = tool(s("zbarimg"), {s("--raw"), s("-q"), file(s("page.png"))}, &scanned);
+        EXPECT_EQ(code.contains("\nEUR") ? code.split('\n').value(7) + code.split('\n').value(10) : QByteArray(),
+                  i == 2 ? QByteArray() : i == 0 ? QByteArray("EUR317.59Rechnung 1000") : QByteArray("EUR190.40Rechnung 1001"))
+            << code.constData();
 
         const QString extracted = file(QStringLiteral("x%1-").arg(i) + name);
         QFile out(extracted);

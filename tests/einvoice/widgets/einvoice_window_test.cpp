@@ -76,14 +76,20 @@ TEST_F(EInvoiceWindowTest, CustomerAndHeadFieldsAreCheckedAsTheyAreLeft)
     EXPECT_EQ(stored(docs().currentId(), "Referenz b10"), u("04011000-1234512345-06|einkauf@mueller.de"));
 }
 
-TEST_F(EInvoiceWindowTest, TheMenuListsWhatIsMissingThenSavesAValidXRechnung)
+// Both e-invoice files of the menu: XRechnung as XML, ZUGFeRD as PDF with
+// the XRechnung inside (the customer has a Leitweg-ID).
+TEST_F(EInvoiceWindowTest, TheMenuListsWhatIsMissingThenSavesValidEInvoices)
 {
+    const char* const menus[] = {"mnuXRechnung", "mnuZugferd"};
     goTo(sample.doc1);
-    action("mnuXRechnung")->trigger();
-    ASSERT_GE(t.prompts.count(), 1);
-    EXPECT_TRUE(lastText().contains(u("Es fehlt"))) << lastText().toStdString();
-    EXPECT_TRUE(lastText().contains(u("IBAN fehlt – Einstellungen → E-Rechnung"))) << lastText().toStdString();
-    EXPECT_TRUE(t.prompts.shown(FakePrompts::Kind::SaveFile).isEmpty()) << "no file chosen before the data is complete";
+    for (const char* menu : menus) {
+        t.prompts.clear();
+        action(menu)->trigger();
+        ASSERT_GE(t.prompts.count(), 1) << menu;
+        EXPECT_TRUE(lastText().contains(u("Es fehlt"))) << lastText().toStdString();
+        EXPECT_TRUE(lastText().contains(u("IBAN fehlt – Einstellungen → E-Rechnung"))) << lastText().toStdString();
+        EXPECT_TRUE(t.prompts.shown(FakePrompts::Kind::SaveFile).isEmpty()) << "no file chosen before the data is complete";
+    }
 
     ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET UStIdNr = 'DE811907980', Ansprechpartner = 'Max Mustermann', "
                           "IBAN = 'DE89370400440532013000', Tel = '089 123456', Einst1 = 'info@firma.de'")));
@@ -92,20 +98,31 @@ TEST_F(EInvoiceWindowTest, TheMenuListsWhatIsMissingThenSavesAValidXRechnung)
                         {sample.doc1}));
     reread();
     goTo(sample.doc1);
-    const QString path = dir.filePath(u("Rechnung 1001.xml"));
-    t.prompts.answerSaveFile(path);
-    action("mnuXRechnung")->trigger();
-    const auto dialogs = t.prompts.shown(FakePrompts::Kind::SaveFile);
-    ASSERT_EQ(dialogs.size(), 1) << lastText().toStdString();
-    EXPECT_TRUE(dialogs.first().defaultText.endsWith(u("/Rechnung 1001.xml")));
-    EXPECT_TRUE(lastText().contains(u("wurde gespeichert"))) << lastText().toStdString();
-    ASSERT_TRUE(QFileInfo::exists(path));
+    const QString xml = dir.filePath(u("Rechnung 1001.xml")), pdf = dir.filePath(u("Rechnung 1001.pdf"));
+    for (const QString& path : {xml, pdf}) {
+        t.prompts.clear();
+        t.prompts.answerSaveFile(path);
+        action(path == xml ? menus[0] : menus[1])->trigger();
+        const auto dialogs = t.prompts.shown(FakePrompts::Kind::SaveFile);
+        ASSERT_EQ(dialogs.size(), 1) << lastText().toStdString();
+        EXPECT_TRUE(dialogs.first().defaultText.endsWith(u("/") + QFileInfo(path).fileName()));
+        EXPECT_TRUE(lastText().contains(u("wurde gespeichert"))) << lastText().toStdString();
+        ASSERT_TRUE(QFileInfo::exists(path));
+    }
+    QProcess qpdf;
+    qpdf.start(u("qpdf"), {u("--show-attachment=xrechnung.xml"), pdf});
+    ASSERT_TRUE(qpdf.waitForFinished(30000));
+    const QString inside = dir.filePath(u("xrechnung.xml"));
+    QFile f(inside);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(qpdf.readAllStandardOutput()) > 0 && f.flush());
+    f.close();
 
     QProcess validator;
-    validator.start(QString::fromUtf8(QUITTORA_EINVOICE_VALIDATOR), {u("--xrechnung"), path});
+    validator.start(QString::fromUtf8(QUITTORA_EINVOICE_VALIDATOR), {u("--xrechnung"), xml, inside});
     ASSERT_TRUE(validator.waitForFinished(300000));
     const QString said = QString::fromUtf8(validator.readAllStandardOutput() + validator.readAllStandardError());
     EXPECT_EQ(validator.exitCode(), 0) << said.toStdString();
+    EXPECT_EQ(said.count(u("RESULT\tPASS")), 2) << said.toStdString();
 }
 
 class EInvoiceSettingsTest : public DialogTest {};
