@@ -47,6 +47,7 @@ const Operation kOperations[] = {
     {"Blättern zur nächsten Rechnung (Kunde und Zeilen folgen)", "^BM_PageToNextDocument", "", 0, "ms"},
     {"Rechnung mit 1.000 Zeilen als PDF", "^BM_InvoiceWith1000LinesToPdf", "", 2, "s"},
     {"Rechnung mit 1.000 Zeilen als XRechnung", "^BM_InvoiceWith1000LinesToXRechnung", "", 100, "ms"},
+    {"Rechnung mit 1.000 Zeilen als ZUGFeRD-PDF", "^BM_InvoiceWith1000LinesToZugferd", "", 1, "s"},
     {"Datensicherung der ganzen Datenbank", "^BM_BackupWholeDatabase", "", 0, "s"},
     {"Arbeitsspeicher (Spitze, resident) beim Start", "^BM_StartupUntilMainWindowReady", "peak_rss_MB", 150, "MB"},
 };
