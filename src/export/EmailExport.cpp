@@ -6,6 +6,18 @@
 
 namespace quittora::email {
 
+namespace {
+
+// A mail that failed after the invoice got its number: the number stays.
+void sayNumberKept(ExportResult& r)
+{
+    if (!r.preparation.nextInvoiceNumber.isEmpty())
+        r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")
+                         .arg(r.preparation.head.number);
+}
+
+} // namespace
+
 Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& customer,
                     const CompanySettings& settings, const Environment& env)
 {
@@ -50,9 +62,7 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
         return r;
     QList<Attachment> files;
     if (attachments && !attachments(r.preparation.head, *lines, *customer, settings, &files, &r.message)) {
-        if (!r.preparation.nextInvoiceNumber.isEmpty())
-            r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")
-                             .arg(r.preparation.head.number);
+        sayNumberKept(r);
         return r;
     }
     // Another run took the expected number meanwhile: the message states the
@@ -60,9 +70,7 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
     if (r.preparation.head.number != expectedNumber || !files.isEmpty())
         r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis, files);
     if (!replaceFile(path, r.preparation.messageBytes, &r.message)) {
-        if (!r.preparation.nextInvoiceNumber.isEmpty())
-            r.message += QStringLiteral("\nDie Rechnungsnummer %1 bleibt der Rechnung zugeordnet.")
-                             .arg(r.preparation.head.number);
+        sayNumberKept(r);
         return r;
     }
     r.status = ExportResult::Status::Written;

@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 
 #include <exception>
+#include <stdexcept>
 #include <memory>
 #include <string>
 
@@ -135,14 +136,9 @@ bool finishZugferd(const QByteArray& qtPdf, const QByteArray& xml, const Embeddi
         QPDFObjectHandle root = pdf.getRoot();
 
         QPDFEmbeddedFileDocumentHelper files(pdf);
-        std::shared_ptr<QPDFFileSpecObjectHelper> spec = files.getEmbeddedFile(name);
-        if (!spec) {
-            // Qt did not attach it: the same file spec made here.
-            auto made = QPDFFileSpecObjectHelper::createFileSpec(
-                pdf, name, QPDFEFStreamObjectHelper::createEFStream(pdf, xml.toStdString()));
-            files.replaceEmbeddedFile(name, made);
-            spec = files.getEmbeddedFile(name);
-        }
+        const std::shared_ptr<QPDFFileSpecObjectHelper> spec = files.getEmbeddedFile(name);
+        if (!spec)
+            throw std::runtime_error("die Anlage " + name + " fehlt");
         spec->setFilename(name, name);
         spec->setDescription(e.profile == Profile::XRechnung ? "Rechnungsdaten (XRechnung)"
                                                              : "Rechnungsdaten (Factur-X, EN 16931)");

@@ -112,6 +112,11 @@ Mail saveMail(const Database& db, qint64 documentId, const PrintEnvironment& env
 {
     Mail mail;
     const documents::Environment denv = documentEnvironment(env);
+    const auto named = [&mail](const QList<email::Attachment>& files) {
+        for (const email::Attachment& a : files)
+            mail.attachedFiles << a.fileName;
+        return true;
+    };
     // Called once the mail has stored the document: the e-invoice and the
     // pages are made from it as it now stands, so nothing is left to store.
     const auto attach = [&](const documents::Head& stored, const QList<documents::Line>& lines,
@@ -126,7 +131,7 @@ Mail saveMail(const Database& db, qint64 documentId, const PrintEnvironment& env
                 files->append({documentFileName(stored, ".pdf"), "application/pdf", z.pdf});
                 if (z.profile == einvoice::Profile::XRechnung)
                     files->append({documentFileName(stored, ".xml"), "application/xml", z.xml});
-                return true;
+                return named(*files);
             }
             if (p.result.status != einvoice::ExportResult::Status::Incomplete) {
                 *error = p.result.message;
@@ -137,28 +142,15 @@ Mail saveMail(const Database& db, qint64 documentId, const PrintEnvironment& env
                 + p.result.missing.join(QStringLiteral("\n• "));
         }
         const std::vector<PageModel> pages = preparedInvoicePages(stored, lines, customer, settings, env, error);
-        if (pages.empty())
-            return false;
         QByteArray pdf;
         QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        if (!renderToPdf(pages, &buffer, MarginValues{}, error))
+        if (pages.empty() || !buffer.open(QIODevice::WriteOnly) || !renderToPdf(pages, &buffer, MarginValues{}, error))
             return false;
         files->append({documentFileName(stored, ".pdf"), "application/pdf", pdf});
-        return true;
+        return named(*files);
     };
-    // The attachments are named once they are made; a mail that fails says
-    // none.
-    mail.result = email::exportDocument(db, documentId, denv, path,
-                                        [&](const documents::Head& stored, const QList<documents::Line>& lines,
-                                            const documents::Customer& customer, const CompanySettings& settings,
-                                            QList<email::Attachment>* files, QString* error) {
-                                            if (!attach(stored, lines, customer, settings, files, error))
-                                                return false;
-                                            for (const email::Attachment& a : *files)
-                                                mail.attachedFiles << a.fileName;
-                                            return true;
-                                        });
+    mail.result = email::exportDocument(db, documentId, denv, path, attach);
+    // A mail that was not written carries nothing and lacks nothing.
     if (mail.result.status != email::ExportResult::Status::Written) {
         mail.notice.clear();
         mail.attachedFiles.clear();

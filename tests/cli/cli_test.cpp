@@ -285,7 +285,7 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
     const auto add = [&](const QStringList& head, std::initializer_list<const char*> tail, int code = 0) {
         rows.push_back({head + args(tail), code, ""});
     };
-    for (const char* command : {"init", "info", "eml", "overview", "customers-txt", "customers-csv", "pdf", "print",
+    for (const char* command : {"init", "info", "eml", "zugferd", "overview", "customers-txt", "customers-csv", "pdf", "print",
                                 "backup", "restore", "generate", "plz-import"})
         rows.push_back({{s(command)}, 1, "Aufruf: quittora-cli"});
     for (const char* number : {"'", "1e999", "99999999999999999999", "", "-1"})
@@ -309,6 +309,7 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
     // Database files that are missing, a folder, foreign or empty.
     for (const QString& file : {missing, folder, foreign, empty}) {
         for (QStringList a : {QStringList{s("info")}, {s("eml"), s("--document"), id, s("--out"), out},
+                              {s("zugferd"), s("--document"), id, s("--out"), out},
                               {s("overview"), s("--month"), s("März"), s("--year"), s("2024"), s("--out"), out},
                               {s("customers-txt"), out}, {s("customers-csv"), out}, {s("pdf"), s("--document"), id, s("--out"), out},
                               {s("backup"), path("sicherung.qtb")}, {s("restore"), other}}) {
@@ -322,6 +323,7 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
         const char* why = target == d || target == other ? "ist eine Datenbank und wird nicht überschrieben" : "";
         rows.push_back({{s("pdf"), d, s("--document"), id, s("--out"), target}, 0, why});
         rows.push_back({{s("eml"), d, s("--document"), id, s("--out"), target}, 0, why});
+        rows.push_back({{s("zugferd"), d, s("--document"), id, s("--out"), target}, 0, ""});
         rows.push_back({{s("customers-txt"), d, target}, 0, ""});
         rows.push_back({{s("customers-csv"), d, target}, 0, target.contains(s("fehlt/")) ? "konnte nicht geschrieben werden" : ""});
         rows.push_back({{s("overview"), d, s("--month"), s("März"), s("--year"), s("2024"), s("--out"), target}, 0, ""});
