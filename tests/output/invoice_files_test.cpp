@@ -2,7 +2,11 @@
 // carries it, made by quittora-cli as a user's script would, and read back
 // with other programs than ours (qpdf, poppler, Python's mail parser, the
 // official e-invoice rules).
+#include "export/EInvoiceMatrix.h"
 #include "export/ZugferdEmbedding.h"
+#include "output/InvoiceFiles.h"
+#include "print/DocumentPrint.h"
+#include "print/PageRenderer.h"
 #include "support/CliRunner.h"
 #include "support/TempDatabase.h"
 
@@ -109,6 +113,57 @@ protected:
 
 QString validator() { return s(QUITTORA_EINVOICE_VALIDATOR); }
 
+// The marks of a ZUGFeRD PDF of that profile, read by qpdf and poppler; the
+// embedded XML.
+QByteArray expectZugferd(const QString& pdf, einvoice::Profile profile)
+{
+    const QString name = einvoice::embeddedFileName(profile);
+    const PdfObjects o(pdf);
+    const QJsonObject catalog = o.catalog();
+    const QJsonObject spec = o.dict(catalog[s("/AF")].toArray().at(0));
+    const QJsonObject stream = o.dict(spec[s("/EF")].toObject()[s("/F")]);
+    const QByteArray xml = tool(s("qpdf"), {s("--show-attachment=") + name, pdf});
+    EXPECT_EQ(spec[s("/AFRelationship")].toString() + spec[s("/F")].toString() + spec[s("/UF")].toString(),
+              s("/Alternativeu:") + name + s("u:") + name);
+    EXPECT_EQ(stream[s("/Subtype")].toString(), s("/text/xml"));
+    EXPECT_EQ(stream[s("/Params")].toObject()[s("/Size")].toInt(), xml.size());
+    EXPECT_EQ(o.dict(o.dict(catalog[s("/Names")])[s("/EmbeddedFiles")])[s("/Names")].toArray().at(0).toString(),
+              s("u:") + name);
+    const QJsonObject intent = o.dict(catalog[s("/OutputIntents")].toArray().at(0));
+    EXPECT_TRUE(intent[s("/S")].toString() == s("/GTS_PDFA1") && intent.contains(s("/DestOutputProfile")));
+
+    const QString meta = QString::fromUtf8(tool(s("pdfinfo"), {s("-meta"), pdf}));
+    const QString level = einvoice::conformanceLevel(profile);
+    for (const QString& mark : {s("<pdfaid:part>3</pdfaid:part>"), s("<pdfaid:conformance>B</pdfaid:conformance>"),
+                                s("<fx:DocumentType>INVOICE</fx:DocumentType>"), s("<fx:Version>1.0</fx:Version>"),
+                                s("<fx:DocumentFileName>") + name + s("</fx:DocumentFileName>"),
+                                s("<fx:ConformanceLevel>") + level + s("</fx:ConformanceLevel>"),
+                                s("<pdfaSchema:prefix>fx</pdfaSchema:prefix>")})
+        EXPECT_TRUE(meta.contains(mark)) << mark.toStdString();
+    const QString info = QString::fromUtf8(tool(s("pdfinfo"), {pdf}));
+    EXPECT_TRUE(info.contains(QRegularExpression(s("Title: +Rechnung \\d+\n")))) << info.toStdString();
+    EXPECT_EQ(QString::fromUtf8(tool(s("pdfdetach"), {s("-list"), pdf})), s("1 embedded files\n1: ") + name + s("\n"));
+    const QStringList fonts = QString::fromUtf8(tool(s("pdffonts"), {pdf})).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_FALSE(fonts.isEmpty());
+    for (const QString& font : fonts) {
+        const QStringList columns = font.split(u' ', Qt::SkipEmptyParts); // ... emb sub uni object generation
+        EXPECT_EQ(columns.value(columns.size() - 5), s("yes")) << font.toStdString();
+    }
+
+    return xml;
+}
+
+// The official rules over the files: --facturx for the EN 16931 profile,
+// --xrechnung for XRechnung.
+void expectValid(const QString& rules, const QStringList& files)
+{
+    int code = -1;
+    const QString output = QString::fromUtf8(tool(validator(), QStringList{rules} + files, &code));
+    std::cout << output.toStdString();
+    EXPECT_EQ(code, 0) << output.toStdString();
+    EXPECT_EQ(output.count(s("RESULT\tPASS")), files.size()) << output.toStdString();
+}
+
 } // namespace
 
 // Every profile the program writes, a cancellation among them: PDF/A-3b by
@@ -135,42 +190,9 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
             ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
             cases.push_back({made.out.trimmed().toLongLong(), einvoice::Profile::En16931});
         }
-        const QString name = einvoice::embeddedFileName(profile);
-        const QString where = QStringLiteral("document %1, %2").arg(id).arg(name);
-        SCOPED_TRACE(where.toStdString());
+        SCOPED_TRACE(QStringLiteral("document %1").arg(id).toStdString());
 
-        const PdfObjects o(pdf);
-        const QJsonObject catalog = o.catalog();
-        const QJsonObject spec = o.dict(catalog[s("/AF")].toArray().at(0));
-        const QJsonObject stream = o.dict(spec[s("/EF")].toObject()[s("/F")]);
-        const QByteArray xml = tool(s("qpdf"), {s("--show-attachment=") + name, pdf});
-        EXPECT_EQ(spec[s("/AFRelationship")].toString() + spec[s("/F")].toString() + spec[s("/UF")].toString(),
-                  s("/Alternativeu:") + name + s("u:") + name);
-        EXPECT_EQ(stream[s("/Subtype")].toString(), s("/text/xml"));
-        EXPECT_EQ(stream[s("/Params")].toObject()[s("/Size")].toInt(), xml.size());
-        EXPECT_EQ(o.dict(o.dict(catalog[s("/Names")])[s("/EmbeddedFiles")])[s("/Names")].toArray().at(0).toString(),
-                  s("u:") + name);
-        const QJsonObject intent = o.dict(catalog[s("/OutputIntents")].toArray().at(0));
-        EXPECT_TRUE(intent[s("/S")].toString() == s("/GTS_PDFA1") && intent.contains(s("/DestOutputProfile")));
-
-        const QString meta = QString::fromUtf8(tool(s("pdfinfo"), {s("-meta"), pdf}));
-        const QString level = einvoice::conformanceLevel(profile);
-        for (const QString& mark : {s("<pdfaid:part>3</pdfaid:part>"), s("<pdfaid:conformance>B</pdfaid:conformance>"),
-                                    s("<fx:DocumentType>INVOICE</fx:DocumentType>"), s("<fx:Version>1.0</fx:Version>"),
-                                    s("<fx:DocumentFileName>") + name + s("</fx:DocumentFileName>"),
-                                    s("<fx:ConformanceLevel>") + level + s("</fx:ConformanceLevel>"),
-                                    s("<pdfaSchema:prefix>fx</pdfaSchema:prefix>")})
-            EXPECT_TRUE(meta.contains(mark)) << mark.toStdString();
-        const QString info = QString::fromUtf8(tool(s("pdfinfo"), {pdf}));
-        EXPECT_TRUE(info.contains(QRegularExpression(s("Title: +Rechnung \\d+\n")))) << info.toStdString();
-        EXPECT_EQ(QString::fromUtf8(tool(s("pdfdetach"), {s("-list"), pdf})), s("1 embedded files\n1: ") + name + s("\n"));
-        const QStringList fonts = QString::fromUtf8(tool(s("pdffonts"), {pdf})).split(u'\n', Qt::SkipEmptyParts).mid(2);
-        EXPECT_FALSE(fonts.isEmpty());
-        for (const QString& font : fonts) {
-            const QStringList columns = font.split(u' ', Qt::SkipEmptyParts); // ... emb sub uni object generation
-            EXPECT_EQ(columns.value(columns.size() - 5), s("yes")) << font.toStdString();
-        }
-
+        const QByteArray xml = expectZugferd(pdf, profile);
         // The page is the plain print's, word for word.
         const QString plain = file(QStringLiteral("p%1.pdf").arg(i));
         ASSERT_EQ(cli({s("pdf"), db.path(), s("--document"), QString::number(id), s("--out"), plain}).exitCode, 0);
@@ -187,7 +209,7 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
                   i == 2 ? QByteArray() : i == 0 ? QByteArray("EUR317.59Rechnung 1000") : QByteArray("EUR190.40Rechnung 1001"))
             << code.constData();
 
-        const QString extracted = file(QStringLiteral("x%1-").arg(i) + name);
+        const QString extracted = file(QStringLiteral("x%1-").arg(i) + einvoice::embeddedFileName(profile));
         QFile out(extracted);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size() && out.flush());
         (profile == einvoice::Profile::XRechnung ? xrechnung : facturx) << extracted;
@@ -195,13 +217,44 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
     ASSERT_EQ(facturx.size() + xrechnung.size(), 3);
     EXPECT_TRUE(QFile::exists(file(s("x2-factur-x.xml"))));
     EXPECT_TRUE(test::fileBytes(file(s("x2-factur-x.xml"))).contains("<ram:DuePayableAmount>-317.59</ram:DuePayableAmount>"));
-    for (const auto& [rules, files] : {std::pair{s("--facturx"), facturx}, std::pair{s("--xrechnung"), xrechnung}}) {
-        int code = -1;
-        const QString output = QString::fromUtf8(tool(validator(), QStringList{rules} + files, &code));
-        std::cout << output.toStdString();
-        EXPECT_EQ(code, 0) << output.toStdString();
-        EXPECT_EQ(output.count(s("RESULT\tPASS")), files.size()) << output.toStdString();
+    expectValid(s("--facturx"), facturx);
+    expectValid(s("--xrechnung"), xrechnung);
+}
+
+// Every invoice of the e-invoice matrix as ZUGFeRD PDF: the same marks, the
+// page as the plain print draws it, the XML through the Factur-X rules.
+TEST(ZugferdMatrix, EveryKindOfInvoiceBecomesAValidZugferdPdf)
+{
+    ASSERT_TRUE(QFileInfo(validator()).isExecutable()) << "run scripts/setup.sh";
+    QTemporaryDir dir;
+    QStringList files;
+    for (const auto& [name, source] : test::einvoicematrix::invoiceMatrix()) {
+        SCOPED_TRACE(name);
+        einvoice::Prepared p;
+        std::tie(p.ready, p.profile, p.settings, p.prep.head, p.source) =
+            std::tuple(true, einvoice::Profile::En16931, source.company, source.head, source);
+        p.built = einvoice::build(source, p.profile);
+        ASSERT_TRUE(p.built.ok()) << p.built.missing.join(s("; ")).toStdString();
+        PrintEnvironment env;
+        env.basis = source.basis;
+        invoicefiles::Zugferd z;
+        QString error;
+        ASSERT_TRUE(invoicefiles::makeZugferd(p, env, QDateTime(QDate(2026, 12, 4), QTime(9, 30), Qt::UTC), &z, &error))
+            << error.toStdString();
+        const QString pdf = dir.filePath(s(name) + s(".pdf")), plain = dir.filePath(s(name) + s("-plain.pdf"));
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(z.pdf) == z.pdf.size() && f.flush());
+        f.close();
+        EXPECT_EQ(expectZugferd(pdf, p.profile), z.xml);
+        const std::vector<PageModel> pages =
+            preparedInvoicePages(source.head, source.lines, p.customer, source.company, env, &error);
+        ASSERT_TRUE(renderToPdf(pages, plain, MarginValues{}, &error)) << error.toStdString();
+        EXPECT_EQ(tool(s("pdftotext"), {s("-layout"), pdf, s("-")}), tool(s("pdftotext"), {s("-layout"), plain, s("-")}));
+        files << dir.filePath(s(name) + s(".xml"));
+        QFile x(files.last());
+        ASSERT_TRUE(x.open(QIODevice::WriteOnly) && x.write(z.xml) == z.xml.size() && x.flush());
     }
+    expectValid(s("--facturx"), files);
 }
 
 // What cannot be issued says why, exits as xrechnung does, and leaves the
