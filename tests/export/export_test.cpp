@@ -221,6 +221,9 @@ TEST(EmailMessage, AttachmentsLeaveTheHtmlPartAsItIsAndArriveWholeUnderTheirName
     const QByteArray htmlPart = plain.mid(plain.indexOf("------=_NextPart_000_0009"));
     EXPECT_TRUE(mixed.contains(htmlPart) && mixed.contains("\r\nX-Unsent: 1\r\n")
                 && mixed.startsWith("To: <anna@example.de>\r\nSubject: Ihre Rechnung\r\n"));
+    // Mail programs other than Python's need the character set the name is in.
+    EXPECT_TRUE(mixed.contains("\tfilename*=UTF-8''Rechnung%20M%C3%BCller%20&%20S%C3%B6hne%2077.pdf\r\n")
+                && mixed.contains("\tfilename=\"Rechnung 77.xml\"\r\n")) << mixed.left(3000).constData();
     for (const QByteArray& line : mixed.split('\n'))
         EXPECT_LE(line.size(), 78) << line.constData();
     if (QStandardPaths::findExecutable(s("python3")).isEmpty())
