@@ -115,8 +115,9 @@ TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIs
             EXPECT_LE(said, 1) << "said more than once";
             // A question offering "Ja" comes first: answered so once more.
             const bool asked = t.prompts.count() > shownBefore && (t.prompts.shown().at(shownBefore).buttons & Prompts::Yes);
-            if (yes)
+            if (yes) {
                 EXPECT_EQ(t.prompts.pendingAnswers(), 0);
+            }
             if (!asked)
                 break;
         }
