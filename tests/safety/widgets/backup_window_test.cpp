@@ -1,8 +1,8 @@
 #include "safety/widgets/BackupWindow.h"
 
 #include "support/QtPrinters.h"
-#include "support/TestContext.h"
 #include "support/TestDatabaseFile.h"
+#include "support/ToolsDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -51,13 +51,8 @@ protected:
         ops.status = child<QLabel>("Label2");
         window->show();
     }
-    template <typename T = QWidget>
-    T* child(const char* name) const
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+    template <typename T>
+    T* child(const char* name) const { return test::child<T>(*window, name); }
     QLineEdit* box() const { return child<QLineEdit>("Text1"); }
     void click(const char* name) { child<QPushButton>(name)->click(); }
     QString status() const { return child<QLabel>("Label2")->text(); }
