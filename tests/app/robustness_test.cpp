@@ -6,25 +6,25 @@
 // German.
 
 #include "app/Application.h"
-#include "safety/widgets/BackupWindow.h"
 #include "support/GermanText.h"
 #include "support/MainWindowFixture.h"
+#include "support/WindowSweep.h"
 #include "tools/UpdateCheck.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTableView>
 
-#include <functional>
 #include <random>
 
 using namespace quittora;
 using test::u;
+using Act = test::UserAct;
+using test::Buttons;
+using test::Fields;
+using test::MenuItems;
 
 namespace {
 
@@ -84,13 +84,6 @@ int mayChange(const QString& control)
     return 0;
 }
 
-// What a user can do in one step: what (for the trace), the control's name and the deed.
-struct Act {
-    QString what, control;
-    std::function<void()> run;
-};
-enum Kinds { Buttons = 1, MenuItems = 2, Fields = 4 };
-
 void typeInto(QLineEdit* e, const QString& text)
 {
     e->setFocus();
@@ -121,20 +114,6 @@ protected:
         window->output().setPrinters(std::move(fake));
         // The print dialog is cancelled: nothing reaches even the recording printer.
         window->output().setPrintDialog([](ProgramState&) { return false; });
-        // Whatever modal window or popup opens is closed as Escape would; the
-        // backup window goes back to the program (closing it would end it).
-        closer.setInterval(15);
-        QObject::connect(&closer, &QTimer::timeout, &closer, [] {
-            QWidget* w = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
-                                                           : QApplication::activeModalWidget();
-            if (auto* backup = qobject_cast<BackupWindow*>(w))
-                backup->backToMain();
-            else if (auto* dialog = qobject_cast<QDialog*>(w))
-                dialog->reject();
-            else if (w)
-                w->close();
-        });
-        closer.start();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         settle();
         if (GetParam() == Start::LastDocumentDeleted) {
@@ -191,51 +170,18 @@ protected:
         EXPECT_TRUE(window->isVisible() && !QApplication::activeModalWidget()) << "the main window went away or a window stayed open";
     }
 
-    // What the user can do now: press a named button that shows and is
-    // enabled, choose a menu item (but "Beenden"), type text into a field and
-    // press the arrows, Enter and Escape in it (an editable combo box lends
-    // its name).
+    // What the user can do now; typing puts text into a field and presses
+    // the arrows, Enter and Escape in it.
     QList<Act> acts(int kinds, const QString& text = QString()) const
     {
-        QList<Act> result;
-        if (kinds & Buttons)
-            for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
-                if (!b->objectName().isEmpty() && b->isVisible() && b->isEnabled())
-                    result.push_back({u("button"), b->objectName(), [p = QPointer(b)] {
-                                          if (p && p->isVisible() && p->isEnabled())
-                                              p->click();
-                                      }});
-        std::function<void(QMenu*)> walk = [&](QMenu* menu) {
-            for (QAction* a : menu->actions()) {
-                if (a->menu())
-                    walk(a->menu());
-                else if (!a->isSeparator() && a->isEnabled() && !a->objectName().isEmpty()
-                         && a->objectName() != u("mnuBeenden"))
-                    result.push_back({u("menu"), a->objectName(), [p = QPointer(a)] {
-                                          if (p && p->isEnabled())
-                                              p->trigger();
-                                      }});
+        return test::userActs(*window, kinds, u("typing \"") + text.left(12) + u("\" into"), [text](QLineEdit* e) {
+            const QPointer<QLineEdit> p(e);
+            for (int key : {0, int(Qt::Key_Up), int(Qt::Key_Down), int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+                if (!p || !p->isVisible() || !p->isEnabled())
+                    return;
+                key ? QTest::keyClick(p, Qt::Key(key)) : typeInto(p, text);
             }
-        };
-        if (kinds & MenuItems)
-            for (QAction* a : window->menuBar()->actions())
-                if (a->menu() && a->isEnabled())
-                    walk(a->menu());
-        if (kinds & Fields)
-            for (QLineEdit* e : window->findChildren<QLineEdit*>()) {
-                auto* combo = qobject_cast<QComboBox*>(e->parentWidget());
-                const QString name = combo ? combo->objectName() : e->objectName();
-                if (e->isVisible() && e->isEnabled() && !e->isReadOnly() && !name.isEmpty() && !name.startsWith(u("qt_")))
-                    result.push_back({u("typing \"") + text.left(12) + u("\" into"), name, [p = QPointer(e), text] {
-                                          for (int key : {0, int(Qt::Key_Up), int(Qt::Key_Down), int(Qt::Key_Return),
-                                                          int(Qt::Key_Escape)}) {
-                                              if (!p || !p->isVisible() || !p->isEnabled())
-                                                  return;
-                                              key ? QTest::keyClick(p, Qt::Key(key)) : typeInto(p, text);
-                                          }
-                                      }});
-            }
-        return result;
+        });
     }
     // Every button of every tab (a press may show or enable further ones),
     // then every menu item.
@@ -262,7 +208,7 @@ protected:
     AnsweringPrompts prompts;
     AppContext ctx{prompts, t.settings, t.clock, t.shell, t.folders, t.locale, t.clipboard, t.state};
     Application app{ctx};
-    QTimer closer;
+    test::ModalCloser closer;
     RechnungWindow* window = nullptr;
     quittora::testing::FakePrinters* printers = nullptr;
     int steps = 0;

@@ -11,6 +11,7 @@
 #include "data/SqlFunctions.h"
 #include "support/DataRuleTable.h"
 #include "support/TempDatabase.h"
+#include "support/TestDatabaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +43,7 @@ QString makeTemplate(const QString& path)
     return path;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush());
-}
+void writeFile(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(testfiles::writeBytes(path, bytes)) << path.toStdString(); }
 
 // Runs SQL on a file through a connection of its own, outside Quittora; the first value.
 int runOn(const QString& path, const char* sql)

@@ -4,14 +4,6 @@
 
 #include "support/MainWindowFixture.h"
 #include "support/ModalHelper.h"
-#include "support/SampleDocuments.h"
-#include "support/TestContext.h"
-#include "data/Recordset.h"
-#include "workspace/DataSources.h"
-#include "workspace/widgets/OutputController.h"
-#include "workspace/widgets/RechnungWindow.h"
-
-#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -152,11 +144,10 @@ QString missingWords(const QStringList& pdfs, const QStringList& words, const QS
     return missing;
 }
 
-const RechnungWindow::ScreenMetrics kScreen{QSize(1024, 768), QRect(0, 0, 1024, 768)};
-
-class CupsPrint : public ::testing::Test {
+class CupsPrint : public test::MainWindowTest {
 protected:
-    void SetUp() override
+    CupsPrint() { recordingPrinter = false; }
+    void beforeOpen() override
     {
         if (::geteuid() != 0)
             GTEST_SKIP() << "cupsd und der cups-pdf-Drucker brauchen root-Rechte; dieser Test läuft nicht als root.";
@@ -169,33 +160,14 @@ protected:
             ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
         }
         ASSERT_TRUE(run(u("/usr/sbin/lpadmin"), {u("-d"), u("Buero")}).first);
-
-        ASSERT_TRUE(db.isValid()) << db.error().toStdString();
         invoice = db.addDocument(QString(), u("05.03.2024"), u("Rechnung"), false,
                                  {{u("a1"), u("Herrn")}, {u("a2"), u("Hans Müller")}, {u("a5"), u("12345 Musterstadt")},
                                   {u("b1"), QString::number(sample.mueller)}});
         db.addLine(invoice, u("2"), u("Roggenbrot"), u("3,50"), u("7,00"), u("7"));
-        window = std::make_unique<RechnungWindow>(t.ctx, db.db());
-        // The desktop's print dialog, confirmed as shown (for the printer in use).
-        window->output().setPrintDialog([this](ProgramState&) {
-            ++dialogs;
-            return true;
-        });
-        ASSERT_TRUE(window->prepare(kScreen));
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->rebind();
-        settle();
     }
-    void settle() { ASSERT_TRUE(test::settleWindow(*window)); }
 
     PrivateCups cups;
-    test::TempDatabase db;
-    test::SampleDocuments sample{db};
-    TestContext t;
     qint64 invoice = 0;
-    int dialogs = 0;
-    std::unique_ptr<RechnungWindow> window;
 };
 
 } // namespace
@@ -225,8 +197,7 @@ TEST_F(CupsPrint, TheChosenCupsQueuePrintsInvoiceAndDeliveryNoteInTwoCopies)
 
     // Another printer in use before the print: the choice picks the queue.
     t.state.currentPrinter = u("Buero");
-    ASSERT_TRUE(window->sources().documents().moveToId(invoice));
-    settle();
+    goTo(invoice);
     QTest::mouseClick(window->findChild<QToolButton*>(u("Command8")), Qt::LeftButton);
     EXPECT_EQ(dialogs, 1);
     ASSERT_TRUE(cups.waitForPdfs(u("Quittora_PDF"), 2)) << cups.log().toStdString();

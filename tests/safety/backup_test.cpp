@@ -38,12 +38,14 @@ namespace {
 QString s(const char* text) { return QString::fromUtf8(text); }
 
 // Title, text, icon and buttons of a prompt in one line.
-QString said(const QString& title, const QString& text, Prompts::Icon icon, int buttons)
+QString said(const char* title, const char* text, Prompts::Icon icon, int buttons)
 {
-    return title + s("|") + text + s("|%1|%2").arg(int(icon)).arg(buttons);
+    return s(title) + s("|") + s(text) + s("|%1|%2").arg(int(icon)).arg(buttons);
 }
-QString said(const FakePrompts::Shown& p) { return said(p.title, p.text, p.icon, p.buttons); }
-QString said(const char* title, const char* text, Prompts::Icon icon, int buttons) { return said(s(title), s(text), icon, buttons); }
+QString said(const FakePrompts::Shown& p)
+{
+    return p.title + s("|") + p.text + s("|%1|%2").arg(int(p.icon)).arg(p.buttons);
+}
 const char* const kDiskFull = "Diskette voll - wechseln oder abbrechen";
 
 // File operations that can pretend the medium is full or a rename fails.

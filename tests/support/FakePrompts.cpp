@@ -6,10 +6,11 @@ namespace quittora {
 
 namespace {
 
-template<typename T>
-std::optional<T> takeFront(std::deque<std::optional<T>>& queue, bool* scripted)
+// The next scripted answer of a dialog, recorded with what it showed.
+template <typename T>
+std::optional<T> answered(std::deque<std::optional<T>>& queue, FakePrompts::Shown& shown)
 {
-    *scripted = !queue.empty();
+    shown.scripted = !queue.empty();
     if (queue.empty())
         return std::nullopt;
     const std::optional<T> answer = queue.front();
@@ -28,12 +29,7 @@ void FakePrompts::record(Shown shown)
 
 Prompts::Button FakePrompts::message(const QString& title, const QString& text, Icon icon, int buttons)
 {
-    Shown s;
-    s.kind = Kind::Message;
-    s.title = title;
-    s.text = text;
-    s.icon = icon;
-    s.buttons = buttons == 0 ? int(Ok) : buttons;
+    Shown s{Kind::Message, title, text, icon, buttons == 0 ? int(Ok) : buttons, {}, {}, {}, false};
     s.scripted = !m_messages.empty();
     Button answer = Prompts::closeAnswer(s.buttons);
     if (s.scripted) {
@@ -50,46 +46,32 @@ Prompts::Button FakePrompts::message(const QString& title, const QString& text, 
 
 std::optional<QString> FakePrompts::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
-    Shown s;
-    s.kind = Kind::Input;
-    s.title = title;
-    s.text = prompt;
-    s.defaultText = defaultText;
-    auto answer = takeFront(m_inputs, &s.scripted);
+    Shown s{Kind::Input, title, prompt, Icon::None, 0, defaultText, {}, {}, false};
+    const auto answer = answered(m_inputs, s);
     record(s);
     return answer;
 }
 
 std::optional<QString> FakePrompts::openFile(const QString& title, const QString& startPath, const QString& filter)
 {
-    Shown s;
-    s.kind = Kind::OpenFile;
-    s.title = title;
-    s.defaultText = startPath;
-    s.filter = filter;
-    auto answer = takeFront(m_openFiles, &s.scripted);
+    Shown s{Kind::OpenFile, title, {}, Icon::None, 0, startPath, filter, {}, false};
+    const auto answer = answered(m_openFiles, s);
     record(s);
     return answer;
 }
 
 std::optional<QString> FakePrompts::saveFile(const QString& title, const QString& startPath, const QString& filter)
 {
-    Shown s;
-    s.kind = Kind::SaveFile;
-    s.title = title;
-    s.defaultText = startPath;
-    s.filter = filter;
-    auto answer = takeFront(m_saveFiles, &s.scripted);
+    Shown s{Kind::SaveFile, title, {}, Icon::None, 0, startPath, filter, {}, false};
+    const auto answer = answered(m_saveFiles, s);
     record(s);
     return answer;
 }
 
 std::optional<QColor> FakePrompts::chooseColor(const QColor& initial)
 {
-    Shown s;
-    s.kind = Kind::Colour;
-    s.initialColour = initial;
-    auto answer = takeFront(m_colours, &s.scripted);
+    Shown s{Kind::Colour, {}, {}, Icon::None, 0, {}, {}, initial, false};
+    const auto answer = answered(m_colours, s);
     record(s);
     return answer;
 }
@@ -107,10 +89,8 @@ QList<FakePrompts::Shown> FakePrompts::shown(Kind kind) const
 QStringList FakePrompts::messageTexts() const
 {
     QStringList out;
-    for (const Shown& s : m_shown) {
-        if (s.kind == Kind::Message)
-            out.push_back(s.text);
-    }
+    for (const Shown& s : shown(Kind::Message))
+        out.push_back(s.text);
     return out;
 }
 

@@ -74,13 +74,15 @@ protected:
     {
         ASSERT_TRUE(db.isValid()) << db.error().toStdString();
         beforeOpen();
-        auto fake = std::make_unique<quittora::testing::FakePrinters>();
-        fake->installed = {QStringLiteral("Laser")};
-        fake->defaultPrinter = QStringLiteral("Laser");
-        fake->offsets.insert(QStringLiteral("Laser"), MarginValues{4.0f, 3.0f});
-        printers = fake.get();
         window = std::make_unique<RechnungWindow>(t.ctx, db.db());
-        window->output().setPrinters(std::move(fake));
+        if (recordingPrinter) {
+            auto fake = std::make_unique<quittora::testing::FakePrinters>();
+            fake->installed = {QStringLiteral("Laser")};
+            fake->defaultPrinter = QStringLiteral("Laser");
+            fake->offsets.insert(QStringLiteral("Laser"), MarginValues{4.0f, 3.0f});
+            printers = fake.get();
+            window->output().setPrinters(std::move(fake));
+        }
         window->output().setPrintDialog([this](ProgramState&) {
             ++dialogs;
             return printDialogAnswer;
@@ -198,6 +200,7 @@ protected:
     quittora::testing::FakePrinters* printers = nullptr;
     int dialogs = 0;
     bool printDialogAnswer = true;
+    bool recordingPrinter = true; // false: the system's printers, set before SetUp
     QTemporaryDir dir; // the customer exchange file
     std::unique_ptr<RechnungWindow> window;
 };

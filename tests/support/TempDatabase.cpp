@@ -9,6 +9,20 @@
 
 namespace quittora::test {
 
+namespace {
+
+// Prepares a statement, binds the values and runs it; false on any error.
+bool run(QSqlQuery& q, const QString& sql, const QVariantList& params = {})
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& p : params)
+        q.addBindValue(p);
+    return q.exec();
+}
+
+} // namespace
+
 TempDatabase::TempDatabase(QChar decimalSeparator)
 {
     if (!m_dir.isValid()) {
@@ -35,24 +49,12 @@ TempDatabase::~TempDatabase()
 
 qint64 TempDatabase::insert(const QString& table, const QVariantMap& fields)
 {
-    QStringList names;
-    QStringList marks;
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
-        names << it.key();
-        marks << QStringLiteral("?");
-    }
+    const QString sql = fields.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                               .arg(table, fields.keys().join(QStringLiteral(", ")),
+                                                    QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     QSqlQuery q(connection());
-    const QString sql = names.isEmpty()
-        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant& v : fields)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok) {
+    if (!run(q, sql, fields.values())) {
         ADD_FAILURE() << "insert into " << table.toStdString() << ": " << q.lastError().text().toStdString();
         return -1;
     }
@@ -107,29 +109,22 @@ qint64 TempDatabase::addLine(qint64 documentId, const QString& quantity, const Q
 QVariant TempDatabase::field(const QString& table, qint64 id, const QString& fieldName) const
 {
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(fieldName, table));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next())
-        return {};
-    return q.value(0);
+    const bool found = run(q, QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(fieldName, table), {id}) && q.next();
+    return found ? q.value(0) : QVariant();
 }
 
 QVariant TempDatabase::setting(const QString& fieldName) const
 {
     QSqlQuery q(connection());
-    if (!q.exec(QStringLiteral("SELECT %1 FROM Einstellungen ORDER BY ID LIMIT 1").arg(fieldName)) || !q.next())
-        return {};
-    return q.value(0);
+    const bool found = run(q, QStringLiteral("SELECT %1 FROM Einstellungen ORDER BY ID LIMIT 1").arg(fieldName)) && q.next();
+    return found ? q.value(0) : QVariant();
 }
 
 qint64 TempDatabase::count(const QString& table, const QString& where, const QVariantList& params) const
 {
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(table)
-              + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
-    for (const QVariant& p : params)
-        q.addBindValue(p);
-    if (!q.exec() || !q.next()) {
+    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table) + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+    if (!run(q, sql, params) || !q.next()) {
         ADD_FAILURE() << "count " << table.toStdString() << ": " << q.lastError().text().toStdString();
         return -1;
     }
@@ -139,12 +134,7 @@ qint64 TempDatabase::count(const QString& table, const QString& where, const QVa
 bool TempDatabase::exec(const QString& sql, const QVariantList& params)
 {
     QSqlQuery q(connection());
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant& p : params)
-            q.addBindValue(p);
-        ok = q.exec();
-    }
+    const bool ok = run(q, sql, params);
     if (!ok)
         ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
     return ok;

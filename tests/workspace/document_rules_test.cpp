@@ -10,14 +10,12 @@
 #include "workspace/DocumentLines.h"
 #include "workspace/GridColumns.h"
 #include "documents/InvoiceNumber.h"
-#include "workspace/LetterheadPreview.h"
 #include "workspace/MainWindowRules.h"
 #include "documents/Totals.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QHash>
 #include <QTemporaryDir>
 
 using namespace quittora;
@@ -246,14 +244,6 @@ namespace {
 
 using namespace quittora::mainwindow;
 
-QHash<QString, QString> previewOf(const CompanySettings& s)
-{
-    QHash<QString, QString> h;
-    for (const auto& [label, text] : letterheadPreviewTexts(s))
-        h.insert(label, text);
-    return h;
-}
-
 TEST(MainWindowRules, ScreenWindowPlacementAndStoredChoices)
 {
     EXPECT_TRUE(screenWideEnough(800) && !screenWideEnough(799));
@@ -283,23 +273,6 @@ TEST(MainWindowRules, ScreenWindowPlacementAndStoredChoices)
     s.setValue(QStringLiteral("MWSt"), QStringLiteral("19"));
     s.setValue(QStringLiteral("frei9"), QStringLiteral("7"));
     EXPECT_EQ(vatChoices(s), (QStringList{QStringLiteral("19"), QStringLiteral("7"), QStringLiteral("0")}));
-}
-
-TEST(LetterheadPreview, TextsComeFromTheSettings)
-{
-    CompanySettings s;
-    for (const char* pair : {"Titel=Bäckerei Korn", "frei4=Meisterbetrieb", "frei2=Mühlweg 3", "frei3=12345 Feld",
-                             "Tel=0123 456", "Fax=", "Einst26=Bank:", "Bank=Sparkasse", "Memo1=oben 1", "Memo3=unten"})
-        s.setValue(QString::fromUtf8(pair).section(QLatin1Char('='), 0, 0), QString::fromUtf8(pair).section(QLatin1Char('='), 1));
-    // No fax number, no caption; a blank between caption and value.
-    const char* expected[] = {"Label13=Bäckerei Korn", "Label15=Meisterbetrieb", "Label22=Telefon  0123 456", "Label26=",
-                              "Label16=Bank: Sparkasse", "Label18=Bäckerei Korn * Mühlweg 3 * 12345 Feld",
-                              "Label34=oben 1", "Label36=unten"};
-    const auto t = previewOf(s);
-    for (const char* e : expected)
-        EXPECT_EQ(t.value(QString::fromUtf8(e).section(QLatin1Char('='), 0, 0)), QString::fromUtf8(e).section(QLatin1Char('='), 1)) << e;
-    s.setValue(QStringLiteral("Bank"), QString());
-    EXPECT_EQ(previewOf(s).value(QStringLiteral("Label16")), QStringLiteral("Bank:"));
 }
 
 TEST(GridColumns, SpreadWithDBGrid1AndAmountsTakeRoomFromTheWidestTextColumn)

@@ -6,27 +6,24 @@
 #include "print/FakePrinters.h"
 #include "print/PdfWords.h"
 #include "print/PrintCursor.h"
-#include "print/PrintFonts.h"
 #include "print/PrinterSetup.h"
 #include "print/widgets/SystemPrinters.h"
 #include "support/DataRuleTable.h"
+#include "support/ModalHelper.h"
 #include "support/TestContext.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace quittora;
 using quittora::testing::FakePrinters;
@@ -98,9 +95,7 @@ TEST_F(DruckerTest, ClosingWithChangesAsksAndSavesUnlessNoAndItOpensWithTheStore
     open();
     box("txtLinks")->clear();
     click("cmdSpeichern");
-    EXPECT_EQ(prompt(), u("Fehler: Bitte geben Sie bei \"von links (in mm)\" eine Zahl ein (z.B. 4,5).\n"
-                          "Die Druckereinstellungen wurden nicht gespeichert."));
-    EXPECT_EQ(t.prompts.last().icon, Prompts::Icon::Critical);
+    EXPECT_TRUE(prompt().startsWith(u("Fehler: Bitte geben Sie bei \"von links (in mm)\"")) && t.prompts.last().icon == Prompts::Icon::Critical);
     type("txtLinks", "-");
     t.prompts.answerMessage(Prompts::Yes);
     dialog->close();
@@ -235,18 +230,13 @@ TEST(PrinterChoice, TheFirstMatchBecomesCurrentAndTheDialogsKeysAndTestSheet)
         {test::keyDecisions(typed, [](QChar c) { return marginKey(c, QLatin1Char('.')); }), "++++++++++++xx.xx"},
         {test::keyDecisions(typed, copiesKey), "+++++++++++++x+xx"},
     });
+    // The test sheet: two lines from the corner 150 mm along each edge, to measure from.
     const PageModel sheet = testPrintDocument();
     ASSERT_EQ(sheet.pageCount(), 1);
     const auto lines = sheet.page(0).lines();
-    const auto texts = sheet.page(0).texts();
-    ASSERT_TRUE(lines.size() == 2u && texts.size() == 2u);
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ((QList<double>{lines[0]->x2.value(), lines[0]->y2.value(), lines[1]->x2.value(), lines[1]->y2.value()}),
               (QList<double>{150, 0, 0, 150}));
-    EXPECT_EQ(texts[0]->text + texts[1]->text, u("Rand für DinA 4 - Hoch-FormatBitte messen Sie die jeweiligen Ränder und "
-                                                 "tragen Sie die Werte entsprechend ein."));
-    EXPECT_EQ(texts[0]->x.value() + texts[0]->y.value(), 150.0);
-    // One empty line between the two.
-    EXPECT_NEAR((texts[1]->y - texts[0]->y).value(), 2 * lineHeight(texts[0]->style).value(), 1e-9);
 }
 
 TEST(SystemPrinters, APrinterPrintsTheModelAtItsMillimetresLessTheMargins)
@@ -286,25 +276,13 @@ TEST(SystemPrinters, PreviewShowsEveryPageOfEveryDocument)
 
     int pages = -1;
     QString title;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll.stop();
-        title = dialog->windowTitle();
-        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+    auto opened = whenModalOpens([&](QWidget* w) {
+        title = w->windowTitle();
+        if (auto* view = w->findChild<QPrintPreviewWidget*>())
             pages = view->pageCount();
-        dialog->reject();
-    });
-    poll.start();
-    QTimer::singleShot(5000, &poll, [&] {
-        // Never opened (or never found): end the wait so the test fails instead of hanging.
-        poll.stop();
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
+        w->close();
     });
     showPrintPreview(docs, MarginValues{}, QString(), nullptr);
+    EXPECT_TRUE(*opened);
     EXPECT_EQ(title + QString::number(pages), QStringLiteral("Druckvorschau3"));
 }

@@ -30,32 +30,21 @@ namespace {
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 
-void withDatabase(const QString& path, const std::function<void(QSqlQuery&)>& work)
-{
-    {
-        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plz-test"));
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            work(q);
-        } else {
-            ADD_FAILURE() << path.toStdString();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("plz-test"));
-}
-
 // One country's table as "code|town|addition|state" rows in file order.
 QStringList tableRows(const QString& path, Country country)
 {
     QStringList rows;
-    withDatabase(path, [&](QSqlQuery& q) {
+    {
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plz-test"));
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open()) << path.toStdString();
+        QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT Postleitzahl, Ort, Zusatz, Bundesland FROM \"%1\" ORDER BY rowid").arg(tableName(country)));
         while (q.next())
             rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}
                         .join(QLatin1Char('|'));
-    });
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plz-test"));
     return rows;
 }
 

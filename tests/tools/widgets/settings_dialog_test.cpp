@@ -83,6 +83,7 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
     setStored("MWSt", s("19"));
     setStored("frei9", s("7"));
     setStored("Vordruck", 0);
+    setStored("Festschreiben", 0);
     open();
     for (const QString& pair : bound) {
         QWidget* control = w<QWidget>(pair.section(u'=', 0, 0).toLatin1().constData());
@@ -102,8 +103,10 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
     below->setFocus();
     below->selectAll();
     typeText(below, s("Zahlbar sofort."));
-    EXPECT_FALSE(w<QCheckBox>("Check1")->isChecked());
-    tick(w<QCheckBox>("Check1"));
+    for (const char* box : {"Check1", "chkFestschreiben"}) {
+        EXPECT_FALSE(w<QCheckBox>(box)->isChecked()) << box;
+        tick(w<QCheckBox>(box));
+    }
     QTest::keyClick(w("Text10"), Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible()) << "Enter in a field does not close";
     EXPECT_EQ(stored("frei8"), s("W-frei8")) << "nothing is stored while the dialog is open";
@@ -115,7 +118,7 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
                            fresh.skontoPercent(), fresh.text(s("Memo3"))})
                   .join(QLatin1Char('|')),
               s("Müller & Söhne GmbH|CHF|8,1|7|2|Zahlbar sofort."));
-    EXPECT_TRUE(fresh.printLetterhead());
+    EXPECT_TRUE(fresh.printLetterhead() && stored("Festschreiben") == s("-1"));
 }
 
 TEST_F(SettingsDialogTest, AnEmptyOrWrongVatRateBlocksClosingShowsItsPageAndMarksTheField)
@@ -195,12 +198,15 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     t.state.Rechnungsbasis = 1;
     setStored("Memo7", QString());
     setStored("Memo8", QString());
+    setStored("Festschreiben", -1);
     open();
-    EXPECT_TRUE(w<QRadioButton>("Option1")->isChecked() && w<QCheckBox>("Check2")->isChecked());
+    EXPECT_TRUE(w<QRadioButton>("Option1")->isChecked() && w<QCheckBox>("Check2")->isChecked()
+                && w<QCheckBox>("chkFestschreiben")->isChecked());
     EXPECT_EQ(t.state.Rechnungsbasis, 0) << "read into the program state when the dialog loads";
+    tick(w<QCheckBox>("chkFestschreiben"));
     ASSERT_TRUE(closeDialog());
-    EXPECT_EQ(stored("Memo7") + s("|") + stored("Memo8") + s("|") + registry(),
-              s("Wir danken Ihnen für Ihre Bestellung|Ware erhalten / in Empfang genommen|0|0|1|1"));
+    EXPECT_EQ(stored("Memo7") + s("|") + stored("Memo8") + s("|") + stored("Festschreiben") + s("|") + registry(),
+              s("Wir danken Ihnen für Ihre Bestellung|Ware erhalten / in Empfang genommen|0|0|0|1|1"));
 
     for (const auto& [key, value] : {std::pair{"Schriftfarbe Titel", "255"}, {"Rechnungsbasis", "1"}, {"Empfangsbestätigung", "0"},
                                       {"GiroCode", "0"}})

@@ -4,18 +4,12 @@
 
 #include "data/Schema.h"
 #include "support/MainWindowFixture.h"
+#include "support/WindowSweep.h"
 #include "workspace/widgets/DocumentController.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <functional>
 
 using namespace quittora;
 using test::u;
@@ -25,22 +19,6 @@ namespace {
 class LockedInvoice : public test::MainWindowTest {
 protected:
     void beforeOpen() override { ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET Festschreiben = -1"))); }
-    void SetUp() override
-    {
-        test::MainWindowTest::SetUp();
-        // Whatever modal window opens is closed as Escape would.
-        closer.setInterval(15);
-        QObject::connect(&closer, &QTimer::timeout, &closer, [] {
-            QWidget* w = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
-                                                           : QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<QDialog*>(w))
-                dialog->reject();
-            else if (w)
-                w->close();
-        });
-        closer.start();
-    }
-
     // The invoice 1003 and its lines as stored, the paid flag left out.
     QStringList invoiceRows() const
     {
@@ -61,44 +39,22 @@ protected:
         return out;
     }
 
-    struct Act {
-        QString name;
-        std::function<void()> run;
-    };
-    // Every named, shown and enabled button and menu item, every field open
-    // to typing, and the date's clicks.
-    QList<Act> acts() const
+    // Every control a user can press, choose or type "1" and Enter into,
+    // and the date's clicks.
+    QList<test::UserAct> acts() const
     {
-        QList<Act> result;
-        for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
-            if (!b->objectName().isEmpty() && b->isVisible() && b->isEnabled())
-                result.push_back({b->objectName(), [p = QPointer(b)] { p && p->isEnabled() ? p->click() : void(); }});
-        std::function<void(QMenu*)> walk = [&](QMenu* menu) {
-            for (QAction* a : menu->actions()) {
-                if (a->menu())
-                    walk(a->menu());
-                else if (a->isEnabled() && !a->objectName().isEmpty() && a->objectName() != u("mnuBeenden"))
-                    result.push_back({a->objectName(), [p = QPointer(a)] { p && p->isEnabled() ? p->trigger() : void(); }});
-            }
-        };
-        for (QAction* a : window->menuBar()->actions())
-            if (a->menu() && a->isEnabled())
-                walk(a->menu());
-        for (QLineEdit* e : window->findChildren<QLineEdit*>()) {
-            auto* combo = qobject_cast<QComboBox*>(e->parentWidget());
-            const QString name = combo ? combo->objectName() : e->objectName();
-            if (e->isVisible() && e->isEnabled() && !e->isReadOnly() && !name.isEmpty() && !name.startsWith(u("qt_")))
-                result.push_back({name, [p = QPointer(e)] {
-                                      p->setFocus();
-                                      p->selectAll();
-                                      QTest::keyClicks(p, u("1"));
-                                      if (p)
-                                          QTest::keyClick(p, Qt::Key_Return);
-                                  }});
-        }
-        result.push_back({u("Text3 double click"), [this] { QTest::mouseDClick(find<QWidget>("Text3"), Qt::LeftButton); }});
+        const int all = test::Buttons | test::MenuItems | test::Fields;
+        QList<test::UserAct> result = test::userActs(*window, all, u("typing"), [](QLineEdit* e) {
+            const QPointer<QLineEdit> p(e);
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, u("1"));
+            if (p)
+                QTest::keyClick(e, Qt::Key_Return);
+        });
+        result.push_back({u("mouse"), u("Text3 double click"), [this] { QTest::mouseDClick(find<QWidget>("Text3"), Qt::LeftButton); }});
         // Reached from no control of its own (its menu item stays disabled).
-        result.push_back({u("Rechnungen_delete"), [this] { window->documents().Rechnungen_delete(); }});
+        result.push_back({u("call"), u("Rechnungen_delete"), [this] { window->documents().Rechnungen_delete(); }});
         return result;
     }
 
@@ -110,7 +66,7 @@ protected:
         goTo(id);
     }
 
-    QTimer closer;
+    test::ModalCloser closer;
 };
 
 TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIsSaid)
@@ -130,15 +86,15 @@ TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIs
     const QStringList mustRefuse = {u("Command2"), u("Command3"), u("Command5"), u("Command17"),
                                     u("Rechnungen_delete"), u("Text3 double click")};
     QStringList refused;
-    QList<std::pair<int, Act>> all;
+    QList<std::pair<int, test::UserAct>> all;
     for (int tab = 0; tab < window->tabs()->count(); ++tab) {
         setTab(tab);
         settle();
-        for (const Act& act : acts())
+        for (const test::UserAct& act : acts())
             all.push_back({tab, act});
     }
     for (const auto& [tab, act] : all) {
-        SCOPED_TRACE((act.name + u(" on tab ") + QString::number(tab)).toStdString());
+        SCOPED_TRACE((act.what + u(" ") + act.control + u(" on tab ") + QString::number(tab)).toStdString());
         for (const bool yes : {false, true}) {
             setTab(tab);
             backTo(sample.doc4);
@@ -155,12 +111,13 @@ TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIs
             // Deleting the documents before this one names the first locked of them.
             const qsizetype said = texts.count(refusal) + texts.count(schema::lockedMessage(u("1001")));
             if (said > 0)
-                refused << act.name;
+                refused << act.control;
             EXPECT_LE(said, 1) << "said more than once";
             // A question offering "Ja" comes first: answered so once more.
             const bool asked = t.prompts.count() > shownBefore && (t.prompts.shown().at(shownBefore).buttons & Prompts::Yes);
-            if (yes)
+            if (yes) {
                 EXPECT_EQ(t.prompts.pendingAnswers(), 0);
+            }
             if (!asked)
                 break;
         }
