@@ -677,6 +677,9 @@ TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
                   u("BCD\n002\n1\nSCT\nCOBADEFFXXX\nMuster GmbH\nDE89370400440532013000\n") + u(r.amount)
                       + u("\n\n\nRechnung 1001"));
     }
+    // The delivery note of that invoice asks for no payment.
+    EXPECT_TRUE(deliveryNoteDocuments(headWith("Rechnung", "1001", "172,50"), threeItems(), bank, layoutEnvironment(), 1)
+                    .at(0).page(0).images().empty());
     // Nothing reaches into the address window or the date column.
     const Page page = laidOut(threeItems(), 1, bank, headWith("Rechnung", "1001", "172,50")).page(0);
     ASSERT_EQ(page.images().size(), 1u);
