@@ -33,6 +33,19 @@ const char* const kOverviewUsage =
 // What xrechnung and zugferd say and exit with.
 int reportEInvoice(const einvoice::ExportResult& r, const QString& out, Io& io);
 
+// The call of xrechnung and zugferd: the file, --document ID and --out, and
+// the further options named; false with the usage or the wrong ID said.
+bool parseEInvoiceCall(const QStringList& args, const QStringList& moreOptions, const char* usage, Io& io, Call* call,
+                       qint64* id)
+{
+    if (!parse(args, QStringList{QStringLiteral("--document"), QStringLiteral("--out")} + moreOptions, {}, call)
+        || !call->values.contains(QStringLiteral("--document")) || call->values.value(QStringLiteral("--out")).isEmpty()) {
+        io.err << usage;
+        return false;
+    }
+    return documentId(*call, usage, io, id);
+}
+
 } // namespace
 
 int runEml(const QStringList& args, Io& io)
@@ -82,13 +95,8 @@ int runEml(const QStringList& args, Io& io)
 int runXrechnung(const QStringList& args, Io& io)
 {
     Call call;
-    if (!parse(args, {QStringLiteral("--document"), QStringLiteral("--out"), QStringLiteral("--syntax")}, {}, &call)
-        || !call.values.contains(QStringLiteral("--document")) || call.values.value(QStringLiteral("--out")).isEmpty()) {
-        io.err << kXrechnungUsage;
-        return kUsage;
-    }
     qint64 id = 0;
-    if (!documentId(call, kXrechnungUsage, io, &id))
+    if (!parseEInvoiceCall(args, {QStringLiteral("--syntax")}, kXrechnungUsage, io, &call, &id))
         return kUsage;
     const QString syntaxName = call.values.value(QStringLiteral("--syntax"), QStringLiteral("cii")).toLower();
     if (syntaxName != QLatin1String("cii") && syntaxName != QLatin1String("ubl")) {
@@ -110,13 +118,8 @@ int runXrechnung(const QStringList& args, Io& io)
 int runZugferd(const QStringList& args, Io& io)
 {
     Call call;
-    if (!parse(args, {QStringLiteral("--document"), QStringLiteral("--out")}, {}, &call)
-        || !call.values.contains(QStringLiteral("--document")) || call.values.value(QStringLiteral("--out")).isEmpty()) {
-        io.err << kZugferdUsage;
-        return kUsage;
-    }
     qint64 id = 0;
-    if (!documentId(call, kZugferdUsage, io, &id))
+    if (!parseEInvoiceCall(args, {}, kZugferdUsage, io, &call, &id))
         return kUsage;
     Database db;
     if (!openDatabase(db, call.file, io))

@@ -5,7 +5,6 @@
 #include "export/EInvoiceBuilder.h"
 #include "export/ExportFile.h"
 
-#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -138,9 +137,9 @@ ExportResult exportInvoice(const Database& db, qint64 documentId, const document
 {
     // Nothing is checked against a file name that is a database: that would
     // be lost with the first byte.
-    if (QFileInfo(path).isDir() || Database::isDatabaseFile(path)) {
+    if (const QString refused = refusedTarget(path); !refused.isEmpty()) {
         ExportResult r;
-        r.message = QStringLiteral("„%1“ ist eine Datenbank oder ein Ordner und wird nicht überschrieben.").arg(path);
+        r.message = refused;
         return r;
     }
     Prepared p = prepareInvoice(db, documentId, env, profile);

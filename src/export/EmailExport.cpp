@@ -26,7 +26,6 @@ Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& 
     if (!p.ready())
         return p;
     p.clipboardText = p.head.email;
-    p.messageBytes = buildMessage(p.head, lines, settings, env.basis);
     return p;
 }
 
@@ -57,7 +56,6 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
         r.message = r.preparation.message;
         return r;
     }
-    const QString expectedNumber = r.preparation.head.number;
     if (!documents::storeChanges(db, documentId, settings, r.preparation, &r.message))
         return r;
     QList<Attachment> files;
@@ -65,10 +63,9 @@ ExportResult exportDocument(const Database& db, qint64 documentId, const Environ
         sayNumberKept(r);
         return r;
     }
-    // Another run took the expected number meanwhile: the message states the
-    // number the invoice was given.
-    if (r.preparation.head.number != expectedNumber || !files.isEmpty())
-        r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis, files);
+    // Built from the document as stored: when another run took the expected
+    // number meanwhile, the message states the number the invoice was given.
+    r.preparation.messageBytes = buildMessage(r.preparation.head, *lines, settings, env.basis, files);
     if (!replaceFile(path, r.preparation.messageBytes, &r.message)) {
         sayNumberKept(r);
         return r;

@@ -28,10 +28,11 @@ struct Preparation : documents::Preparation {
     // where a mail program ignores the file's recipient); when empty the
     // clipboard is left as it is.
     QString clipboardText;
+    // The message file, once the document is stored (exportDocument).
     QByteArray messageBytes;
 };
 
-// documents::prepare, then the clipboard text and the message.
+// documents::prepare, then the clipboard text.
 Preparation prepare(const Head& head, const QList<Line>& lines, const Customer& customer,
                     const CompanySettings& settings, const Environment& env);
 

@@ -4,6 +4,7 @@
 #include "platform/SafeFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace quittora {
 
@@ -40,6 +41,13 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
     if (error)
         *error = QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2").arg(shown(path), reason);
     return false;
+}
+
+QString refusedTarget(const QString& path)
+{
+    if (QFileInfo(path).isDir() || Database::isDatabaseFile(path))
+        return QStringLiteral("„%1“ ist eine Datenbank oder ein Ordner und wird nicht überschrieben.").arg(path);
+    return {};
 }
 
 } // namespace quittora

@@ -16,4 +16,8 @@ QString exportFilePath(const QString& tempFolder, const QString& fileName, QStri
 // never overwritten. False and the German message in *error otherwise.
 bool replaceFile(const QString& path, const QByteArray& bytes, QString* error);
 
+// Why a target must not be written at all, checked before anything is
+// stored: a database or a folder; empty when it may be.
+QString refusedTarget(const QString& path);
+
 } // namespace quittora

@@ -22,11 +22,6 @@ namespace {
 const char* const kFacturXNamespace = "urn:factur-x:pdfa:CrossIndustryDocument:invoice:1p0#";
 const char* const kProgram = "Quittora";
 
-QString xmlText(const QString& text)
-{
-    return text.toHtmlEscaped();
-}
-
 // XMP wants ISO 8601 with the offset, the PDF info dictionary its own form;
 // both must name the same moment, so both come from one UTC time.
 QString xmpDate(const QDateTime& t)
@@ -76,7 +71,7 @@ QByteArray facturXMetadata(const Embedding& e)
                         "<dc:format>application/pdf</dc:format>\n"
                         "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">%1</rdf:li></rdf:Alt></dc:title>\n"
                         "</rdf:Description>\n")
-             .arg(xmlText(e.title));
+             .arg(e.title.toHtmlEscaped());
     x += QStringLiteral("<rdf:Description rdf:about=\"\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">\n"
                         "<pdf:Producer>%1</pdf:Producer>\n</rdf:Description>\n")
              .arg(QLatin1String(kProgram));

@@ -7,7 +7,6 @@
 #include "print/PageRenderer.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 
 namespace quittora::invoicefiles {
 
@@ -87,9 +86,9 @@ einvoice::ExportResult saveZugferd(const Database& db, qint64 documentId, const 
 {
     // Refused before anything is stored: a database named as target would be
     // lost with the first byte.
-    if (QFileInfo(path).isDir() || Database::isDatabaseFile(path)) {
+    if (const QString refused = refusedTarget(path); !refused.isEmpty()) {
         einvoice::ExportResult r;
-        r.message = QStringLiteral("„%1“ ist eine Datenbank oder ein Ordner und wird nicht überschrieben.").arg(path);
+        r.message = refused;
         return r;
     }
     einvoice::Prepared p = einvoice::prepareInvoice(db, documentId, documentEnvironment(env), std::nullopt);
