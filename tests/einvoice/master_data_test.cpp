@@ -221,15 +221,9 @@ TEST(XrechnungCommand, ListsWhatIsMissingThenWritesAValidNumberedInvoice)
     EXPECT_TRUE(xml.contains("<ram:TaxTotalAmount currencyID=\"EUR\">49.29</ram:TaxTotalAmount>"));
     EXPECT_TRUE(xml.contains("<ram:BuyerReference>04011000-1234512345-06</ram:BuyerReference>"));
 
-    // The paper and the e-mail name the rate of neither setting with its VAT.
-    const QString pdf = db.filePath(s("Rechnung.pdf")), eml = db.filePath(s("Rechnung.eml"));
-    for (const QString& cmd : {s("pdf"), s("eml")})
-        ASSERT_EQ(test::runCli({cmd, db.path(), s("--document"), QString::number(invoice), s("--out"),
-                                cmd == s("pdf") ? pdf : eml}, german).exitCode, 0) << cmd.toStdString();
-    QProcess text;
-    text.start(s("pdftotext"), {s("-layout"), pdf, s("-")});
-    ASSERT_TRUE(text.waitForFinished(60000));
-    EXPECT_TRUE(text.readAllStandardOutput().contains("16 % MwSt. auf 10,00 EUR: 1,60 EUR"));
+    // The e-mail names the rate of neither setting with its VAT (the paper: the layouts' test).
+    const QString eml = db.filePath(s("Rechnung.eml"));
+    ASSERT_EQ(test::runCli({s("eml"), db.path(), s("--document"), QString::number(invoice), s("--out"), eml}, german).exitCode, 0);
     EXPECT_TRUE(test::fileBytes(eml).replace("=\r\n", "").contains("MwSt.16% 1,60 "));
 
     const test::CliRun foreign = test::runCli({s("xrechnung"), out, s("--document"), QString::number(invoice), s("--out"),

@@ -168,8 +168,8 @@ void expectValid(const QString& rules, const QStringList& files)
 
 // Every profile the program writes, a cancellation among them: PDF/A-3b by
 // its marks, the XML attached as the invoice's alternative, every font
-// inside, the page as printed, and the XML passes the official rules.
-TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPage)
+// inside, the GiroCode, and the XML passes the official rules.
+TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndTheGiroCode)
 {
     ASSERT_TRUE(QFileInfo(validator()).isExecutable()) << "run scripts/setup.sh";
     struct Case {
@@ -193,14 +193,9 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
         SCOPED_TRACE(QStringLiteral("document %1").arg(id).toStdString());
 
         const QByteArray xml = expectZugferd(pdf, profile);
-        // The page is the plain print's, word for word.
-        const QString plain = file(QStringLiteral("p%1.pdf").arg(i));
-        ASSERT_EQ(cli({s("pdf"), db.path(), s("--document"), QString::number(id), s("--out"), plain}).exitCode, 0);
-        const QByteArray printed = tool(s("pdftotext"), {s("-layout"), plain, s("-")});
-        EXPECT_EQ(tool(s("pdftotext"), {s("-layout"), pdf, s("-")}), printed);
-        EXPECT_TRUE(printed.contains("Rechnungsbetrag"));
         // The GiroCode of page 1 scans as the transfer of the amount due;
-        // a cancellation asks for no payment and carries none.
+        // a cancellation asks for no payment and carries none. (The page as
+        // the plain print's: the matrix below.)
         ASSERT_EQ(tool(s("pdftoppm"), {s("-r"), s("200"), s("-png"), s("-f"), s("1"), s("-l"), s("1"), s("-singlefile"),
                                        pdf, file(s("page"))}), QByteArray());
         int scanned = -1;
@@ -215,7 +210,6 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndThePrintedPa
         (profile == einvoice::Profile::XRechnung ? xrechnung : facturx) << extracted;
     }
     ASSERT_EQ(facturx.size() + xrechnung.size(), 3);
-    EXPECT_TRUE(QFile::exists(file(s("x2-factur-x.xml"))));
     EXPECT_TRUE(test::fileBytes(file(s("x2-factur-x.xml"))).contains("<ram:DuePayableAmount>-317.59</ram:DuePayableAmount>"));
     expectValid(s("--facturx"), facturx);
     expectValid(s("--xrechnung"), xrechnung);
