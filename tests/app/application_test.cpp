@@ -22,7 +22,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QSqlDatabase>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -33,7 +32,6 @@
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 
 #include <vector>
 

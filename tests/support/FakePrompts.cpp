@@ -6,11 +6,10 @@ namespace quittora {
 
 namespace {
 
-// The next scripted answer of a dialog, recorded with what it showed.
+// The next scripted answer of a dialog, or nothing when none is left.
 template <typename T>
-std::optional<T> answered(std::deque<std::optional<T>>& queue, FakePrompts::Shown& shown)
+std::optional<T> next(std::deque<std::optional<T>>& queue)
 {
-    shown.scripted = !queue.empty();
     if (queue.empty())
         return std::nullopt;
     const std::optional<T> answer = queue.front();
@@ -29,16 +28,14 @@ void FakePrompts::record(Shown shown)
 
 Prompts::Button FakePrompts::message(const QString& title, const QString& text, Icon icon, int buttons)
 {
-    Shown s{Kind::Message, title, text, icon, buttons == 0 ? int(Ok) : buttons, {}, {}, {}, false};
-    s.scripted = !m_messages.empty();
+    const Shown s{Kind::Message, title, text, icon, buttons == 0 ? int(Ok) : buttons};
     Button answer = Prompts::closeAnswer(s.buttons);
-    if (s.scripted) {
+    if (!m_messages.empty()) {
         answer = m_messages.front();
         m_messages.pop_front();
-        if (!(s.buttons & answer)) {
+        if (!(s.buttons & answer))
             ADD_FAILURE() << "scripted answer " << int(answer) << " is not offered by the message \""
                           << text.toStdString() << "\" (buttons " << s.buttons << ")";
-        }
     }
     record(s);
     return answer;
@@ -46,43 +43,34 @@ Prompts::Button FakePrompts::message(const QString& title, const QString& text, 
 
 std::optional<QString> FakePrompts::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
-    Shown s{Kind::Input, title, prompt, Icon::None, 0, defaultText, {}, {}, false};
-    const auto answer = answered(m_inputs, s);
-    record(s);
-    return answer;
+    record({Kind::Input, title, prompt, Icon::None, 0, defaultText});
+    return next(m_inputs);
 }
 
-std::optional<QString> FakePrompts::openFile(const QString& title, const QString& startPath, const QString& filter)
+std::optional<QString> FakePrompts::openFile(const QString& title, const QString& startPath, const QString&)
 {
-    Shown s{Kind::OpenFile, title, {}, Icon::None, 0, startPath, filter, {}, false};
-    const auto answer = answered(m_openFiles, s);
-    record(s);
-    return answer;
+    record({Kind::OpenFile, title, {}, Icon::None, 0, startPath});
+    return next(m_openFiles);
 }
 
-std::optional<QString> FakePrompts::saveFile(const QString& title, const QString& startPath, const QString& filter)
+std::optional<QString> FakePrompts::saveFile(const QString& title, const QString& startPath, const QString&)
 {
-    Shown s{Kind::SaveFile, title, {}, Icon::None, 0, startPath, filter, {}, false};
-    const auto answer = answered(m_saveFiles, s);
-    record(s);
-    return answer;
+    record({Kind::SaveFile, title, {}, Icon::None, 0, startPath});
+    return next(m_saveFiles);
 }
 
 std::optional<QColor> FakePrompts::chooseColor(const QColor& initial)
 {
-    Shown s{Kind::Colour, {}, {}, Icon::None, 0, {}, {}, initial, false};
-    const auto answer = answered(m_colours, s);
-    record(s);
-    return answer;
+    record({Kind::Colour, {}, {}, Icon::None, 0, {}, initial});
+    return next(m_colours);
 }
 
 QList<FakePrompts::Shown> FakePrompts::shown(Kind kind) const
 {
     QList<Shown> out;
-    for (const Shown& s : m_shown) {
+    for (const Shown& s : m_shown)
         if (s.kind == kind)
             out.push_back(s);
-    }
     return out;
 }
 

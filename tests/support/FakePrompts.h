@@ -29,9 +29,7 @@ public:
         Icon icon = Icon::None; // messages only
         int buttons = 0;        // messages only: OR of Button values
         QString defaultText;    // input default text, start path of a file dialog
-        QString filter;         // file dialogs
         QColor initialColour;   // colour dialog
-        bool scripted = false;  // answered from the script (false: default answer)
     };
 
     // Scripts the next answer of a kind. A message answer that the box does

@@ -6,6 +6,7 @@
 #include "print/FakePrinters.h"
 #include "support/SampleDocuments.h"
 #include "support/TestContext.h"
+#include "support/Typing.h"
 #include "workspace/DataSources.h"
 #include "workspace/widgets/CustomersController.h"
 #include "workspace/widgets/OutputController.h"
@@ -117,13 +118,13 @@ protected:
     }
     QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
     void click(const char* name) { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
-    // Replaces a field's text key by key, as the user would.
+    // Replaces a field's text key by key, as the user would (umlauts too).
     void type(const char* name, const QString& text)
     {
         QLineEdit* e = edit(name);
         e->setFocus();
         e->selectAll();
-        QTest::keyClicks(e, text);
+        typeText(e, text);
     }
     void setTab(int page) { window->tabs()->setCurrentIndex(page); }
     QAction* action(const char* name) const { return find<QAction>(name); }

@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -3,7 +3,6 @@
 #include "support/QtPrinters.h"
 #include "support/TempDatabase.h"
 #include "support/TestDatabaseFile.h"
-#include "support/TestContext.h"
 #include "support/ToolsDialogs.h"
 #include "tools/BackgroundColour.h"
 #include "tools/SettingsRules.h"
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -3,7 +3,6 @@
 #include "data/SqlFunctions.h"
 #include "export/Overview.h"
 #include "support/MainWindowFixture.h"
-#include "support/Typing.h"
 
 #include <QRadioButton>
 
@@ -33,12 +32,6 @@ protected:
         QTest::keyClicks(e, u(text));
         QTest::keyClick(e, Qt::Key_Return);
         return t.prompts.count() > before ? t.prompts.last().text : QString();
-    }
-    void typeInto(const char* field, const QString& text)
-    {
-        edit(field)->setFocus();
-        edit(field)->selectAll();
-        typeText(edit(field), text);
     }
     // The field's values in the list's order, only those named in `of`.
     static QString order(Recordset& rs, const char* field, const QStringList& of)
@@ -117,7 +110,7 @@ TEST_F(EntryAndOrder, NamesSortAsInAGermanDictionaryAndAStoredOneTakesItsPlace)
     EXPECT_EQ(order(customers(), "a2", names), u("Abele,de Vries,Muller,Müller,Mustermann,Ölmann,Zander"));
     setTab(1);
     click("Command7");
-    typeInto("Text18", u("Bäcker"));
+    type("Text18", u("Bäcker"));
     click("Command15");
     EXPECT_EQ(shown("Text18"), u("Bäcker")); // the new customer stays the current one
     EXPECT_EQ(order(customers(), "a2", names), u("Abele,Bäcker,de Vries,Muller,Müller,Mustermann,Ölmann,Zander"));
@@ -127,7 +120,7 @@ TEST_F(EntryAndOrder, NamesSortAsInAGermanDictionaryAndAStoredOneTakesItsPlace)
     EXPECT_EQ(order(articles(), "a3", designations), u("Anfahrt,Äpfel,Beratung,Brot,Zement"));
     setTab(2);
     click("Command14");
-    typeInto("Text25", u("Öl"));
+    type("Text25", u("Öl"));
     click("Command16");
     EXPECT_EQ(order(articles(), "a3", designations), u("Anfahrt,Äpfel,Beratung,Brot,Öl,Zement"));
 

@@ -1,11 +1,9 @@
 // The main window: loading and paging, closing, documents and their lines,
 // customers and articles, printing, e-mail and the windows of the menu.
 
-#include "export/EmailExport.h"
 #include "print/DocumentPrint.h"
 #include "support/MainWindowFixture.h"
 #include "support/ModalHelper.h"
-#include "support/Typing.h"
 #include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/RechnungMenus.h"
 
