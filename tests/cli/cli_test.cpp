@@ -36,6 +36,7 @@
 #include <memory>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace quittora;
 using namespace quittora::literals;
@@ -61,23 +62,21 @@ QStringList entries(const QString& folder)
 // Own settings and runtime folders, so the user's are never touched.
 class Cli : public ::testing::Test {
 protected:
-    QProcessEnvironment env(QProcessEnvironment base = QProcessEnvironment::systemEnvironment(), const char* locale = "C.UTF-8") const
+    // The commands pick offscreen themselves.
+    QProcessEnvironment env(const char* locale = "C.UTF-8") const
     {
+        QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
         base.insert(s("XDG_CONFIG_HOME"), home.filePath(s("config")));
         base.insert(s("XDG_RUNTIME_DIR"), home.path());
         base.insert(s("LC_ALL"), s(locale));
-        base.remove(s("QT_QPA_PLATFORM")); // the commands pick offscreen themselves
+        base.remove(s("QT_QPA_PLATFORM"));
         return base;
     }
     CliRun cli(const QStringList& args, const char* locale = "C.UTF-8") const
     {
-        return test::runCli(args, env({}, locale), {s("QT_QPA_PLATFORM")});
+        return test::runCli(args, env(locale), {s("QT_QPA_PLATFORM")});
     }
     QString path(const char* name) const { return db.filePath(s(name)); }
-    QStringList files() const
-    {
-        return QDir(db.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
     qint64 invoice()
     {
         const qint64 doc = db.addDocument({}, s("15.03.2024"), s("Rechnung"), false,
@@ -101,8 +100,7 @@ TEST_F(Cli, InitInfoGenerateAndTheirRefusals)
     ASSERT_EQ(cli({s("init"), made}).exitCode, 0);
     EXPECT_EQ(cli({s("info"), made}).out, s("Rechnungen: 0\nPositionen: 0\nKunden: 1\nArtikel: 1\n"));
     const QByteArray before = fileHash(made);
-    EXPECT_EQ(cli({s("init"), made}).exitCode, 2);
-    EXPECT_EQ(fileHash(made), before);
+    EXPECT_TRUE(cli({s("init"), made}).exitCode == 2 && fileHash(made) == before);
 
     const auto generate = [&](const QString& file, const char* seed) {
         return cli(QStringList{s("generate"), file} + args({"--documents", "30", "--customers", "12", "--articles", "9",
@@ -115,12 +113,30 @@ TEST_F(Cli, InitInfoGenerateAndTheirRefusals)
     const QString info = cli({s("info"), a}).out;
     EXPECT_TRUE(info.startsWith(s("Rechnungen: 30\n")) && info.endsWith(s("Kunden: 12\nArtikel: 9\n"))) << info.toStdString();
     EXPECT_TRUE(r.out.startsWith(s("Datenbank erzeugt: ") + a + s("\n") + info)) << "the lines reported are the lines in the file";
-    ASSERT_EQ(generate(path("b.qtb"), "5").exitCode, 0);
-    EXPECT_EQ(fileHash(path("b.qtb")), fileHash(a)) << "the same seed gives the same file";
-    const QByteArray generated = fileHash(a);
     const CliRun again = generate(a, "6");
     EXPECT_TRUE(again.exitCode == 2 && again.err.contains(s("existiert bereits"))) << again.err.toStdString();
-    EXPECT_EQ(fileHash(a), generated);
+    ASSERT_EQ(generate(path("b.qtb"), "5").exitCode, 0);
+    EXPECT_EQ(fileHash(path("b.qtb")), fileHash(a)) << "the same seed gives the same file, the refused run left it";
+}
+
+// Customers' data stays with its owner: the database with its journal, a
+// backup in a new folder and the safety copy a restore keeps are readable by
+// the owner only, even where the caller's mask would let others read them.
+TEST_F(Cli, DatabaseBackupFolderAndSafetyCopyAreTheOwnersOnly)
+{
+    const mode_t before = ::umask(022); // the usual mask of a desktop session
+    const QString file = path("Firma.qtb"), backup = path("Sicherung/Firma.qtb");
+    for (const QStringList& call : {QStringList{s("init"), file}, {s("backup"), file, backup}, {s("restore"), backup, file}})
+        EXPECT_EQ(cli(call).exitCode, 0) << call.join(QLatin1Char(' ')).toStdString();
+    ::umask(before);
+    const QStringList safety = QDir(db.folder()).entryList({s("Firma vor Zurückschreiben *.qtb")}, QDir::Files);
+    ASSERT_EQ(safety.size(), 1) << entries(db.folder()).join(QLatin1Char(' ')).toStdString();
+    QString modes;
+    for (const QString& made : {file, backup, path("Sicherung"), path(safety.first().toUtf8().constData())}) {
+        struct stat st {};
+        modes += ::stat(QFile::encodeName(made).constData(), &st) == 0 ? QString::number(st.st_mode & 0777, 8) : s("fehlt");
+    }
+    EXPECT_EQ(modes, s("600600700600"));
 }
 
 // The lists' format is checked in-process; here what the command adds: all
@@ -248,7 +264,7 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
     const QString plzTarget = plzFiles.buildDatabase();
     const QString letter = plzFiles.writeFile(s("Brief.mdb"), s("Sehr geehrte Damen und Herren"));
     const QByteArray plzBefore = fileHash(plzTarget), foreignBefore = fileHash(foreign), otherBefore = fileHash(other);
-    const QStringList before = files();
+    const QStringList before = entries(db.folder());
 
     struct Row {
         QStringList args;
@@ -345,7 +361,8 @@ TEST_F(Cli, EveryWrongCallAndRefusedFileSaysWhyAndLeavesEverythingAsItWas)
         }
     }
     program.reset();
-    EXPECT_TRUE(files() == before && QDir(folder).isEmpty() && QFileInfo(empty).size() == 0) << files().join(s(" ")).toStdString();
+    EXPECT_TRUE(entries(db.folder()) == before && QDir(folder).isEmpty() && QFileInfo(empty).size() == 0)
+        << entries(db.folder()).join(s(" ")).toStdString();
     EXPECT_EQ(QList<QByteArray>({fileHash(foreign), fileHash(other), fileHash(plzTarget), TempDatabase::readFile(letter)}),
               QList<QByteArray>({foreignBefore, otherBefore, plzBefore, "Sehr geehrte Damen und Herren"}));
     EXPECT_FALSE(QFileInfo::exists(plzFiles.filePath(s("plz.mdb"))));

@@ -21,10 +21,7 @@ using namespace quittora;
 
 namespace {
 
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString u(const char* text) { return QString::fromUtf8(text); }
 
 // Every row of both tables with the type of every value.
 QStringList rows(const test::TempDatabase& db)
@@ -106,13 +103,11 @@ TEST(LockAfterIssue, TheDatabaseRefusesEveryChangeOfALockedInvoiceButItsPaidFlag
             const bool done = q.exec(sql);
             const bool refused = lockOn && c.refused;
             EXPECT_EQ(done, !refused) << q.lastError().text().toStdString();
-            if (refused) {
-                EXPECT_EQ(rows(db), before);
-                EXPECT_TRUE(q.lastError().databaseText().contains(schema::lockedMessage(u("1001"))))
+            if (refused)
+                EXPECT_TRUE(rows(db) == before && q.lastError().databaseText().contains(schema::lockedMessage(u("1001"))))
                     << q.lastError().databaseText().toStdString();
-            } else if (!sql.contains(u("a2 = a2"))) {
-                EXPECT_NE(rows(db), before);
-            }
+            else
+                EXPECT_TRUE(rows(db) != before || sql.contains(u("a2 = a2"))) << "nothing was written";
         }
     }
     EXPECT_EQ(schema::lockedMessage(u(" 1001 ")),
@@ -123,11 +118,10 @@ TEST(LockAfterIssue, TheDatabaseRefusesEveryChangeOfALockedInvoiceButItsPaidFlag
 TEST(LockAfterIssue, ANewFileLocksAnUpgradedOneDoesNotUntilSwitchedOnAndTheFileHoldsNoTrigger)
 {
     test::TempDatabase scratch;
-    const QString fresh = scratch.filePath(u("neu.qtb"));
-    const QString old = scratch.filePath(u("alt.qtb"));
+    const QString fresh = scratch.filePath(u("neu.qtb")), old = scratch.filePath(u("alt.qtb"));
     QString error;
-    ASSERT_TRUE(Database::createFromTemplate(fresh, QLatin1Char(','), &error)) << error.toStdString();
-    ASSERT_TRUE(Database::createFromTemplate(old, QLatin1Char(','), &error)) << error.toStdString();
+    for (const QString& path : {fresh, old})
+        ASSERT_TRUE(Database::createFromTemplate(path, QLatin1Char(','), &error)) << error.toStdString();
     // Back to layout 2: without the fields layout 3 added.
     QByteArray downgrade = "PRAGMA user_version = 2;";
     for (const QString& table : {u("Rechnungen"), u("Einstellungen")})

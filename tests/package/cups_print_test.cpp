@@ -2,6 +2,7 @@
 // test's own with PDF queues (cups-pdf), reached the way every program
 // reaches CUPS, through CUPS_SERVER.
 
+#include "support/CliRunner.h"
 #include "support/MainWindowFixture.h"
 #include "support/ModalHelper.h"
 
@@ -34,11 +35,8 @@ bool writeFile(const QString& path, const QString& text)
 // A program's exit code 0 and its merged output.
 std::pair<bool, QString> run(const QString& program, const QStringList& args)
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool ok = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return {ok, QString::fromUtf8(p.readAll())};
+    const test::CliRun r = test::runProgram(program, args, {}, {}, 30000);
+    return {r.exitCode == 0, r.out + r.err};
 }
 
 // cupsd with its own configuration folder, spool and socket in a temporary

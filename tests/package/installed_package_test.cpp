@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "support/CliRunner.h"
 #include "support/TestContext.h"
 #include "tools/PostalCodeLookup.h"
 #include "tools/PostalCodes.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -26,34 +26,6 @@ QString root() { return qEnvironmentVariable("QUITTORA_PACKAGE_ROOT"); }
 QString installedBin() { return root() + QStringLiteral("/usr/bin"); }
 QString installedShare() { return root() + QStringLiteral("/usr/share/quittora"); }
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-};
-
-// A program of the package, on a fresh HOME of its own, offscreen; the window
-// program ends as soon as its main window is ready.
-Outcome runInstalled(const QString& program, const QStringList& args, const QString& home)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home);
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QUITTORA_UPDATE_URL"), QString());
-    env.insert(QStringLiteral("QUITTORA_EXIT_WHEN_READY"), QStringLiteral("1"));
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(installedBin() + QLatin1Char('/') + program, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return {-1, QStringLiteral("läuft nach 60 s noch: ") + QString::fromUtf8(p.readAll())};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
-}
-
 class InstalledPackage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -62,9 +34,20 @@ protected:
         ASSERT_TRUE(QFile::exists(installedBin() + QStringLiteral("/quittora")));
         ASSERT_TRUE(home.isValid());
     }
-    Outcome run(const char* program, const QStringList& args) const
+    // A program of the package, on a fresh HOME of its own, offscreen; the
+    // window program ends as soon as its main window is ready.
+    test::CliRun run(const char* program, const QStringList& args) const
     {
-        return runInstalled(QString::fromLatin1(program), args, home.path());
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QUITTORA_UPDATE_URL"), QString());
+        env.insert(QStringLiteral("QUITTORA_EXIT_WHEN_READY"), QStringLiteral("1"));
+        test::CliRun r = test::runProgram(installedBin() + QLatin1Char('/') + QString::fromLatin1(program), args, env,
+                                          {QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("XDG_DATA_HOME"),
+                                           QStringLiteral("XDG_CACHE_HOME"), QStringLiteral("XDG_RUNTIME_DIR")});
+        r.out += r.err;
+        return r;
     }
     QTemporaryDir home;
 };
@@ -75,14 +58,14 @@ protected:
 TEST_F(InstalledPackage, TheProgramsRunOnAFreshHome)
 {
     const QString file = home.filePath(QStringLiteral("Firma.qtb"));
-    const Outcome init = run("quittora-cli", {QStringLiteral("init"), file});
+    const test::CliRun init = run("quittora-cli", {QStringLiteral("init"), file});
     ASSERT_EQ(init.exitCode, 0) << init.out.toStdString();
-    const Outcome info = run("quittora-cli", {QStringLiteral("info"), file});
+    const test::CliRun info = run("quittora-cli", {QStringLiteral("info"), file});
     ASSERT_EQ(info.exitCode, 0) << info.out.toStdString();
     for (const char* line : {"Rechnungen: 0", "Positionen: 0", "Kunden: 1", "Artikel: 1"})
         EXPECT_TRUE(info.out.contains(QString::fromLatin1(line))) << info.out.toStdString();
 
-    const Outcome first = run("quittora", {});
+    const test::CliRun first = run("quittora", {});
     ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
     EXPECT_TRUE(first.out.contains(QStringLiteral("QUITTORA_READY ms="))) << first.out.toStdString();
     QStringList created;
@@ -91,7 +74,7 @@ TEST_F(InstalledPackage, TheProgramsRunOnAFreshHome)
     ASSERT_EQ(created.size(), 1) << first.out.toStdString();
     const QString other = home.filePath(QStringLiteral("Zweite Firma.qtb"));
     ASSERT_TRUE(QFile::copy(created.first(), other));
-    const Outcome second = run("quittora", {other});
+    const test::CliRun second = run("quittora", {other});
     ASSERT_EQ(second.exitCode, 0) << second.out.toStdString();
     const QSettings conf(home.filePath(QStringLiteral(".config/Quittora pro/Quittora pro.conf")), QSettings::IniFormat);
     EXPECT_EQ(conf.value(QStringLiteral("Startup/Datenpfad")).toString(), other);

@@ -22,11 +22,9 @@
 
 #include <sqlite3.h>
 
-#ifdef Q_OS_LINUX
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
-#endif
 
 using namespace quittora;
 using namespace quittora::safety;
@@ -38,14 +36,11 @@ namespace {
 QString s(const char* text) { return QString::fromUtf8(text); }
 
 // Title, text, icon and buttons of a prompt in one line.
-QString said(const char* title, const char* text, Prompts::Icon icon, int buttons)
+QString said(const QString& title, const QString& text, Prompts::Icon icon, int buttons)
 {
-    return s(title) + s("|") + s(text) + s("|%1|%2").arg(int(icon)).arg(buttons);
+    return title + s("|") + text + s("|%1|%2").arg(int(icon)).arg(buttons);
 }
-QString said(const FakePrompts::Shown& p)
-{
-    return p.title + s("|") + p.text + s("|%1|%2").arg(int(p.icon)).arg(p.buttons);
-}
+QString said(const FakePrompts::Shown& p) { return said(p.title, p.text, p.icon, p.buttons); }
 const char* const kDiskFull = "Diskette voll - wechseln oder abbrechen";
 
 // File operations that can pretend the medium is full or a rename fails.
@@ -66,29 +61,21 @@ public:
 // A small RAM disk on a folder (read-only if asked), in a mount namespace of
 // this thread's own: nothing is visible outside, a crash leaves no mount.
 // Needs root.
-class SmallMedium {
-public:
-    SmallMedium(const QString& folder, int kib, unsigned long flags = 0) : m_folder(QFile::encodeName(folder))
+struct SmallMedium {
+    SmallMedium(const QString& folder, int kib, unsigned long flags = 0) : folder(QFile::encodeName(folder))
     {
-#ifdef Q_OS_LINUX
         static const bool privateNamespace = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0
                                              && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         const QByteArray options = "size=" + QByteArray::number(kib) + "k";
-        m_mounted = privateNamespace && ::mount("tmpfs", m_folder.constData(), "tmpfs", flags, options.constData()) == 0;
-#endif
+        mounted = privateNamespace && ::mount("tmpfs", this->folder.constData(), "tmpfs", flags, options.constData()) == 0;
     }
     ~SmallMedium()
     {
-#ifdef Q_OS_LINUX
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-#endif
+        if (mounted)
+            ::umount2(folder.constData(), MNT_DETACH);
     }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
+    const QByteArray folder;
+    bool mounted = false;
 };
 
 class BackupTest : public ::testing::Test {
@@ -235,7 +222,7 @@ TEST_F(BackupTest, RefusedBackupsChangeNothingAndSayWhy)
     FakePrompts prompts;
     prompts.answerMessage(Prompts::Cancel);
     EXPECT_EQ(retried(prompts, ops, nullptr, target), Outcome::Stopped);
-    EXPECT_EQ(said(prompts.last()), said("Fehler !", "Datei kann nicht gesichert werden !\nbitte Ursache beheben, dann auf OK klicken",
+    EXPECT_EQ(said(prompts.last()), said(s("Fehler !"), s("Datei kann nicht gesichert werden !\nbitte Ursache beheben, dann auf OK klicken"),
                                          Prompts::Icon::Critical, Prompts::Ok | Prompts::Cancel));
 
     // A write-protected place gets its true reason, never "not there"; the
@@ -243,10 +230,10 @@ TEST_F(BackupTest, RefusedBackupsChangeNothingAndSayWhy)
     const QString folder = dir.filePath(s("geschützt"));
     ASSERT_TRUE(QDir().mkpath(folder));
     SmallMedium readOnly(folder, 64, MS_RDONLY);
-    ASSERT_TRUE(readOnly.mounted() || QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(readOnly.mounted || QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     const Result r = backupDatabase(database, folder + s("/Quittora.qtb"));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (!readOnly.mounted() && QFileInfo::exists(folder + s("/Quittora.qtb")))
+    if (!readOnly.mounted && QFileInfo::exists(folder + s("/Quittora.qtb")))
         GTEST_SKIP() << "kein schreibgeschützter Datenträger einzuhängen";
     EXPECT_EQ(r.failure, Failure::WriteFailed);
     EXPECT_TRUE(!r.detail.contains(s("nicht vorhanden"))
@@ -261,7 +248,7 @@ TEST_F(BackupTest, AFullMediumAsksToChangeTheDiskOkRetriesCancelKeepsTheOldBacku
     prompts.answerMessage(Prompts::Ok);
     EXPECT_EQ(retried(prompts, ops, nullptr, target), Outcome::Done);
     ASSERT_EQ(prompts.count(), 1);
-    EXPECT_EQ(said(prompts.last()), said("Achtung !", kDiskFull, Prompts::Icon::Exclamation, Prompts::Ok | Prompts::Cancel));
+    EXPECT_EQ(said(prompts.last()), said(s("Achtung !"), s(kDiskFull), Prompts::Icon::Exclamation, Prompts::Ok | Prompts::Cancel));
     EXPECT_EQ(inspectDatabaseFile(target), FileState::Sound);
 
     const QByteArray oldBackup = bytesOf(target);
@@ -294,7 +281,7 @@ TEST_F(BackupTest, AMediumThatReallyRunsFull)
     const QString medium = dir.filePath(s("stick"));
     ASSERT_TRUE(QDir().mkpath(medium));
     SmallMedium stick(medium, 512);
-    if (!stick.mounted())
+    if (!stick.mounted)
         GTEST_SKIP() << "kein kleines tmpfs einzuhängen (braucht root)";
     const QString backup = medium + s("/Quittora.qtb");
     ASSERT_TRUE(backupDatabase(database, backup).ok());
@@ -330,8 +317,8 @@ TEST_F(BackupTest, MissingDamagedForeignOrNewerBackupsAreRefusedBeforeAnythingIs
     EXPECT_EQ(restored(missing, &last), Outcome::Stopped);
     EXPECT_EQ(last.failure, Failure::BackupMissing);
     ASSERT_EQ(missing.count(), 1);
-    EXPECT_EQ(said(missing.last()), said("Fehler !", "Datei nicht gefunden !\nbitte wählen Sie den korrekten Sicherungspfad "
-                                         "und versuchen Sie es erneut", missing.last().icon, Prompts::Ok));
+    EXPECT_EQ(said(missing.last()), said(s("Fehler !"), s("Datei nicht gefunden !\nbitte wählen Sie den korrekten Sicherungspfad "
+                                               "und versuchen Sie es erneut"), missing.last().icon, Prompts::Ok));
 
     // Sound as SQLite, but its index no longer matches the table: only the
     // integrity check finds that.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestDatabaseFile.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QFile>
@@ -8,8 +10,8 @@
 #include <QString>
 #include <QStringList>
 
-// Runs the built quittora-cli as its own process, the way a scheduled job or a
-// shell script would, and hands back what it said.
+// Runs a program of the build or the package as its own process, the way a
+// scheduled job or a shell script would, and hands back what it said.
 namespace quittora::test {
 
 struct CliRun {
@@ -20,8 +22,8 @@ struct CliRun {
 
 // Extra variables are set on top of the test's own environment; the names in
 // unset are taken out of it.
-inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra = {}, const QStringList& unset = {},
-                     int timeoutMs = 60000)
+inline CliRun runProgram(const QString& program, const QStringList& args, const QProcessEnvironment& extra = {},
+                         const QStringList& unset = {}, int timeoutMs = 60000)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -30,15 +32,23 @@ inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra =
     for (const QString& key : extra.keys())
         env.insert(key, extra.value(key));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QUITTORA_CLI), args);
+    p.start(program, args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
-        return {-1, QString(), QStringLiteral("quittora-cli did not finish in time")};
+        return {-1, QString(), program + QStringLiteral(" did not finish in time")};
     }
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
+
+#ifdef QUITTORA_CLI
+inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra = {}, const QStringList& unset = {},
+                     int timeoutMs = 60000)
+{
+    return runProgram(QStringLiteral(QUITTORA_CLI), args, extra, unset, timeoutMs);
+}
+#endif
 
 // A plain C locale, so messages and number formats do not follow the machine.
 inline QProcessEnvironment cLocale()
@@ -48,18 +58,11 @@ inline QProcessEnvironment cLocale()
     return env;
 }
 
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+inline QByteArray fileBytes(const QString& path) { return testfiles::bytesOf(path); }
 
 inline QByteArray fileHash(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    return QFile::exists(path) ? QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256) : QByteArray();
 }
 
 } // namespace quittora::test
