@@ -158,6 +158,19 @@ PageModel list(const QList<overview::Row>& rows, int total)
     return docs.empty() ? PageModel() : docs.front();
 }
 
+// The upper part of page 1 (210 x 100 mm) as the printer gets it, 10 dots a millimetre.
+QImage renderedTop(const PageModel& doc, MarginValues margins = {})
+{
+    QImage sheet(2100, 1000, QImage::Format_RGB32);
+    sheet.setDotsPerMeterX(10000);
+    sheet.setDotsPerMeterY(10000);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    renderPage(painter, doc, 0, margins);
+    painter.end();
+    return sheet;
+}
+
 // A database with one invoice of three lines for a customer with no cash
 // discount of their own; the template's next number is 1000.
 class DocumentPrint : public ::testing::Test {
@@ -605,6 +618,19 @@ TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
     EXPECT_TRUE(buffer.data().startsWith("%PDF") && buffer.data().contains("%%EOF"));
 }
 
+TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
+{
+    // A printer whose printable area starts 4 mm from the left and 6 mm from the top: the device is
+    // that area, so the picture at 150/10 mm on the paper starts 146/4 mm into it.
+    QImage logo(200, 100, QImage::Format_RGB32);
+    logo.fill(Qt::black);
+    PrintCursor q;
+    ASSERT_TRUE(q.PaintPicture(logo, 150_mm, 10_mm, 20_mm));
+    const QImage sheet = renderedTop(q.document(), MarginValues{4.0f, 6.0f});
+    const auto dark = [&](double x, double y) { return qGray(sheet.pixel(int(x * 10), int(y * 10))) < 128; };
+    EXPECT_TRUE(dark(146.5, 4.5) && dark(185.5, 23.5) && !dark(186.5, 14) && !dark(166, 24.5) && !dark(145.5, 14));
+}
+
 // The GiroCode of page 1 as a banking app reads it: rendered at printer
 // resolution, decoded by zbarimg, field by field.
 TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
@@ -642,16 +668,8 @@ TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
         ASSERT_EQ(code.has_value(), r.amount != nullptr);
         if (!r.amount)
             continue;
-        // The upper part of page 1 as the printer gets it, 10 dots a millimetre.
-        QImage sheet(2100, 1000, QImage::Format_RGB32);
-        sheet.setDotsPerMeterX(10000);
-        sheet.setDotsPerMeterY(10000);
-        sheet.fill(Qt::white);
-        QPainter painter(&sheet);
-        renderPage(painter, laidOut(threeItems(), 1, r.settings, r.head), 0, MarginValues{});
-        painter.end();
         const QString png = dir.filePath(u("code.png"));
-        ASSERT_TRUE(sheet.save(png));
+        ASSERT_TRUE(renderedTop(laidOut(threeItems(), 1, r.settings, r.head)).save(png));
         QProcess zbar;
         zbar.start(u("zbarimg"), {u("--raw"), u("-q"), u("-Sbinary"), png});
         ASSERT_TRUE(zbar.waitForFinished(30000));
