@@ -44,11 +44,14 @@ TempDatabase::TempDatabase(QChar decimalSeparator) : m_path(m_dir.filePath(s("Qu
     // The sample documents are numbered invoices whose lines come after
     // their heads, and most tests edit them: the lock after issue has tests
     // of its own, which switch it on.
-    if (!m_dir.isValid() || !Database::createFromTemplate(m_path, decimalSeparator, &m_error) || !m_db.open(m_path, &m_error)
-        || !QSqlQuery(connection()).exec(s("UPDATE Einstellungen SET Festschreiben = 0"))) {
-        m_error = m_error.isEmpty() ? s("no temporary folder, or the lock after issue not switched off") : m_error;
+    bool ok = m_dir.isValid();
+    if (!ok)
+        m_error = s("no temporary folder");
+    else if ((ok = Database::createFromTemplate(m_path, decimalSeparator, &m_error) && m_db.open(m_path, &m_error))
+             && !(ok = QSqlQuery(connection()).exec(s("UPDATE Einstellungen SET Festschreiben = 0"))))
+        m_error = s("the lock after issue cannot be switched off");
+    if (!ok)
         ADD_FAILURE() << "TempDatabase: " << m_error.toStdString();
-    }
 }
 
 TempDatabase::~TempDatabase() { m_db.close(); }
