@@ -33,8 +33,6 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <vector>
-
 using namespace quittora;
 using namespace quittora::update;
 
@@ -137,16 +135,6 @@ TEST_F(ApplicationTest, StartsOnTheDefaultDatabaseOpensAnotherOneAndReportsReady
     window->navigator().previous(); // the user's paging reports nothing more
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 2000));
     EXPECT_EQ(calls, 1);
-}
-
-TEST(ReadyReport, ReadsItsOwnMemoryAndWritesOneLine)
-{
-    const qint64 now = ready::statusKib("VmRSS");
-    std::vector<char> block(64 * 1024 * 1024, 1); // taken and touched: shows in the peak
-    EXPECT_GE(ready::peakResidentKib(), now + 60 * 1024 + block[12345] - 1);
-    EXPECT_EQ(ready::statusKib("KeinSolchesFeld"), -1);
-    EXPECT_EQ(ready::reportLine(523, 84512, 80000, 50000),
-              u("QUITTORA_READY ms=523 peak_kib=84512 rss_kib=80000 documents=50000"));
 }
 
 // A newer version at start: the question comes before any window; Yes opens
@@ -338,17 +326,6 @@ TEST(UpdateCheck, OnlyADifferentVersionAsksAndOnlyYesOpensTheDownloadPage)
     shell.setResult(false);
     EXPECT_EQ(decide(prompts, shell, u("Version 3.09"), kInstalled), Decision::Continue);
     EXPECT_TRUE(prompts.last().text.contains(downloadPageUrl().toString()));
-}
-
-// The address the environment gives is used by the start above.
-TEST(UpdateCheck, AnEmptyAddressSwitchesTheCheckOff)
-{
-    VersionServer server("Version 3.09");
-    UrlVariable off({});
-    TestContext t;
-    t.state.newestVersion = u("alt");
-    EXPECT_EQ(runUpdateCheck(t.ctx, kInstalled), Decision::Continue);
-    EXPECT_TRUE(t.state.newestVersion.isEmpty() && t.prompts.count() + server.requests() == 0);
 }
 
 } // namespace

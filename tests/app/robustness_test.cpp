@@ -12,12 +12,10 @@
 #include "tools/UpdateCheck.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTableView>
 
-#include <random>
 
 using namespace quittora;
 using test::u;
@@ -304,29 +302,6 @@ TEST_P(Robustness, ADatabaseHeldByAnotherProgramKeepsWhatTheUserTyped)
     button("Command15")->click();
     settle();
     EXPECT_EQ(db.count(u("Kunden"), u("a2 = ?"), {u("Gesperrt-Kunde")}), 1);
-}
-
-// A few hundred steps in a random but repeatable order: tab changes,
-// presses, menu items and typing mixed, with questions answered either way.
-TEST_P(Robustness, SeededRandomSteps)
-{
-    std::mt19937 random(20241206u + static_cast<unsigned>(GetParam()));
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < 400 && clock.elapsed() < 25000 && !HasFatalFailure(); ++i) {
-        prompts.accept = random() % 3 == 0;
-        prompts.typeIntoInputs = random() % 2 == 0;
-        const unsigned pick = random();
-        const int kind = static_cast<int>(random() % 4);
-        if (kind == 0) {
-            setTab(static_cast<int>(pick % 3));
-            continue;
-        }
-        const QList<Act> now = acts(1 << (kind - 1), kNonsense.at(static_cast<int>(random() % kNonsense.size())));
-        if (!now.isEmpty())
-            step(now.at(static_cast<int>(pick % now.size())));
-    }
-    EXPECT_GT(steps, 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, Robustness,

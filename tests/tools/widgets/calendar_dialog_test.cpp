@@ -16,61 +16,11 @@ const QDate kToday(2024, 9, 17);
 
 QWidget* grid(const CalendarDialog& dialog) { return child<QWidget>(dialog, "MonthGrid"); }
 
-QRect cellRect(const CalendarDialog& dialog, int day)
-{
-    const auto month = calendar::MonthLayout::of(dialog.currentDate());
-    const QSize cell = dialog.cellSize();
-    return QRect(QPoint(month.column(day) * cell.width(), month.row(day) * cell.height()), cell);
-}
-
 struct CalendarDialogTest : ::testing::Test {
     FixedClock clock{QDateTime(kToday, QTime(10, 30))};
 };
 
 } // namespace
-
-TEST_F(CalendarDialogTest, KeysMoveByDaysWeeksAndMonthsAndTheCaptionFollows)
-{
-    CalendarDialog dialog(kToday, clock);
-    ASSERT_TRUE(showAndWait(dialog));
-    // Keypad arrows too; other keys change nothing.
-    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int> table[] = {{Qt::Key_Right, {}, 9, 18},
-        {Qt::Key_Down, {}, 9, 25}, {Qt::Key_Up, {}, 9, 18}, {Qt::Key_Left, {}, 9, 17}, {Qt::Key_Right, Qt::KeypadModifier, 9, 18},
-        {Qt::Key_Home, {}, 9, 18}, {Qt::Key_A, {}, 9, 18}, {Qt::Key_PageUp, {}, 8, 18}, {Qt::Key_PageDown, {}, 9, 18}};
-    for (const auto& [key, modifiers, month, day] : table) {
-        QTest::keyClick(grid(dialog), key, modifiers);
-        const QDate expected(2024, month, day);
-        EXPECT_TRUE(dialog.currentDate() == expected && labelText(dialog, "MonthCaption") == calendar::monthCaption(expected)) << "key " << key;
-    }
-    // The month buttons step on a left click only.
-    QTest::mouseClick(child<QWidget>(dialog, "PreviousMonth"), Qt::LeftButton);
-    QTest::mouseClick(child<QWidget>(dialog, "NextMonth"), Qt::RightButton);
-    EXPECT_EQ(dialog.currentDate(), QDate(2024, 8, 18));
-    EXPECT_TRUE(dialog.isVisible());
-    for (const auto& [key, onGrid, result] : {std::tuple{Qt::Key_Return, true, QDialog::Accepted},
-             {Qt::Key_Enter, true, QDialog::Accepted}, {Qt::Key_Escape, false, QDialog::Rejected}}) {
-        CalendarDialog d(kToday, clock);
-        ASSERT_TRUE(showAndWait(d));
-        QTest::keyClick(onGrid ? grid(d) : static_cast<QWidget*>(&d), key);
-        EXPECT_TRUE(d.result() == result && !d.isVisible()) << "key " << key;
-    }
-}
-
-// A press on a day picks it, the release accepts; a click beside the grid cancels.
-TEST_F(CalendarDialogTest, APressOnADayPicksItTheReleaseAcceptsAClickBesideTheGridCancels)
-{
-    CalendarDialog dialog(QDate(2024, 10, 2), clock); // a Tuesday: two empty cells before the 1st
-    ASSERT_TRUE(showAndWait(dialog));
-    const QPoint on25 = cellRect(dialog, 25).center();
-    QTest::mousePress(grid(dialog), Qt::LeftButton, {}, on25);
-    EXPECT_TRUE(dialog.currentDate() == QDate(2024, 10, 25) && dialog.isVisible());
-    QTest::mouseRelease(grid(dialog), Qt::LeftButton, {}, on25);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    CalendarDialog beside(kToday, clock);
-    ASSERT_TRUE(showAndWait(beside));
-    QTest::mouseClick(&beside, Qt::LeftButton, {}, QPoint(2, beside.height() - 2));
-    EXPECT_TRUE(beside.result() == QDialog::Rejected && !beside.isVisible());
-}
 
 TEST_F(CalendarDialogTest, GetDateStartsOnTheFieldsDateOrTodayAndGivesTheAcceptedDateOrNothing)
 {
