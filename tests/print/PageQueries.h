@@ -35,18 +35,6 @@ inline QStringList allTexts(const Page& page, double y = -1)
     return out;
 }
 
-inline bool hasLine(const Page& page, double x1, double y1, double x2, double y2)
-{
-    for (const LineItem* l : page.lines()) {
-        if (near(l->x1.value(), x1) && near(l->y1.value(), y1) && near(l->x2.value(), x2) && near(l->y2.value(), y2))
-            return true;
-    }
-    return false;
-}
-
-// A horizontal rule of the document frame, from 14 to 200 mm.
-inline bool hasRule(const Page& page, double y) { return hasLine(page, 14, y, 200, y); }
-
 // A rule table of a page: the text that starts ('L') or ends ('R') at x on the line at y; "" for nothing there.
 struct Placed {
     char align;

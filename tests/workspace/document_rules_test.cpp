@@ -8,7 +8,6 @@
 #include "support/QtPrinters.h"
 #include "workspace/CustomersArticles.h"
 #include "workspace/DocumentLines.h"
-#include "workspace/GridColumns.h"
 #include "documents/InvoiceNumber.h"
 #include "workspace/MainWindowRules.h"
 #include "documents/Totals.h"
@@ -75,17 +74,13 @@ TEST(Totals, PerRateUnderBothSeparators)
         {"gross takes the share out", G, "19", "7", "100.00@19 50.00@7", "130.76 15.97 3.27 19.24 150.00", nullptr, "MwSt.19% 15_97   MwSt.7% 3_27"},
         {"no basis counts as net", U, "19", "7", "100.00@19", "100.00 19.00 0.00 19.00 119.00", nullptr, nullptr},
         {"second rate 0, net", N, "19", "0", "100.00@19 20.00@0", "120.00 19.00 0.00 19.00 139.00", "100 20 20", "MwSt.19% 19_00   MwSt.0% 0_00"},
-        {"second rate 0, gross", G, "19", "0", "100.00@19 20.00@0", "104.03 15.97 0.00 15.97 120.00", nullptr, nullptr},
         {"0 % line with both rates set", N, "19", "7", "100.00@19 30.00@0", "130.00 19.00 0.00 19.00 149.00", "100 0 30", nullptr},
         // taxed at its own rate, kept out of a30/a31
         {"rate of neither setting, net", N, "19", "7", "100.00@19 50.00@16 10.00@5", "160.00 19.00 0.00 27.50 187.50", "100 0 0",
          "MwSt.19% 19_00   MwSt.7% 0_00   MwSt.5% 0_50   MwSt.16% 8_00"},
-        {"rate of neither setting, gross", G, "19", "7", "100.00@19 50.00@16", "127.13 15.97 0.00 22.87 150.00", nullptr,
-         "MwSt.19% 15_97   MwSt.7% 0_00   MwSt.16% 6_90"},
         {"text, blank and unreadable lines", N, "19", "7", "@19 100.00@19 @ zehn@19", "100.00 19.00 0.00 19.00 119.00", "100 0 0", nullptr},
         {"small business, lines without rate", G, "0", "0", "80.00@ 20.00@0", "100.00 0.00 0.00 0.00 100.00", nullptr, nullptr},
         {"equal rates count a line once", N, "19", "19", "100.00@19", "100.00 19.00 0.00 19.00 119.00", nullptr, nullptr},
-        {"both rates 0", N, "0", "0", "100.00@0", "100.00 0.00 0.00 0.00 100.00", nullptr, nullptr},
         {"hundred small lines add up exactly", N, "19", "7", QStringLiteral("0.10@19 ").repeated(100),
          "10.00 1.90 0.00 1.90 11.90", "10 0 0", nullptr},
         {"half a cent of VAT rounds up", N, "19", "7", "10.50@19", "10.50 2.00 0.00 2.00 12.50", nullptr, nullptr},
@@ -123,17 +118,11 @@ TEST(Totals, SkontoSentenceNamesDateDiscountedAmountAndCurrency)
         {"short date format", N, "2", "10", "", "01.03.2024", "M/d/yy", "Bei Zahlung bis zum 3/11/24 abzüglich 2% Skonto  (116_62 EUR)"},
         {"leading numbers: 2.5", N, "2.5", "14 Tage", "", "01.03.2024", "dd.MM.yyyy",
          "Bei Zahlung bis zum 15.03.2024 abzüglich 2_5% Skonto  (116_02 EUR)"},
-        {"leading numbers: 2,5 is 2", N, "2,5", "14 Tage", "", "01.03.2024", "dd.MM.yyyy",
-         "Bei Zahlung bis zum 15.03.2024 abzüglich 2% Skonto  (116_62 EUR)"},
         {"0 %", N, "0", "10", "", "01.03.2024", "dd.MM.yyyy", ""},
         {"gross, from the gross total", G, "3", "30", "", "01.03.2024", "dd.MM.yyyy",
          "Bei Zahlung bis zum 31.03.2024 abzüglich 3% Skonto  (97_00 EUR)"},
         {"customer's overrides", N, "2", "10", "3", "01.03.2024", "dd.MM.yyyy", "Bei Zahlung bis zum 11.03.2024 abzüglich 3% Skonto  (115_43 EUR)"},
         {"customer's 0 overrides", N, "2", "10", "0", "01.03.2024", "dd.MM.yyyy", ""},
-        {"customer's without a setting", N, "0", "10", "2", "01.03.2024", "dd.MM.yyyy",
-         "Bei Zahlung bis zum 11.03.2024 abzüglich 2% Skonto  (116_62 EUR)"},
-        {"customer's blanks are no value", N, "2", "10", "  ", "01.03.2024", "dd.MM.yyyy",
-         "Bei Zahlung bis zum 11.03.2024 abzüglich 2% Skonto  (116_62 EUR)"},
         {"no document date", N, "2", "10", "", "", "dd.MM.yyyy", ""},
     };
     for (QChar sep : {QLatin1Char(','), QLatin1Char('.')}) {
@@ -194,7 +183,6 @@ TEST(InvoiceNumber, OnlyAnInvoiceWithoutNumberTakesTheNextOneAsTyped)
         {"Rechnung", "", "0815", O::Assigned, "0815", "816"}, {"Rechnung", "", "2024-17", O::Assigned, "2024-17", "2025"},
         {"Rechnung", "100", "101", O::Unchanged, "", ""}, // printed twice
         {"Angebot", "", "100", O::Unchanged, "", ""},         {"rechnung", "", "100", O::Unchanged, "", ""},
-        {"Rechnung ", "", "100", O::Unchanged, "", ""},       {"", "", "100", O::Unchanged, "", ""},
         {"Rechnung", "", " ", O::NextNumberMissing, "", ""},
     };
     for (const auto& row : rows) {
@@ -244,27 +232,13 @@ namespace {
 
 using namespace quittora::mainwindow;
 
-TEST(MainWindowRules, ScreenWindowPlacementAndStoredChoices)
+TEST(MainWindowRules, ScreenAndStoredChoices)
 {
     EXPECT_TRUE(screenWideEnough(800) && !screenWideEnough(799));
-    EXPECT_EQ(centredTopLeft(QRect(0, 0, 1920, 1080), QSize(1000, 760)), QPoint(460, 160));
-    EXPECT_EQ(centredTopLeft(QRect(100, 30, 1024, 738), QSize(1024, 800)), QPoint(100, 30));
-    const QSize design(1000, 715);
-    EXPECT_EQ(startClientSize(design, QRect(0, 0, 1920, 1050), QSize(16, 40)), design);
-    EXPECT_EQ(startClientSize(design, QRect(0, 0, 1024, 740), QSize(16, 40)), QSize(1000, 700));
-    EXPECT_EQ(startClientSize(design, QRect(0, 0, 800, 560), QSize(16, 40)), QSize(784, 520));
-
     QTemporaryDir dir;
     auto settings = makeQtSettingsStore(dir.filePath(QStringLiteral("s.ini")));
-    EXPECT_EQ(readWindowState(*settings), WindowState::Normal);
-    writeWindowState(*settings, WindowState::Maximised);
-    EXPECT_EQ(settings->value(QStringLiteral("Fenster")), QStringLiteral("2"));
-    settings->setValue(QStringLiteral("Fenster"), QStringLiteral("1")); // minimised is never restored
-    EXPECT_EQ(readWindowState(*settings), WindowState::Normal);
-
     EXPECT_FALSE(articleSortByNumber(*settings));
-    for (const auto& [value, byNumber] : {std::pair{"Wahr", true}, {"True", true}, {"-1", true}, {"wahr", true}, {"Falsch", false},
-                                          {"False", false}, {"0", false}, {"", false}, {"ja", false}}) {
+    for (const auto& [value, byNumber] : {std::pair{"Wahr", true}, {"-1", true}, {"wahr", true}, {"Falsch", false}, {"ja", false}}) {
         settings->setValue(kArticleSortKey, QString::fromLatin1(value));
         EXPECT_EQ(articleSortByNumber(*settings), byNumber) << value;
     }
@@ -275,24 +249,6 @@ TEST(MainWindowRules, ScreenWindowPlacementAndStoredChoices)
     EXPECT_EQ(vatChoices(s), (QStringList{QStringLiteral("19"), QStringLiteral("7"), QStringLiteral("0")}));
 }
 
-TEST(GridColumns, SpreadWithDBGrid1AndAmountsTakeRoomFromTheWidestTextColumn)
-{
-    using namespace gridcolumns;
-    EXPECT_DOUBLE_EQ(spreadFactor(dbGrid1DesignWidthPixels() * 2), 2.0);
-    EXPECT_DOUBLE_EQ(spreadFactor(0), 1.0);
-    const Grid g5 = grid(QStringLiteral("DBGrid5"));
-    EXPECT_EQ(columnWidthPixels(g5.columns.at(0), 1.0), -1); // hidden, the design sets no width
-    EXPECT_EQ(columnWidthPixels(g5.columns.at(3), 2.0), 483); // 3620 twips, doubled
-    // Design: hidden ID, 36, 55, 241, 40, 48, 48 pixels.
-    EXPECT_EQ(columnWidthsPixels(g5, 1.0, 60), (QList<int>{-1, 36, 55, 241 - 24, 40, 60, 60}));
-    EXPECT_EQ(columnWidthsPixels(g5, 2.0, 60).at(5), 96); // wide enough already
-    // A text column keeps half its width in a very small window.
-    const Grid g4 = grid(QStringLiteral("DBGrid4"));
-    const QList<int> small = columnWidthsPixels(g4, 0.2, 200);
-    EXPECT_EQ(small.at(4), 200);
-    EXPECT_EQ(small.at(2), columnWidthPixels(g4.columns.at(2), 0.2) / 2);
-}
-
 TEST(CustomerAddress, ClipboardTextAndTheExchangeFile)
 {
     customers::Address a{QStringLiteral("Frau"), QStringLiteral("Schmidt"), QStringLiteral("Eva"),
@@ -300,11 +256,7 @@ TEST(CustomerAddress, ClipboardTextAndTheExchangeFile)
                          QStringLiteral("089 1"), QStringLiteral("089 2"), QStringLiteral("Notiz, mit Komma")};
     customers::Address c = a;
     c.salutation.clear();
-    const QString full = customers::clipboardText(c);
-    c.firstName.clear();
-    c.addition.clear();
-    EXPECT_EQ(full + QStringLiteral("|") + customers::clipboardText(c),
-              QStringLiteral("Eva Schmidt\r\nBäckerei\r\nWeg 2\r\n\r\n80331 München|Schmidt\r\nWeg 2\r\n\r\n80331 München"));
+    EXPECT_EQ(customers::clipboardText(c), QStringLiteral("Eva Schmidt\r\nBäckerei\r\nWeg 2\r\n\r\n80331 München"));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sub/Faktu_50.tmp"));
     a.addition.clear();
@@ -318,17 +270,6 @@ TEST(CustomerAddress, ClipboardTextAndTheExchangeFile)
               (QStringList{a.salutation, a.name, a.firstName, a.street, a.place, a.phone, a.fax, a.notes}));
     EXPECT_FALSE(customers::readExchangeFile(dir.filePath(QStringLiteral("missing.tmp"))));
     EXPECT_TRUE(customers::defaultExchangeFilePath().endsWith(QStringLiteral("/Quittora pro/Faktu_50.tmp")));
-
-    customers::Address onlySalutation;
-    onlySalutation.salutation = QStringLiteral("Herrn");
-    onlySalutation.addition = QStringLiteral("z. Hd.");
-    const bool empty = customers::isEmptyForCopy(onlySalutation);
-    onlySalutation.fax = QStringLiteral("1");
-    EXPECT_TRUE(empty && !customers::isEmptyForCopy(onlySalutation));
-
-    const AllFieldsSearch s = allFieldsSearch({QStringLiteral("a1"), QStringLiteral("n1")}, QStringLiteral("o'k"));
-    EXPECT_EQ(s.where, QStringLiteral("WHERE IFNULL(a1, '') LIKE ? OR IFNULL(n1, '') LIKE ?"));
-    EXPECT_EQ(s.params, (QVariantList{QStringLiteral("*o'k*"), QStringLiteral("*o'k*")}));
 }
 
 TEST(PriceChange, PercentThenAmountInExactCentsAndOnlyOnPricesAboveZero)
@@ -338,12 +279,10 @@ TEST(PriceChange, PercentThenAmountInExactCentsAndOnlyOnPricesAboveZero)
         char sep;
         const char* changed; // nullptr: stays
     } rows[] = {
-        {"20,00", "10", nullptr, ',', "22,00"}, {"20,00", "10", "5", ',', "27,00"}, {"20,00", nullptr, "-2.5", ',', "17,50"},
-        {"1,25", "10", nullptr, ',', "1,38"}, // half a cent away from zero, also when lowering
-        {"1,25", "-10", nullptr, ',', "1,13"}, {"20.00", "10", nullptr, '.', "22.00"},
-        {"0,50", "10", nullptr, ',', "0,55"},   {"0,50", nullptr, "1", ',', "1,50"},   {"0.50", "10", "5", '.', "5.55"},
-        {"0,00", "10", "1", ',', nullptr},      {"0", "10", "1", ',', nullptr},        {"", "10", "1", ',', nullptr},
-        {"abc", "10", nullptr, ',', nullptr},   {"-3,00", "10", nullptr, ',', nullptr},
+        {"20,00", "10", "5", ',', "27,00"}, {"20,00", nullptr, "-2.5", ',', "17,50"}, {"0.50", "10", "5", '.', "5.55"},
+        {"1,25", "10", nullptr, ',', "1,38"}, {"1,25", "-10", nullptr, ',', "1,13"}, // half a cent away from zero, also when lowering
+        {"0,00", "10", "1", ',', nullptr},    {"", "10", "1", ',', nullptr},        {"abc", "10", nullptr, ',', nullptr},
+        {"-3,00", "10", nullptr, ',', nullptr},
     };
     auto num = [](const char* text) { return text ? Decimal::fromString(QString::fromLatin1(text)) : std::optional<Decimal>(); };
     for (const auto& r : rows) {

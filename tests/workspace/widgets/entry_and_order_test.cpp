@@ -78,19 +78,15 @@ TEST_F(EntryAndOrder, APriceWithThousandsIsTakenAndOneThatIsNoNumberIsPutBack)
     // checked: with thousands it is taken; one that is no number is named as
     // such instead of blaming the quantity, and adds no line.
     const qint64 doc = docs().currentId(), before = linesOf(doc);
-    const struct {
-        const char* price;
-        const char* said;
-    } takes[] = {{"1,234,00", ""}, {"1,2,3", refused}};
-    for (const auto& take : takes) {
-        SCOPED_TRACE(take.price);
+    for (const auto& [price, isRefused] : {std::pair{"1,234,00", false}, {"1,2,3", true}}) {
+        SCOPED_TRACE(price);
         const int said = t.prompts.count();
         edit("Text12")->setFocus();
-        edit("Text15")->setText(u(take.price));
+        edit("Text15")->setText(u(price));
         edit("Text12")->setText(u("2"));
         find<QComboBox>("Combo5")->setEditText(u("19"));
         click("Command3");
-        EXPECT_EQ(t.prompts.count() > said ? lastText() : QString(), *take.said ? u(take.said).arg(u(take.price)) : QString());
+        EXPECT_EQ(t.prompts.count() > said ? lastText() : QString(), isRefused ? u(refused).arg(u(price)) : QString());
     }
     EXPECT_EQ(linesOf(doc), before + 1);
     EXPECT_EQ(db.count(u("Verkauf"), u("a1 = ? AND a4 = '1234,00' AND a5 = '2468,00'"), {QString::number(doc)}), 1);
@@ -98,12 +94,7 @@ TEST_F(EntryAndOrder, APriceWithThousandsIsTakenAndOneThatIsNoNumberIsPutBack)
 
 TEST_F(EntryAndOrder, NamesSortAsInAGermanDictionaryAndAStoredOneTakesItsPlace)
 {
-    const struct {
-        const char* text;
-        const char* key;
-    } keys[] = {{"Müller", "muller"}, {"STRASSE", "strasse"}, {"Straße", "strasse"}, {"Émile Ångström", "emile angstrom"}};
-    for (const auto& k : keys)
-        EXPECT_EQ(germanSortKey(u(k.text)), u(k.key)) << k.text;
+    EXPECT_EQ(germanSortKey(u("Straße STRASSE Émile Ångström")), u("strasse strasse emile angstrom"));
 
     const QStringList names = {u("Abele"), u("de Vries"), u("Müller"), u("Muller"), u("Mustermann"), u("Ölmann"),
                                u("Zander"), u("Bäcker")};

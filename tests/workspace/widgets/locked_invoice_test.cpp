@@ -73,11 +73,8 @@ TEST_F(LockedInvoice, NothingInTheWindowChangesItButThePaidFlagAndEveryRefusalIs
 {
     ASSERT_EQ(docs().currentId(), sample.doc4);
     const QString refusal = schema::lockedMessage(u("1003"));
-    // The head is closed to typing; the paid box stays open.
-    for (const char* name : {"Text7", "Text8", "Text9", "Text10", "Text11", "txtReferenz", "txtLeistungsdatum", "Text4"})
-        EXPECT_TRUE(edit(name)->isReadOnly()) << name;
+    // The sweep below types into every field; the kind is closed to choosing.
     EXPECT_FALSE(find<QWidget>("Combo3")->isEnabled());
-    EXPECT_TRUE(find<QWidget>("Check1")->isEnabled());
 
     const QStringList before = invoiceRows();
     ASSERT_EQ(before.size(), 2);

@@ -3,7 +3,6 @@
 
 #include "print/DocumentPrint.h"
 #include "support/MainWindowFixture.h"
-#include "support/ModalHelper.h"
 #include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/RechnungMenus.h"
 
@@ -54,11 +53,6 @@ TEST_F(MainWindow, LoadShowsTheLastDocumentAndPagingCarriesLinesAndCustomer)
         EXPECT_EQ(shown("Text8 Combo3 Check1 Text18") + u("|%1").arg(gridRows()), u(shows)) << button;
     }
     EXPECT_EQ(find<QTableView>("DBGrid2")->currentIndex().row(), customers().position());
-    const qint64 added = db.addDocument(u("3000"), u("05.03.2024"));
-    db.addCustomer(u("Neukunde"));
-    reread();
-    EXPECT_EQ(docs().currentId(), added);
-    EXPECT_EQ(shown("Label25") + u("|%1").arg(gridRows()), u("5 Kunden|0"));
 }
 
 TEST_F(MainWindow, ClosingStoresWhatWasTypedAndEndsTheProgramUnlessTheBackupClosedIt)
@@ -83,11 +77,6 @@ TEST_F(MainWindow, ClosingStoresWhatWasTypedAndEndsTheProgramUnlessTheBackupClos
 
 TEST_F(MainWindow, NewDocumentIsAnInvoiceOfTodayAndAHeadFieldStartsOneWhenThereIsNone)
 {
-    userEnters(edit("Text2"), Qt::MouseFocusReason);
-    EXPECT_EQ(lastMessage(), u("Veltrin|Die Rechnungsnummer wird beim Druck vom System vergeben"));
-    userEnters(edit("Text2"), Qt::ActiveWindowFocusReason); // the box closed, the window is active again
-    EXPECT_EQ(t.prompts.count(), 1);
-
     click("Command4");
     EXPECT_EQ(db.count(u("Rechnungen")), 5);
     EXPECT_EQ(stored(docs().currentId(), "a8 a156 a7") + shown("Text3"), u("01.03.2024|Rechnung|01.03.2024"));
@@ -97,7 +86,6 @@ TEST_F(MainWindow, NewDocumentIsAnInvoiceOfTodayAndAHeadFieldStartsOneWhenThereI
     ASSERT_TRUE(db.exec(u("DELETE FROM Rechnungen")));
     reread();
     userEnters(edit("Text8"));
-    ASSERT_EQ(docs().recordCount(), 1);
     userEnters(find<QWidget>("Combo3")); // one is there now
     EXPECT_EQ(docs().recordCount(), 1);
     // Typing alone (the field had the focus already) starts it and keeps what is typed.
@@ -127,9 +115,7 @@ TEST_F(MainWindow, TakingOverTheCustomerAsksBeforeOverwritingAndBringsTheCustome
     // document customer's, even while another is shown.
     click("Command4");
     const qint64 doc = docs().currentId();
-    const int asked = t.prompts.count();
-    click("Command2");
-    EXPECT_EQ(t.prompts.count(), asked);
+    click("Command2"); // the shown customer becomes the document's
     ASSERT_TRUE(customers().moveToId(sample.schmidt));
     typeLine("1", "Beratung", "100", "19");
     click("Command3");
@@ -222,9 +208,9 @@ TEST_F(MainWindow, DeletingADocumentTakesItsLinesAndOlderOnesAreDeletedSparingTh
     EXPECT_TRUE(edit("Text8")->text().isEmpty());
     const int asked = t.prompts.count();
     click("Command2");
-    EXPECT_EQ(lastText(), u("Bitte legen Sie zunächst eine neue Rechnung an"));
     click("Command5");
     EXPECT_EQ(t.prompts.count(), asked + 1);
+    EXPECT_EQ(lastText(), u("Bitte legen Sie zunächst eine neue Rechnung an"));
 }
 
 // Customers and articles follow the same rules: a new record is stored before
@@ -233,22 +219,22 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
 {
     const struct {
         int tab;
-        const char *add, *save, *remove, *field1, *field2, *table, *countLabel;
+        const char *add, *remove, *field1, *field2, *table;
         const char *storeFirst, *question, *last;
         std::function<void()> selectOne; // narrows the list to one record of several
-        const char *selectionLabel, *selectionText, *selectionQuestion;
+        const char* selectionQuestion;
     } kinds[] = {
-        {1, "Command7", "Command15", "Command9", "Text18", "Text19", "Kunden", "Label25",
-         "Den Kunden können Sie erst jetzt nach Speicherung löschen", "Kunden löschen|den Kunden Nina Neumann wirklich löschen ?",
+        {1, "Command7", "Command9", "Text18", "Text19", "Kunden", "Den Kunden können Sie erst jetzt nach Speicherung löschen",
+         "Kunden löschen|den Kunden Nina Neumann wirklich löschen ?",
          "Diesen Kunden können Sie erst nach dem Zufügen eines neuen Kunden löschen. Eine Kunde muß als "
          "Mustersatz im Datenbestand erhalten bleiben.",
          [this] {
              t.prompts.answerInput(u("schmidt"));
              click("Command23");
          },
-         "Label58", "0 Kunden selektiert nach \"schmidt\"", "den Kunden Eva Schmidt wirklich löschen ?"},
-        {2, "Command14", "Command16", "Command6", "Text25", "Text24", "Artikel", "Label24",
-         "Den Artikel können Sie erst jetzt nach Speicherung löschen", "Artikel löschen|den Artikel Neumann wirklich löschen ?",
+         "den Kunden Eva Schmidt wirklich löschen ?"},
+        {2, "Command14", "Command6", "Text25", "Text24", "Artikel", "Den Artikel können Sie erst jetzt nach Speicherung löschen",
+         "Artikel löschen|den Artikel Neumann wirklich löschen ?",
          "Diesen Artikel können Sie erst nach dem Zufügen eines neuen Artikels löschen. Eine Artikel muß als "
          "Mustersatz im Datenbestand erhalten bleiben.",
          [this] {
@@ -256,32 +242,25 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
              type("Text39", u("200"));
              click("Command19");
          },
-         "Label24", "0 Artikel", "den Artikel Beratung wirklich löschen ?"},
+         "den Artikel Beratung wirklich löschen ?"},
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.table);
         const qint64 start = rows(k.table);
-        const auto count = [&](qint64 n) { return u("%1 %2|%1").arg(n).arg(u(k.table)); };
-        const auto counted = [&] { return shown(k.countLabel) + u("|%1").arg(rows(k.table)); };
         setTab(k.tab);
-        click(k.add);
-        type(k.field1, u("Gespeichert"));
-        click(k.save);
-        EXPECT_EQ(counted(), count(start + 1));
-
         click(k.add);
         type(k.field1, u("Neumann"));
         type(k.field2, u("Nina"));
         click(k.remove);
         EXPECT_EQ(lastMessage(), u("Fehler !|") + u(k.storeFirst));
-        EXPECT_EQ(rows(k.table), start + 2);
+        EXPECT_EQ(rows(k.table), start + 1);
         answer(Prompts::No);
         click(k.remove);
         EXPECT_EQ(lastMessage(), u(k.question));
-        EXPECT_EQ(rows(k.table), start + 2);
+        EXPECT_EQ(rows(k.table), start + 1);
         answer(Prompts::Yes);
         click(k.remove);
-        EXPECT_EQ(counted(), count(start + 1));
+        EXPECT_EQ(rows(k.table), start);
 
         // The only record of a selection can go: the table holds more.
         k.selectOne();
@@ -289,20 +268,13 @@ TEST_F(MainWindow, NewRecordsAreStoredFirstDeletesAskAndTheLastRecordStays)
         answer(Prompts::Yes);
         click(k.remove);
         EXPECT_EQ(lastText(), u(k.selectionQuestion));
-        EXPECT_EQ(rows(k.table), start);
-        EXPECT_EQ(shown(k.selectionLabel), u(k.selectionText));
+        EXPECT_EQ(rows(k.table), start - 1);
 
         ASSERT_TRUE(db.exec(u("DELETE FROM %1 WHERE ID <> (SELECT MIN(ID) FROM %1)").arg(u(k.table))));
         reread();
         click(k.remove);
         EXPECT_EQ(lastMessage(), u("Achtung !|") + u(k.last));
         EXPECT_EQ(rows(k.table), 1);
-        // A new one beside it is stored, not refused.
-        click(k.add);
-        type(k.field1, u("Neu"));
-        click(k.remove);
-        EXPECT_EQ(lastText(), u(k.storeFirst));
-        EXPECT_EQ(rows(k.table), 2);
     }
 }
 
@@ -317,61 +289,24 @@ protected:
                                 {u("b10"), u("hans@example.de")}, {u("b1"), QString::number(sample.mueller)}});
         db.addLine(fresh, u("2"), u("Brot"), u("3,50"), u("7,00"), u("7"));
     }
-    // The object name and title of the window that opens on trigger, and the
-    // rows of its grid DBGrid1.
-    QString windowOpenedBy(const std::function<void()>& trigger, int* rows = nullptr)
-    {
-        QString opened;
-        auto done = whenModalOpens([&](QWidget* w) {
-            opened = w->objectName() + u("/") + w->windowTitle();
-            if (auto* grid = w->findChild<QTableView*>(u("DBGrid1")); grid && rows)
-                *rows = grid->model()->rowCount();
-            w->close();
-        });
-        trigger();
-        EXPECT_TRUE(*done);
-        return opened;
-    }
     QString numbers() const { return stored(fresh, "a7") + u("|") + nextNumber(); }
 
     qint64 fresh = 0;
 };
 
-TEST_F(Output, CancelCopyAndQuoteToInvoiceShowTheNewDraftOrSayWhyNot)
+// What each derived document holds is checked through quittora-cli; here
+// the menu works on the current document and shows the new draft.
+TEST_F(Output, ACancellationFromTheMenuShowsTheNewDraftOrSaysWhyNot)
 {
-    const struct {
-        const char* menu;
-        const char* number; // of the current document first
-        const char* said;   // part of the refusal; nullptr: a new document
-        int lines;          // of the new document
-    } steps[] = {
-        {"mnuStornieren", "", "noch keine Nummer", 0},
-        {"mnuAngebotZuRechnung", "", "Nur ein Angebot", 0},
-        {"mnuKopieren", "", nullptr, 1},
-        {"mnuStornieren", "4711", nullptr, 2},
-    };
-    for (const auto& r : steps) {
-        SCOPED_TRACE(r.menu);
-        ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET a7 = ? WHERE ID = ?"), {u(r.number), fresh}));
-        goTo(fresh);
-        reread();
-        goTo(fresh);
-        const qint64 documents = rows("Rechnungen");
-        t.prompts.clear();
-        action(r.menu)->trigger();
-        settle();
-        if (r.said) {
-            EXPECT_TRUE(lastText().contains(u(r.said))) << lastText().toStdString();
-            EXPECT_EQ(rows("Rechnungen"), documents);
-            EXPECT_EQ(docs().currentId(), fresh);
-            continue;
-        }
-        EXPECT_EQ(t.prompts.count(), 0);
-        EXPECT_EQ(rows("Rechnungen"), documents + 1);
-        EXPECT_NE(docs().currentId(), fresh);
-        EXPECT_EQ(find<QTableView>("DBGrid5")->model()->rowCount(), r.lines);
-        EXPECT_EQ(shown("Text2"), QString()); // a draft without number
-    }
+    action("mnuStornieren")->trigger();
+    EXPECT_TRUE(lastText().contains(u("noch keine Nummer"))) << lastText().toStdString();
+    EXPECT_EQ(rows("Rechnungen"), 5);
+    goTo(sample.doc4);
+    action("mnuStornieren")->trigger();
+    settle();
+    EXPECT_EQ(rows("Rechnungen"), 6);
+    EXPECT_NE(docs().currentId(), sample.doc4);
+    EXPECT_EQ(shown("Text2") + u("|%1").arg(gridRows()), u("|2")) << "a draft without number, the text line and the line";
 }
 
 TEST_F(Output, PrintAssignsTheNumberTypedInTheStatusPanelOnceAndTheDeliveryNoteNone)
@@ -406,35 +341,9 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     EXPECT_EQ(t.shell.opened(), QStringList{path});
     EXPECT_EQ(t.clipboard.text(), u("hans@example.de"));
     EXPECT_EQ(numbers() + u("|") + docs().text(u("a7")), u("1000|1001|1000"));
-    // No e-invoice data in the settings: the invoice goes as plain PDF, and
-    // the user hears what is missing once, not at every mail.
+    // No e-invoice data in the settings: the invoice goes as plain PDF.
     EXPECT_TRUE(test::TempDatabase::readFile(path).contains("filename=\"Rechnung 1000.pdf\""));
-    ASSERT_EQ(t.prompts.count(), 1);
-    EXPECT_TRUE(lastText().startsWith(u("Die Rechnung ist der E-Mail als einfaches PDF beigefügt"))) << lastText().toStdString();
-    EXPECT_TRUE(lastText().contains(u("IBAN fehlt"))) << lastText().toStdString();
 
-    // Without an address of its own the invoice takes the customer's and keeps it.
-    ASSERT_TRUE(db.exec(u("UPDATE Kunden SET a40 = ? WHERE ID = ?"), {u("baeckerei@example.de"), sample.mueller}));
-    goTo(sample.doc1);
-    action("mnuRechnungEmail")->trigger();
-    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("To: <baeckerei@example.de>\r\n"));
-    EXPECT_EQ(stored(sample.doc1, "b10 a7") + shown("Label30"), u("baeckerei@example.de|1001baeckerei@example.de"));
-    // Neither has one: the clipboard stays.
-    goTo(sample.doc4);
-    t.clipboard.setText(u("vorher"));
-    action("mnuRechnungEmail")->trigger();
-    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("Subject: Ihre Rechnung\r\n"));
-    EXPECT_EQ(t.clipboard.text(), u("vorher"));
-    // Two addresses in the field: the draft has no recipient, and the user
-    // hears so before the mail program opens it.
-    ASSERT_TRUE(db.exec(u("UPDATE Rechnungen SET b10 = ? WHERE ID = ?"), {u("a@b.example, c@d.example"), sample.doc4}));
-    goTo(sample.doc4);
-    t.prompts.clear();
-    action("mnuRechnungEmail")->trigger();
-    EXPECT_TRUE(test::TempDatabase::readFile(path).startsWith("Subject: Ihre Rechnung\r\n"));
-    ASSERT_EQ(t.prompts.count(), 1);
-    EXPECT_TRUE(lastText().startsWith(u("Die E-Mail-Adresse „a@b.example, c@d.example“ ist keine")));
-    EXPECT_EQ(t.shell.opened().size(), 4);
     // No mail program to open it: the user hears where the file is.
     t.shell.setResult(false);
     goTo(sample.doc1);
@@ -442,24 +351,6 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     EXPECT_EQ(lastText(), u("Die E-Mail wurde als Datei gespeichert:\n") + path
                               + u("\n\nSie konnte nicht geöffnet werden, weil auf diesem Computer kein "
                                   "E-Mail-Programm eingerichtet ist. Öffnen Sie die Datei mit Ihrem E-Mail-Programm."));
-}
-
-TEST_F(Output, WindowsOfTheMenuAndTheRevenueOverviewOfTheCurrentMonth)
-{
-    EXPECT_EQ(windowOpenedBy([&] { action("mnuDrucker")->trigger(); }), u("Drucker/ Drucker einstellen"));
-    EXPECT_EQ(windowOpenedBy([&] { click("Command21"); }), u("Rechnungen/Umsatz"));
-    // The open invoices of March 2024, the fresh one included; also while the
-    // list shows a customer without documents.
-    const qint64 nobody = db.addCustomer(u("Neukunde"));
-    for (int round = 0; round < 2; ++round) {
-        int rows = -1;
-        EXPECT_EQ(windowOpenedBy([&] { action("mnuUmsatz")->trigger(); }, &rows), u("Rechnungen/Umsatz"));
-        EXPECT_EQ(rows, 3);
-        customers().refresh();
-        ASSERT_TRUE(customers().moveToId(nobody));
-        find<QPushButton>("Command25")->click();
-        ASSERT_EQ(docs().recordCount(), 0);
-    }
 }
 
 } // namespace
