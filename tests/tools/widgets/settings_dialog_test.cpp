@@ -117,7 +117,7 @@ TEST_F(SettingsDialogTest, AnEmptyOrWrongVatRateBlocksClosingShowsItsPageAndMark
     QSignalSpy changed(dialog.get(), &SettingsDialog::settingsChanged);
     EXPECT_FALSE(closeDialog());
     expectOnlyMessage(s("Quittora"), kVatEmpty);
-    EXPECT_EQ(tabs()->currentIndex(), 1);
+    EXPECT_EQ(tabs()->currentIndex(), 1); // the page with the VAT rates
     EXPECT_EQ(fieldBackground(w("Text13")), markYellow());
 
     t.prompts.clear();
