@@ -50,14 +50,6 @@ inline CliRun runCli(const QStringList& args, const QProcessEnvironment& extra =
 }
 #endif
 
-// A plain C locale, so messages and number formats do not follow the machine.
-inline QProcessEnvironment cLocale()
-{
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    return env;
-}
-
 inline QByteArray fileBytes(const QString& path) { return testfiles::bytesOf(path); }
 
 inline QByteArray fileHash(const QString& path)

@@ -6,21 +6,14 @@
 
 namespace quittora {
 
-// A clipboard of the test's own; history() lists every text set, in order.
+// A clipboard of the test's own.
 class FakeClipboard final : public Clipboard {
 public:
-    void setText(const QString& text) override
-    {
-        m_text = text;
-        m_history.push_back(text);
-    }
+    void setText(const QString& text) override { m_text = text; }
     QString text() const override { return m_text; }
-
-    const QStringList& history() const { return m_history; }
 
 private:
     QString m_text;
-    QStringList m_history;
 };
 
 } // namespace quittora

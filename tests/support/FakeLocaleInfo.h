@@ -18,7 +18,6 @@ public:
     QString shortDateFormat() const override { return m_dateFormat; }
 
     void setDecimalSeparator(QChar separator) { m_separator = separator; }
-    void setShortDateFormat(const QString& format) { m_dateFormat = format; }
 
 private:
     QChar m_separator;

@@ -14,10 +14,8 @@ public:
     QDate today() const override { return m_now.date(); }
     QDateTime now() const override { return m_now; }
 
-    void setNow(const QDateTime& now) { m_now = now; }
     // Keeps the time of day.
     void setToday(const QDate& date) { m_now.setDate(date); }
-    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
 
 private:
     QDateTime m_now{QDate(2024, 3, 1), QTime(10, 30)};

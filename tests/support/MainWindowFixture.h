@@ -105,11 +105,6 @@ protected:
         window->rebind();
         settle();
     }
-    void activate()
-    {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
 
     template <typename T>
     T* find(const char* name) const

@@ -25,13 +25,12 @@ inline bool execOn(const QString& path, const char* sql)
 // application id and layout version, with one table `Kunden` of names. Enough
 // for code that treats the database as a whole file (backup, restore).
 // Returns false when it could not be written.
-inline bool makeNamesDatabase(const QString& path, const QStringList& names, bool wal = false)
+inline bool makeNamesDatabase(const QString& path, const QStringList& names)
 {
-    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; %3"
+    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; "
                                  "CREATE TABLE Kunden(ID INTEGER PRIMARY KEY AUTOINCREMENT, a1 TEXT); BEGIN;")
                       .arg(schema::kApplicationId)
-                      .arg(schema::kUserVersion)
-                      .arg(wal ? QStringLiteral("PRAGMA journal_mode=WAL;") : QString());
+                      .arg(schema::kUserVersion);
     for (QString name : names)
         sql += QStringLiteral("INSERT INTO Kunden(a1) VALUES('%1');").arg(name.replace(QLatin1Char('\''), QStringLiteral("''")));
     return execOn(path, (sql + QStringLiteral("COMMIT;")).toUtf8().constData());

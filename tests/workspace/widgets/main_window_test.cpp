@@ -3,6 +3,7 @@
 
 #include "print/DocumentPrint.h"
 #include "support/MainWindowFixture.h"
+#include "support/ModalHelper.h"
 #include "workspace/widgets/DocumentController.h"
 #include "workspace/widgets/RechnungMenus.h"
 
@@ -351,6 +352,25 @@ TEST_F(Output, EmailIsWrittenOpenedAndAddressedToTheDocumentOrItsCustomer)
     EXPECT_EQ(lastText(), u("Die E-Mail wurde als Datei gespeichert:\n") + path
                               + u("\n\nSie konnte nicht geöffnet werden, weil auf diesem Computer kein "
                                   "E-Mail-Programm eingerichtet ist. Öffnen Sie die Datei mit Ihrem E-Mail-Programm."));
+}
+
+// The revenue of the month comes from all invoices, not from the list the
+// user has narrowed to one customer.
+TEST_F(Output, TheRevenueOverviewShowsTheWholeMonthWhileTheListIsNarrowed)
+{
+    const qint64 nobody = db.addCustomer(u("Neukunde"));
+    customers().refresh();
+    ASSERT_TRUE(customers().moveToId(nobody));
+    find<QPushButton>("Command25")->click();
+    ASSERT_EQ(docs().recordCount(), 0);
+    int rows = -1;
+    auto done = whenModalOpens([&](QWidget* w) {
+        if (auto* grid = w->findChild<QTableView*>(u("DBGrid1")))
+            rows = grid->model()->rowCount();
+        w->close();
+    });
+    action("mnuUmsatz")->trigger();
+    EXPECT_TRUE(*done && rows == 3) << "rows " << rows; // the open invoices of March 2024, the fresh one included
 }
 
 } // namespace
