@@ -417,6 +417,7 @@ TEST(PageRenderer, PdfPlacesWordsAtTheirMillimetresLessTheMarginValues)
     p.PrintAt(50_mm, 100_mm, u("Kontrollwort"));
     p.CurrentY = 260_mm;
     p.PrintRight(u("1234,50 EUR"), 198_mm, {}, true);
+    EXPECT_TRUE(p.CurrentY > 260_mm); // asked for a line end, the cursor moves below the text
     p.NewPage();
     p.PrintAt(20_mm, 15_mm, u("Folgeseite"));
     const std::vector<PageModel> docs = p.takeDocuments();
