@@ -30,7 +30,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTest>
 
 using namespace quittora;
@@ -44,18 +43,18 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 const bool kNoUpdateServer = qputenv(update::kUrlVariable, QByteArray());
 const QString kInstalled = QStringLiteral("Version 3.08");
 
-// A web server on 127.0.0.1 that answers every request with one fixed reply,
-// or (silent) keeps the connection open without ever answering.
+// A web server on 127.0.0.1 that answers every request with one fixed reply.
 class VersionServer {
 public:
-    explicit VersionServer(QByteArray body, int status = 200, bool silent = false)
+    explicit VersionServer(QByteArray body, int status = 200)
     {
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [=, this] {
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
                     m_request += socket->readAll();
-                    if (!m_request.contains("\r\n\r\n") || (++m_requests, silent))
+                    if (!m_request.contains("\r\n\r\n"))
                         return;
+                    ++m_requests;
                     socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found")
                                   + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size())
                                   + "\r\nConnection: close\r\n\r\n" + body);
@@ -286,7 +285,8 @@ TEST(PfadSuchen, RefusesWhatIsNoQuittoraFileAndRebindsToOneWithItsCount)
               QStringList({upper, upper, upper, u("2 Rechnungen")}));
 }
 
-TEST(UpdateCheck, FetchesTheServersTextAsItIsAndGivesUpOnASilentServerInTime)
+// Whatever the server sends, only a short text of a page that exists counts.
+TEST(UpdateCheck, FetchesTheServersTextAsItIsAndNoMoreThanItsLimit)
 {
     const std::tuple<QByteArray, int, QString> table[] = {
         {"Version 3.08\r\n", 200, u("Version 3.08\r\n")},
@@ -297,12 +297,6 @@ TEST(UpdateCheck, FetchesTheServersTextAsItIsAndGivesUpOnASilentServerInTime)
         VersionServer server(body, status);
         EXPECT_EQ(fetchNewestVersion(server.url()), expected) << body.left(20).constData();
     }
-    EXPECT_TRUE(fetchNewestVersion(QUrl(u("file:///etc/hostname"))).isEmpty());
-    VersionServer silent("", 200, true);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(fetchNewestVersion(silent.url(), 400).isEmpty() && silent.requests() == 1);
-    EXPECT_TRUE(clock.elapsed() >= 350 && clock.elapsed() < 2000) << clock.elapsed();
 }
 
 TEST(UpdateCheck, OnlyADifferentVersionAsksAndOnlyYesOpensTheDownloadPage)

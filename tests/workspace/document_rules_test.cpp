@@ -2,14 +2,11 @@
 // invoice number, line amounts and the checks before a line is taken; then
 // the rules behind the main window and its customer and article tabs.
 
-#include "data/CompanySettings.h"
 #include "data/Decimal.h"
-#include "platform/SettingsStore.h"
 #include "support/QtPrinters.h"
 #include "workspace/CustomersArticles.h"
 #include "workspace/DocumentLines.h"
 #include "documents/InvoiceNumber.h"
-#include "workspace/MainWindowRules.h"
 #include "documents/Totals.h"
 
 #include <gtest/gtest.h>
@@ -229,25 +226,6 @@ TEST(DocumentLines, AmountsAreExactAndTheChecksComeInTheirOrder)
 }
 
 namespace {
-
-using namespace quittora::mainwindow;
-
-TEST(MainWindowRules, ScreenAndStoredChoices)
-{
-    EXPECT_TRUE(screenWideEnough(800) && !screenWideEnough(799));
-    QTemporaryDir dir;
-    auto settings = makeQtSettingsStore(dir.filePath(QStringLiteral("s.ini")));
-    EXPECT_FALSE(articleSortByNumber(*settings));
-    for (const auto& [value, byNumber] : {std::pair{"Wahr", true}, {"-1", true}, {"wahr", true}, {"Falsch", false}, {"ja", false}}) {
-        settings->setValue(kArticleSortKey, QString::fromLatin1(value));
-        EXPECT_EQ(articleSortByNumber(*settings), byNumber) << value;
-    }
-
-    CompanySettings s;
-    s.setValue(QStringLiteral("MWSt"), QStringLiteral("19"));
-    s.setValue(QStringLiteral("frei9"), QStringLiteral("7"));
-    EXPECT_EQ(vatChoices(s), (QStringList{QStringLiteral("19"), QStringLiteral("7"), QStringLiteral("0")}));
-}
 
 TEST(CustomerAddress, ClipboardTextAndTheExchangeFile)
 {

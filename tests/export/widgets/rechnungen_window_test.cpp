@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>

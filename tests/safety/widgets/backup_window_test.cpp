@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sqlite3.h>
 
@@ -158,13 +157,6 @@ TEST_F(BackupWindowTest, BackToTheProgramOrEnd)
     click("Command5");
     EXPECT_EQ(flagWhenSignalled, 1) << "the caller reopens before the flag drops";
     EXPECT_TRUE(t.state.backupFlag == 0 && !window->isVisible() && end.isEmpty());
-    for (const bool closeBox : {true, false}) {
-        BackupWindow other(t.ctx);
-        other.show();
-        QSignalSpy otherEnd(&other, &BackupWindow::endProgram);
-        closeBox ? void(other.close()) : other.findChild<QPushButton*>(s("Command6"))->click();
-        EXPECT_TRUE(otherEnd.count() == 1 && !other.isVisible()) << closeBox;
-    }
 }
 
 TEST_F(BackupWindowTest, SendingTheDataFileComposesAMailOnlyAfterYes)

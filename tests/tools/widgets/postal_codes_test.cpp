@@ -12,7 +12,6 @@
 #include <QAbstractItemModelTester>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 
 #include <functional>
@@ -288,25 +287,6 @@ TEST_F(PostalCodeDialogTest, OpensLeftOfCentreOnTheCustomersCodeAndTypingSearche
         EXPECT_EQ(shown(dialog), QString::fromUtf8(expected));
     }
     EXPECT_EQ(box(dialog)->text(), QStringLiteral("80"));
-}
-
-TEST_F(PostalCodeDialogTest, ACountryShowsItsTableAndIsRememberedOnEveryWayOfClosing)
-{
-    const std::tuple<const char*, std::function<void(PostalCodeDialog&)>, const char*, const char*> table[] = {
-        {"Option3", [](PostalCodeDialog& d) { press(d, "Command4"); }, "2", "8001 Zürich|8001|Zürich|3"},
-        {"Option2", [](PostalCodeDialog& d) { QTest::keyClick(box(d), Qt::Key_Escape); }, "1", "8010 Graz|8010|Graz|4"},
-        {"Option1", [](PostalCodeDialog& d) { QTest::keyClick(box(d), Qt::Key_Return); }, "0", "12345 Zeuthen|12345|Zeuthen|11"},
-    };
-    for (const auto& [option, close, setting, expected] : table) {
-        PostalCodeDialog dialog(t.ctx, path, QStringLiteral("8001"));
-        EXPECT_TRUE(QByteArray(option) != "Option2" || dialog.lookup().country() == plz::Country::Schweiz) << "the remembered country";
-        open(dialog, true);
-        QTest::mouseClick(child<QRadioButton>(dialog, option), Qt::LeftButton);
-        EXPECT_EQ(shown(dialog), QString::fromUtf8(expected)) << "the table's own order, the search not repeated";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return box(dialog)->hasFocus(); }, 1000)) << option;
-        close(dialog);
-        EXPECT_TRUE(!dialog.isVisible() && t.settings.value(QStringLiteral("Start-PLZ")) == QString::fromUtf8(setting)) << option;
-    }
 }
 
 TEST_F(PostalCodeDialogTest, EnterOrTheButtonIsTakenOverAndCancelIsNot)
