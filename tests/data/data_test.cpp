@@ -340,7 +340,6 @@ TEST(Recordset, TheModelOfALargeSetFollowsTheSet)
     EXPECT_TRUE(cell(2, 0) == s("7996") && reset.count() == 1);
 }
 
-// The template's settings and sorting are used by every other test.
 TEST(Schema, NewRecordsStartEmptyAndUnpaidAndFlagsTakeOnlyMinusOneAndZero)
 {
     TempDatabase t;

@@ -148,7 +148,8 @@ TEST_F(BackupWindowTest, RestoreAsksWithBothPathsAndBringsTheBackupBack)
     EXPECT_TRUE(end.count() == 1 && !window->isVisible());
 }
 
-// "zurück" goes back to the program, the close box and "Beenden" end it.
+// "zurück" goes back to the program; the close box ends it, since the main
+// window is hidden and its database closed meanwhile.
 TEST_F(BackupWindowTest, BackToTheProgramOrEnd)
 {
     QSignalSpy end(window.get(), &BackupWindow::endProgram);
@@ -157,6 +158,11 @@ TEST_F(BackupWindowTest, BackToTheProgramOrEnd)
     click("Command5");
     EXPECT_EQ(flagWhenSignalled, 1) << "the caller reopens before the flag drops";
     EXPECT_TRUE(t.state.backupFlag == 0 && !window->isVisible() && end.isEmpty());
+    BackupWindow other(t.ctx);
+    other.show();
+    QSignalSpy otherEnd(&other, &BackupWindow::endProgram);
+    other.close();
+    EXPECT_TRUE(otherEnd.count() == 1 && !other.isVisible());
 }
 
 TEST_F(BackupWindowTest, SendingTheDataFileComposesAMailOnlyAfterYes)
