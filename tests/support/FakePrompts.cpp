@@ -62,7 +62,7 @@ std::optional<QString> FakePrompts::saveFile(const QString& title, const QString
 std::optional<QColor> FakePrompts::chooseColor(const QColor& initial)
 {
     record({Kind::Colour, {}, {}, Icon::None, 0, {}, initial});
-    return next(m_colours);
+    return std::nullopt; // as if the user closed the colour dialog
 }
 
 QList<FakePrompts::Shown> FakePrompts::shown(Kind kind) const
@@ -93,8 +93,7 @@ FakePrompts::Shown FakePrompts::last() const
 
 int FakePrompts::pendingAnswers() const
 {
-    return static_cast<int>(m_messages.size() + m_inputs.size() + m_openFiles.size() + m_saveFiles.size()
-                            + m_colours.size());
+    return static_cast<int>(m_messages.size() + m_inputs.size() + m_openFiles.size() + m_saveFiles.size());
 }
 
 void FakePrompts::clear()
@@ -103,7 +102,6 @@ void FakePrompts::clear()
     m_inputs.clear();
     m_openFiles.clear();
     m_saveFiles.clear();
-    m_colours.clear();
     m_shown.clear();
 }
 

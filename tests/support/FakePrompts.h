@@ -38,7 +38,6 @@ public:
     void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
     void answerOpenFile(std::optional<QString> path) { m_openFiles.push_back(std::move(path)); }
     void answerSaveFile(std::optional<QString> path) { m_saveFiles.push_back(std::move(path)); }
-    void answerColour(std::optional<QColor> colour) { m_colours.push_back(std::move(colour)); }
 
     // Called with each prompt as it is shown (before it is answered), e.g. to
     // check what the window looks like at that moment.
@@ -69,7 +68,6 @@ private:
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::optional<QString>> m_openFiles;
     std::deque<std::optional<QString>> m_saveFiles;
-    std::deque<std::optional<QColor>> m_colours;
     QList<Shown> m_shown;
     std::function<void(const Shown&)> m_hook;
 };
